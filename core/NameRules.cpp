@@ -1,0 +1,129 @@
+#include "NameRules.h"
+
+#include <clocale>
+#include <cstdint>
+#include <cwchar>
+#include <cstdlib>
+
+namespace tarvolin {
+
+namespace {
+
+bool IsDirectoryDelimiter(char byte, PathSyntax syntax) {
+    if (syntax == PathSyntax::Windows)
+        return byte == '\\' || byte == ':';
+    return byte == '/';
+}
+
+// Index of the last byte that stands as a character by itself and satisfies `matches`;
+// npos when there is none. The walk starts at the first byte, because only from there can
+// the lead bytes of a double-byte code page be told from the bytes that follow them.
+template <typename Predicate>
+std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Predicate matches) {
+    std::size_t found = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(path[i]);
+        if (rules.leadBytes[byte] && i + 1 < path.size()) {
+            ++i; // the trail byte belongs to this character, whatever its value
+            continue;
+        }
+        if (matches(path[i]))
+            found = i;
+    }
+    return found;
+}
+
+std::size_t FindLastDirectoryDelimiter(std::string_view path, const PathRules& rules) {
+    return FindLastSingleByte(
+        path, rules, [&](char byte) { return IsDirectoryDelimiter(byte, rules.syntax); });
+}
+
+// The extension dot, if the last dot-or-delimiter is a dot.
+std::size_t FindExtensionDot(std::string_view path, const PathRules& rules) {
+    const std::size_t last = FindLastSingleByte(path, rules, [&](char byte) {
+        return byte == '.' || IsDirectoryDelimiter(byte, rules.syntax);
+    });
+    if (last != std::string_view::npos && path[last] == '.')
+        return last;
+    return std::string_view::npos;
+}
+
+std::string ComposeStem(std::string_view path, const std::string& suffix,
+                        const RenameOptions& options, const PathRules& rules) {
+    if (options.baseName.empty())
+        return StripExtension(path, rules);
+    return ExtractDirectory(path, rules) + options.baseName + suffix;
+}
+
+} // namespace
+
+LeadByteTable LeadBytesOfCurrentLocale() {
+    LeadByteTable table;
+    // UTF-8 and the single-byte encodings never put a delimiter byte inside a character;
+    // only the double-byte code pages do.
+    if (MB_CUR_MAX != 2)
+        return table;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        std::mbstate_t state{};
+        const char text = static_cast<char>(byte);
+        if (std::mbrlen(&text, 1, &state) == static_cast<std::size_t>(-2))
+            table.set(static_cast<std::size_t>(byte));
+    }
+    return table;
+}
+
+const PathRules& NativePathRules() {
+    static const PathRules rules{NativePathSyntax(), LeadBytesOfCurrentLocale()};
+    return rules;
+}
+
+std::string ExtractDirectory(std::string_view path, const PathRules& rules) {
+    const std::size_t delimiter = FindLastDirectoryDelimiter(path, rules);
+    if (delimiter == std::string_view::npos)
+        return {};
+    return std::string(path.substr(0, delimiter + 1));
+}
+
+std::string ExtractExtension(std::string_view path, const PathRules& rules) {
+    const std::size_t dot = FindExtensionDot(path, rules);
+    if (dot == std::string_view::npos)
+        return {};
+    return std::string(path.substr(dot));
+}
+
+std::string StripExtension(std::string_view path, const PathRules& rules) {
+    const std::size_t dot = FindExtensionDot(path, rules);
+    return std::string(path.substr(0, dot));
+}
+
+std::string ExtractFileTitle(std::string_view path, const PathRules& rules) {
+    const std::size_t delimiter = FindLastDirectoryDelimiter(path, rules);
+    const std::size_t nameStart = delimiter == std::string_view::npos ? 0 : delimiter + 1;
+    return StripExtension(path.substr(nameStart), rules);
+}
+
+std::string ApplyExtensionRule(std::string_view stem, std::string_view oldExtension,
+                               const RenameOptions& options) {
+    std::string result(stem);
+    if (!options.replaceExtension)
+        return result.append(oldExtension);
+    if (!options.extension.empty())
+        result.append(".").append(options.extension);
+    return result;
+}
+
+std::string ComposeBatchName(std::string_view path, int position, const RenameOptions& options,
+                             const PathRules& rules) {
+    // A pasted start number is not clamped, so the sum is taken wide enough never to wrap.
+    const std::int64_t number = std::int64_t{options.startNumber} + position;
+    const std::string stem = ComposeStem(path, "_" + std::to_string(number), options, rules);
+    return ApplyExtensionRule(stem, ExtractExtension(path, rules), options);
+}
+
+std::string ComposeSingleName(std::string_view path, const RenameOptions& options,
+                              const PathRules& rules) {
+    const std::string stem = ComposeStem(path, "", options, rules);
+    return ApplyExtensionRule(stem, ExtractExtension(path, rules), options);
+}
+
+} // namespace tarvolin

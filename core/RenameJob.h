@@ -1,0 +1,31 @@
+#pragma once
+
+#include "RenameOptions.h"
+#include "RenameOutlets.h"
+
+#include <string>
+#include <vector>
+
+namespace tarvolin {
+
+inline constexpr const char* kNoFilesListedText = "Did not specify the modification's document!";
+inline constexpr const char* kRenameErrorText = "Rename Error!";
+inline constexpr const char* kAttributesErrorText = "Change file property Error!";
+inline constexpr const char* kCreateTimeErrorText = "Set file Create Time Error!";
+inline constexpr const char* kModifyTimeErrorText = "Set file Modify Time Error!";
+
+// True when at least one file is listed; otherwise shows the error box and gives false.
+bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& outlets);
+
+// Renames every listed file in order by the numbered rule, then applies the attributes and
+// times the options ask for. Stops at the first failure with one error box; whatever was
+// done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds.
+void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+                  RenameOutlets& outlets);
+
+// Applies the options to the one file at `position` by the unnumbered rule, with the same
+// steps and error boxes as the batch run; the gauge is not touched.
+void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
+                      const RenameOptions& options, RenameOutlets& outlets);
+
+} // namespace tarvolin

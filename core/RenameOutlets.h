@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace tarvolin {
+
+// What a rename reports back to whoever shows it: the main window's gauge, list rows and
+// error box, or a test's recorder.
+class RenameOutlets {
+public:
+    virtual ~RenameOutlets() = default;
+
+    virtual void SetGaugeRange(int minimum, int maximum) = 0;
+    virtual void SetGaugePosition(int position) = 0;
+    // The file at `position` now answers to `path`; its row should be read again.
+    virtual void RowChanged(int position, const std::string& path) = 0;
+    // One modal error box; the run has stopped when it returns.
+    virtual void ShowError(const std::string& text) = 0;
+};
+
+} // namespace tarvolin

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace tarvolin {
+
+// File attribute bits with the values Windows gives them, which is also how Samba and
+// Wine store them on Linux. A file that cannot be queried reads as -1: every bit set.
+using AttributeSet = int;
+
+inline constexpr AttributeSet kReadOnly = 0x01;
+inline constexpr AttributeSet kHidden = 0x02;
+inline constexpr AttributeSet kSystem = 0x04;
+inline constexpr AttributeSet kArchive = 0x20;
+inline constexpr AttributeSet kUnreadableAttributes = -1;
+
+constexpr AttributeSet MakeAttributeSet(bool readOnly, bool hidden, bool system, bool archive) {
+    return (readOnly ? kReadOnly : 0) | (hidden ? kHidden : 0) | (system ? kSystem : 0) |
+           (archive ? kArchive : 0);
+}
+
+} // namespace tarvolin

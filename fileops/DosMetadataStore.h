@@ -1,0 +1,40 @@
+#pragma once
+
+// Where a volume keeps what Windows knows about a file and Unix does not: the attribute bits
+// and the creation time. Ordinary Linux file systems have no place for them, so they live in
+// Samba's `user.DOSATTRIB` beside the mode bits; other volumes (NTFS through ntfs-3g, SMB
+// mounts) carry them natively under other names. Callers ask StoreFor and never learn which
+// store answered.
+
+#include "AttributeSet.h"
+#include "FileRef.h"
+#include "LocalTimeConversion.h"
+
+namespace tarvolin {
+
+struct DosSide {
+    AttributeSet attributes = 0; // only the four bits the program deals in
+    UnixTime creationTime;
+};
+
+class DosMetadataStore {
+public:
+    virtual ~DosMetadataStore() = default;
+
+    // `st` is the file's statx; a store reads at most one extended attribute besides it, as a
+    // list of 100 000 files is re-read after every batch run.
+    virtual DosSide Read(const FileRef& file, const struct statx& st) const = 0;
+
+    // Leaves the file with exactly `wanted`; false when the volume refuses any part of it.
+    virtual bool WriteAttributes(const FileRef& file, const struct statx& st,
+                                 AttributeSet wanted) const = 0;
+
+    // `file` carries an open descriptor. The attribute bits keep the value they read now.
+    virtual bool WriteCreationTime(const FileRef& file, const struct statx& st,
+                                   const UnixTime& utc) const = 0;
+};
+
+// The store of the volume that holds `file`, whose statx is `st`.
+const DosMetadataStore& StoreFor(const FileRef& file, const struct statx& st);
+
+} // namespace tarvolin

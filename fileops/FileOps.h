@@ -1,0 +1,54 @@
+#pragma once
+
+// The only place where the program touches files. Every operation is synchronous and
+// reports a refusal as its result (false, -1, or no value); none of them throws.
+// Paths are byte strings exactly as the user's file dialog returned them.
+
+#include "AttributeSet.h"
+#include "LocalDateTime.h"
+
+#include <optional>
+#include <string>
+
+namespace tarvolin {
+
+// How the platform spells paths: which bytes separate directories from names.
+enum class PathSyntax {
+    Posix,   // '/' only; '\' and ':' are ordinary name bytes
+    Windows, // '\' and ':'
+};
+
+PathSyntax NativePathSyntax();
+
+// Moves `oldPath` to `newPath`, never replacing another existing file. A `newPath` naming
+// the same file (byte-identical, or differing only in letter case on a case-insensitive
+// volume) succeeds, and the name then carries the new letter case. The new name may lie in
+// another directory on the same volume.
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
+
+AttributeSet ReadAttributes(const std::string& path);
+bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
+                     bool archive);
+
+// No value when no file answers at exactly `path` (missing, or not readable).
+std::optional<LocalDateTime> GetCreationTime(const std::string& path);
+std::optional<LocalDateTime> GetModifyTime(const std::string& path);
+
+// Both writers store the time with the precision of an MS-DOS date-time (even seconds, no
+// milliseconds, years 1980..2107) and fail for a time outside that range, for a file that
+// cannot be opened for writing, and for a file whose read-only attribute is set.
+// `SetModifyTime` sets last access and last write alike and leaves the creation time.
+bool SetCreationTime(const std::string& path, const LocalDateTime& date,
+                     const LocalDateTime& time);
+bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time);
+
+// What a list row shows of a file, read with as few system calls as the platform allows.
+// Gives the same values as ReadAttributes, GetCreationTime and GetModifyTime.
+struct FileSummary {
+    AttributeSet attributes = kUnreadableAttributes;
+    std::optional<LocalDateTime> creationTime;
+    std::optional<LocalDateTime> modifyTime;
+};
+FileSummary ReadFileSummary(const std::string& path);
+
+} // namespace tarvolin

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test twice: in a normal build, then under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh || exit 1
+
+jobs=$(nproc)
+status=0
+
+build_and_test() { # build-dir, extra cmake arguments...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null &&
+        cmake --build "$dir" -j "$jobs" &&
+        (cd "$dir" && ctest --output-on-failure -j "$jobs") || status=1
+}
+
+build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON
+exit $status

@@ -1,0 +1,176 @@
+// Random lists over real files: duplicates, names that collide with each other and with
+// files outside the list, vanished files and read-only files. Whatever the run does, every
+// file's content must still be on disk exactly once, and the list must agree with the disk.
+
+#include "NameRules.h"
+#include "RecordingOutlets.h"
+#include "RenameJob.h"
+#include "TempDir.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+
+namespace tarvolin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::RecordingOutlets;
+using test::TempDir;
+using test::WriteFile;
+
+const std::vector<std::string> kNamePool = {
+    "a.txt", "b.doc", "c",     "x_0.txt", "x_1.txt",   "x_2",     "x_3.txt",
+    "y_1",   "y_2.dat", ".hidden", "sp ace.txt", "q?.txt", "st*r", "new\nline"};
+const std::vector<std::string> kBaseNames = {"", "x", "y", "sub/x"};
+const std::vector<std::string> kExtensions = {"", "txt", "dat"};
+
+using DiskState = std::map<std::string, std::string>; // path -> content
+
+DiskState ReadDisk(const std::string& root) {
+    DiskState disk;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            disk[entry.path().string()] = ReadFile(entry.path().string());
+    return disk;
+}
+
+std::multiset<std::string> Contents(const DiskState& disk) {
+    std::multiset<std::string> contents;
+    for (const auto& [path, content] : disk)
+        contents.insert(content);
+    return contents;
+}
+
+struct Scenario {
+    std::vector<std::string> fileNames;
+    RenameOptions options;
+    std::set<std::string> readOnly; // paths made read-only before the run
+    bool hasSubdirectory = false;
+};
+
+template <typename T>
+const T& Pick(std::mt19937& random, const std::vector<T>& values) {
+    return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(random)];
+}
+
+bool Chance(std::mt19937& random) { return std::bernoulli_distribution(0.5)(random); }
+
+Scenario MakeScenario(std::mt19937& random, const TempDir& dir) {
+    Scenario scenario;
+    scenario.hasSubdirectory = Chance(random);
+    if (scenario.hasSubdirectory)
+        mkdir((dir / "sub").c_str(), 0755);
+
+    std::vector<std::string> existing;
+    for (const std::string& name : kNamePool) {
+        if (std::bernoulli_distribution(0.4)(random)) {
+            WriteFile(dir / name, "content of " + name);
+            existing.push_back(dir / name);
+        }
+    }
+    const int listLength = std::uniform_int_distribution<int>(1, 8)(random);
+    for (int i = 0; i < listLength; ++i) {
+        const bool vanished = existing.empty() || std::bernoulli_distribution(0.15)(random);
+        scenario.fileNames.push_back(vanished ? dir / ("gone" + std::to_string(i))
+                                              : Pick(random, existing));
+    }
+    for (const std::string& path : existing) {
+        if (std::bernoulli_distribution(0.2)(random)) {
+            chmod(path.c_str(), 0444);
+            scenario.readOnly.insert(path);
+        }
+    }
+
+    RenameOptions& options = scenario.options;
+    options.baseName = Pick(random, kBaseNames);
+    options.startNumber = std::uniform_int_distribution<int>(0, 3)(random);
+    options.replaceExtension = Chance(random);
+    options.extension = Pick(random, kExtensions);
+    options.setAttributes = Chance(random);
+    options.readOnly = Chance(random);
+    options.hidden = Chance(random);
+    options.setCreationTime = std::bernoulli_distribution(0.3)(random);
+    options.creationDate = {2020, 2, 3};
+    options.setModifyTime = std::bernoulli_distribution(0.3)(random);
+    options.modifyDate = {2021, 4, 5};
+    return scenario;
+}
+
+// What the disk, the list and the error box should be after the run, worked out on a copy
+// of the disk without touching it.
+struct Expected {
+    DiskState disk;
+    std::vector<std::string> fileNames;
+    std::vector<std::string> errors;
+};
+
+Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string& root) {
+    Expected expected{std::move(disk), scenario.fileNames, {}};
+    std::set<std::string> readOnly = scenario.readOnly;
+    const RenameOptions& options = scenario.options;
+    for (std::size_t i = 0; i < expected.fileNames.size(); ++i) {
+        const std::string oldPath = expected.fileNames[i];
+        const std::string newPath = ComposeBatchName(oldPath, static_cast<int>(i), options);
+        const bool targetDirectoryExists =
+            ExtractDirectory(newPath) == root + "/" ||
+            (scenario.hasSubdirectory && ExtractDirectory(newPath) == root + "/sub/");
+        const bool renames = expected.disk.contains(oldPath) &&
+                             (newPath == oldPath ||
+                              (!expected.disk.contains(newPath) && targetDirectoryExists));
+        if (!renames) {
+            expected.errors.push_back(kRenameErrorText);
+            return expected;
+        }
+        auto node = expected.disk.extract(oldPath);
+        node.key() = newPath;
+        expected.disk.insert(std::move(node));
+        if (readOnly.erase(oldPath))
+            readOnly.insert(newPath);
+        expected.fileNames[i] = newPath;
+
+        if (options.setAttributes) {
+            readOnly.erase(newPath);
+            if (options.readOnly)
+                readOnly.insert(newPath);
+        }
+        const bool isReadOnly = readOnly.contains(newPath);
+        if (options.setCreationTime && isReadOnly) {
+            expected.errors.push_back(kCreateTimeErrorText);
+            return expected;
+        }
+        if (options.setModifyTime && isReadOnly) {
+            expected.errors.push_back(kModifyTimeErrorText);
+            return expected;
+        }
+    }
+    return expected;
+}
+
+TEST(NothingLost, RandomListsKeepEveryFileExactlyOnce) {
+    for (unsigned seed = 1; seed <= 2000; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        TempDir dir;
+        Scenario scenario = MakeScenario(random, dir);
+        const DiskState before = ReadDisk(dir.path());
+        const Expected expected = PredictRun(scenario, before, dir.path());
+
+        RecordingOutlets outlets;
+        RunRenameJob(scenario.fileNames, scenario.options, outlets);
+        const DiskState after = ReadDisk(dir.path());
+
+        ASSERT_EQ(Contents(after), Contents(before));
+        ASSERT_EQ(after, expected.disk);
+        ASSERT_EQ(scenario.fileNames, expected.fileNames);
+        ASSERT_EQ(outlets.errors, expected.errors);
+    }
+}
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,259 @@
+#include "FileOps.h"
+#include "RecordingOutlets.h"
+#include "RenameJob.h"
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarvolin {
+namespace {
+
+using test::ListDir;
+using test::ReadFile;
+using test::RecordingOutlets;
+using test::TempDir;
+using test::WriteFile;
+
+class RenameJobTest : public testing::Test {
+protected:
+    // Creates each file with its own name as content, so a file can be traced after a run.
+    std::vector<std::string> MakeFiles(std::initializer_list<const char*> names) {
+        std::vector<std::string> paths;
+        for (const char* name : names) {
+            WriteFile(dir / name, name);
+            paths.push_back(dir / name);
+        }
+        return paths;
+    }
+
+    static RenameOptions Numbered(const char* base, int start) {
+        RenameOptions options;
+        options.baseName = base;
+        options.startNumber = start;
+        return options;
+    }
+
+    TempDir dir;
+    RecordingOutlets outlets;
+};
+
+TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.doc", "c"});
+    RunRenameJob(fileNames, Numbered("x", 7), outlets);
+
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_7.txt", "x_8.doc", "x_9"}));
+    EXPECT_EQ(ReadFile(dir / "x_7.txt"), "a.txt");
+    EXPECT_EQ(ReadFile(dir / "x_8.doc"), "b.doc");
+    EXPECT_EQ(ReadFile(dir / "x_9"), "c");
+    EXPECT_EQ(fileNames, (std::vector<std::string>{dir / "x_7.txt", dir / "x_8.doc", dir / "x_9"}));
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(outlets.gaugeMaximum, 2);
+    EXPECT_EQ(outlets.gaugePosition, 2);
+    EXPECT_EQ(outlets.events,
+              (std::vector<std::string>{"range 0..2", "row 0 " + dir / "x_7.txt", "gauge 0",
+                                        "row 1 " + dir / "x_8.doc", "gauge 1",
+                                        "row 2 " + dir / "x_9", "gauge 2"}));
+}
+
+TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
+    std::vector<std::string> fileNames;
+    RunRenameJob(fileNames, Numbered("x", 0), outlets);
+    EXPECT_EQ(outlets.events, (std::vector<std::string>{std::string("error ") + kNoFilesListedText}));
+}
+
+TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {
+    std::vector<std::string> fileNames = MakeFiles({"only.txt"});
+    RunRenameJob(fileNames, Numbered("x", 1), outlets);
+    EXPECT_EQ(outlets.gaugeMinimum, 0);
+    EXPECT_EQ(outlets.gaugeMaximum, 0);
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_1.txt"}));
+}
+
+TEST_F(RenameJobTest, GaugeKeepsThePreviousPositionUntilTheFirstFileIsDone) {
+    std::vector<std::string> fileNames = MakeFiles({"1", "2", "3", "4", "5"});
+    outlets.SetGaugeRange(0, 7);
+    outlets.SetGaugePosition(7);
+    outlets.events.clear();
+
+    RunRenameJob(fileNames, Numbered("", 0), outlets);
+
+    ASSERT_GE(outlets.events.size(), 3u);
+    EXPECT_EQ(outlets.events[0], "range 0..4");
+    EXPECT_EQ(outlets.events[1], "row 0 " + dir / "1");
+    EXPECT_EQ(outlets.events[2], "gauge 0");
+    EXPECT_EQ(outlets.gaugePosition, 4);
+}
+
+TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt", "c.txt"});
+    WriteFile(dir / "x_2.txt", "someone else's");
+
+    RunRenameJob(fileNames, Numbered("x", 1), outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(1, dir / "b.txt"));
+    EXPECT_EQ(outlets.gaugePosition, 0);
+    EXPECT_EQ(fileNames, (std::vector<std::string>{dir / "x_1.txt", dir / "b.txt", dir / "c.txt"}));
+    EXPECT_EQ(ReadFile(dir / "x_2.txt"), "someone else's");
+    EXPECT_EQ(ReadFile(dir / "b.txt"), "b.txt");
+    EXPECT_EQ(ReadFile(dir / "c.txt"), "c.txt");
+}
+
+TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
+    fileNames.push_back(fileNames[0]);
+    RunRenameJob(fileNames, Numbered("x", 0), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0.txt"}));
+    EXPECT_EQ(fileNames[1], dir / "a.txt");
+}
+
+TEST_F(RenameJobTest, VanishedFileIsARenameError) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
+    fileNames.push_back(dir / "gone.txt");
+    RunRenameJob(fileNames, Numbered("", 0), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(1, dir / "gone.txt"));
+}
+
+TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b"});
+    RenameOptions options;
+    options.setAttributes = true;
+    options.hidden = true;
+    options.archive = true;
+
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"a.txt", "b"}));
+    EXPECT_EQ(ReadAttributes(dir / "a.txt"), kHidden | kArchive);
+    EXPECT_EQ(ReadAttributes(dir / "b"), kHidden | kArchive);
+}
+
+TEST_F(RenameJobTest, ReadOnlyWithACreationTimeFailsAfterTheFirstRename) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    RenameOptions options = Numbered("x", 1);
+    options.setAttributes = true;
+    options.readOnly = true;
+    options.setCreationTime = true;
+    options.creationDate = {2020, 5, 6};
+    options.creationTime = {2000, 1, 1, 10, 20, 30};
+
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kCreateTimeErrorText}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(0, dir / "x_1.txt"));
+    EXPECT_EQ(fileNames[0], dir / "x_1.txt");
+    EXPECT_EQ(ReadAttributes(dir / "x_1.txt") & kReadOnly, kReadOnly);
+    EXPECT_TRUE(test::Exists(dir / "b.txt"));
+    EXPECT_EQ(outlets.gaugePosition, 0);
+}
+
+TEST_F(RenameJobTest, ModifyTimeOfAReadOnlyFileIsRefused) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
+    ASSERT_EQ(chmod(fileNames[0].c_str(), 0444), 0);
+    RenameOptions options = Numbered("x", 0);
+    options.setModifyTime = true;
+    options.modifyDate = {2021, 3, 4};
+
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kModifyTimeErrorText}));
+    EXPECT_EQ(fileNames[0], dir / "x_0.txt");
+}
+
+TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    RenameOptions options = Numbered("y", 0);
+    options.replaceExtension = true;
+    options.extension = "md";
+    options.setAttributes = true;
+    options.system = true;
+    options.setCreationTime = true;
+    options.creationDate = {2019, 12, 24};
+    options.creationTime = {1, 1, 1, 18, 30, 15, 250};
+    options.setModifyTime = true;
+    options.modifyDate = {2020, 1, 2};
+    options.modifyTime = {1, 1, 1, 9, 8, 7};
+
+    RunRenameJob(fileNames, options, outlets);
+
+    ASSERT_TRUE(outlets.errors.empty());
+    for (const char* name : {"y_0.md", "y_1.md"}) {
+        EXPECT_EQ(ReadAttributes(dir / name), kSystem) << name;
+        EXPECT_EQ(GetCreationTime(dir / name), (LocalDateTime{2019, 12, 24, 18, 30, 14})) << name;
+        EXPECT_EQ(GetModifyTime(dir / name), (LocalDateTime{2020, 1, 2, 9, 8, 6})) << name;
+    }
+}
+
+TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    if (std::system(("chattr +i '" + fileNames[0] + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    RenameOptions options;
+    options.setAttributes = true;
+    options.hidden = true;
+
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(0, dir / "a.txt"));
+    EXPECT_EQ(ReadAttributes(dir / "b.txt") & kHidden, 0);
+}
+
+TEST_F(RenameJobTest, SecondRunWithTheSameOptionsRenamesOntoTheSameNames) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt", "c.txt"});
+    RunRenameJob(fileNames, Numbered("x", 1), outlets);
+    const std::vector<std::string> afterFirst = fileNames;
+    RunRenameJob(fileNames, Numbered("x", 1), outlets);
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(fileNames, afterFirst);
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_1.txt", "x_2.txt", "x_3.txt"}));
+}
+
+TEST_F(RenameJobTest, BaseNameWithASlashMovesIntoAnExistingSubdirectory) {
+    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    RunRenameJob(fileNames, Numbered("sub/x", 1), outlets);
+    EXPECT_EQ(ListDir(dir / "sub"), (std::vector<std::string>{"x_1.txt", "x_2.txt"}));
+
+    std::vector<std::string> more = MakeFiles({"c.txt"});
+    RunRenameJob(more, Numbered("missing/x", 1), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(ReadFile(dir / "c.txt"), "c.txt");
+}
+
+TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
+    std::vector<std::string> fileNames = MakeFiles({"report.final.txt", "other.txt"});
+    RenameOptions options = Numbered("summary", 42);
+
+    ChangeSingleFile(fileNames, 0, options, outlets);
+
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(fileNames[0], dir / "summary.txt");
+    EXPECT_EQ(ReadFile(dir / "summary.txt"), "report.final.txt");
+    EXPECT_EQ(outlets.rows, (std::vector<std::pair<int, std::string>>{{0, dir / "summary.txt"}}));
+    EXPECT_EQ(outlets.gaugePosition, 0);
+
+    ChangeSingleFile(fileNames, 5, options, outlets);
+    ChangeSingleFile(fileNames, -1, options, outlets);
+    EXPECT_EQ(outlets.rows.size(), 1u);
+    EXPECT_TRUE(outlets.errors.empty());
+
+    options.baseName = "summary";
+    ChangeSingleFile(fileNames, 1, options, outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(ReadFile(dir / "other.txt"), "other.txt");
+}
+
+TEST_F(RenameJobTest, SingleFileChangeOnAnEmptyListShowsTheListError) {
+    std::vector<std::string> fileNames;
+    ChangeSingleFile(fileNames, 0, Numbered("x", 0), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kNoFilesListedText}));
+}
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "RenameOutlets.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarvolin::test {
+
+// Stands in for the window: keeps a gauge as the window's would (the position is clamped
+// into the range) and records every notice in the order it came.
+class RecordingOutlets : public RenameOutlets {
+public:
+    void SetGaugeRange(int minimum, int maximum) override {
+        gaugeMinimum = minimum;
+        gaugeMaximum = maximum;
+        gaugePosition = std::clamp(gaugePosition, minimum, maximum);
+        events.push_back("range " + std::to_string(minimum) + ".." + std::to_string(maximum));
+    }
+    void SetGaugePosition(int position) override {
+        gaugePosition = std::clamp(position, gaugeMinimum, gaugeMaximum);
+        events.push_back("gauge " + std::to_string(position));
+    }
+    void RowChanged(int position, const std::string& path) override {
+        rows.emplace_back(position, path);
+        events.push_back("row " + std::to_string(position) + " " + path);
+    }
+    void ShowError(const std::string& text) override {
+        errors.push_back(text);
+        events.push_back("error " + text);
+    }
+
+    int gaugeMinimum = 0;
+    int gaugeMaximum = 100;
+    int gaugePosition = 0;
+    std::vector<std::pair<int, std::string>> rows;
+    std::vector<std::string> errors;
+    std::vector<std::string> events;
+};
+
+} // namespace tarvolin::test
