@@ -33,6 +33,15 @@ public:
         return text;
     }
 
+    // A string that must end in a NUL inside the blob, as one in the middle of a body does.
+    void skipTerminatedString() {
+        while (offset_ < bytes_.size() && bytes_[offset_] != 0)
+            ++offset_;
+        if (offset_ >= bytes_.size())
+            ok_ = false;
+        ++offset_;
+    }
+
     void align(std::size_t n) { offset_ = (offset_ + n - 1) / n * n; }
     std::uint16_t u16() { return static_cast<std::uint16_t>(take(2)); }
     std::uint32_t u32() { return static_cast<std::uint32_t>(take(4)); }
@@ -129,12 +138,13 @@ DosAttrib ReadInfo2(BlobReader& in) {
     DosAttrib result;
     in.u32(); // flags
     result.attributes = in.u32();
-    in.u32(); // ea_size
-    in.u64(); // size
-    in.u64(); // alloc_size
-    in.u64(); // create_time
-    in.u64(); // change_time
-    in.u64(); // write_time
+    in.u32();                  // ea_size
+    in.u64();                  // size
+    in.u64();                  // alloc_size
+    in.u64();                  // create_time
+    in.u64();                  // change_time
+    in.u64();                  // write_time
+    in.skipTerminatedString(); // name
     return result;
 }
 

@@ -26,11 +26,14 @@ PathSyntax NativePathSyntax();
 // another directory on the same volume.
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
 
+// -1 (kUnreadableAttributes) when the file cannot be queried.
 AttributeSet ReadAttributes(const std::string& path);
 bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
                      bool archive);
 
-// No value when no file answers at exactly `path` (missing, or not readable).
+// No value when no file answers at exactly `path` (missing, or not readable); the file list
+// shows an empty cell for it. The path is looked up as it is: `*` and `?` are name bytes, not
+// wildcards. Times are converted to local time with the offset in force at that date.
 std::optional<LocalDateTime> GetCreationTime(const std::string& path);
 std::optional<LocalDateTime> GetModifyTime(const std::string& path);
 
@@ -38,8 +41,7 @@ std::optional<LocalDateTime> GetModifyTime(const std::string& path);
 // milliseconds, years 1980..2107) and fail for a time outside that range, for a file that
 // cannot be opened for writing, and for a file whose read-only attribute is set.
 // `SetModifyTime` sets last access and last write alike and leaves the creation time.
-bool SetCreationTime(const std::string& path, const LocalDateTime& date,
-                     const LocalDateTime& time);
+bool SetCreationTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time);
 bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time);
 
 // What a list row shows of a file, read with as few system calls as the platform allows.

@@ -3,6 +3,8 @@
 // One file as the metadata readers and writers see it. Writers hold the file open, so that
 // what they check (is it read-only?) is the very file they then change; readers go by path.
 
+#include "LocalTimeConversion.h"
+
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -16,5 +18,9 @@ struct FileRef {
 
 // One statx with everything a list row needs. No value when nothing answers at the path.
 std::optional<struct statx> StatFile(const FileRef& file);
+
+inline UnixTime ToUnixTime(const statx_timestamp& t) {
+    return UnixTime{t.tv_sec, t.tv_nsec};
+}
 
 } // namespace tarvolin

@@ -22,8 +22,7 @@ struct LocalDateTime {
 // The day of `date` with the time of day of `time`; whatever time `date` carries and
 // whatever day `time` carries are ignored.
 constexpr LocalDateTime CombineDateAndTime(const LocalDateTime& date, const LocalDateTime& time) {
-    return {date.year,   date.month,  date.day,        time.hour,
-            time.minute, time.second, time.millisecond};
+    return {date.year, date.month, date.day, time.hour, time.minute, time.second, time.millisecond};
 }
 
 } // namespace tarvolin

@@ -120,9 +120,12 @@ Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string&
         const bool targetDirectoryExists =
             ExtractDirectory(newPath) == root + "/" ||
             (scenario.hasSubdirectory && ExtractDirectory(newPath) == root + "/sub/");
-        const bool renames = expected.disk.contains(oldPath) &&
-                             (newPath == oldPath ||
-                              (!expected.disk.contains(newPath) && targetDirectoryExists));
+        const bool namesADirectory =
+            newPath == root + "/" || (scenario.hasSubdirectory && newPath == root + "/sub/");
+        const bool renames =
+            expected.disk.contains(oldPath) &&
+            (newPath == oldPath ||
+             (!expected.disk.contains(newPath) && !namesADirectory && targetDirectoryExists));
         if (!renames) {
             expected.errors.push_back(kRenameErrorText);
             return expected;

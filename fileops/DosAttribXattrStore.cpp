@@ -1,0 +1,157 @@
+#include "DosAttribXattrStore.h"
+
+#include "DosAttribBlob.h"
+#include "PathParts.h"
+#include "XattrIo.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <vector>
+
+namespace tarvolin {
+
+namespace {
+
+constexpr const char* kXattrName = "user.DOSATTRIB";
+constexpr AttributeSet kKnownBits = kReadOnly | kHidden | kSystem | kArchive;
+constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr mode_t kPermissionBits = 07777;
+constexpr std::size_t kSmallValueSize = 256; // Samba's largest form takes 56 bytes
+
+// A value that outgrew the stack buffer is read again at its exact size; it may grow once
+// more between the size query and the read, so a few attempts are allowed.
+std::optional<DosAttrib> ReadLargeDosAttrib(const FileRef& file) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ssize_t needed = GetXattr(file, kXattrName, nullptr, 0);
+        if (needed < 0)
+            return std::nullopt;
+        std::vector<std::uint8_t> value(static_cast<std::size_t>(needed));
+        const ssize_t size = GetXattr(file, kXattrName, value.data(), value.size());
+        if (size >= 0)
+            return ParseDosAttrib(std::span(value.data(), static_cast<std::size_t>(size)));
+        if (errno != ERANGE)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// No value when the file has no readable, well-formed xattr; a volume that refuses user
+// xattrs (ENOTSUP) simply has none.
+std::optional<DosAttrib> ReadStoredDosAttrib(const FileRef& file) {
+    std::array<std::uint8_t, kSmallValueSize> small{};
+    const ssize_t size = GetXattr(file, kXattrName, small.data(), small.size());
+    if (size >= 0)
+        return ParseDosAttrib(std::span(small.data(), static_cast<std::size_t>(size)));
+    return errno == ERANGE ? ReadLargeDosAttrib(file) : std::nullopt;
+}
+
+bool OwnerMayWrite(const struct statx& st) {
+    return (st.stx_mode & S_IWUSR) != 0;
+}
+
+AttributeSet HiddenByName(const FileRef& file) {
+    return IsDotFileName(LastComponent(file.path)) ? kHidden : 0;
+}
+
+// Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a file
+// that has none shows what its mode and name say.
+AttributeSet AttributesWithoutXattr(const FileRef& file, const struct statx& st) {
+    return (OwnerMayWrite(st) ? 0 : kReadOnly) | HiddenByName(file);
+}
+
+// Samba by default keeps read-only only in the xattr and leaves the mode writable, so either
+// place can say read-only. Bits beyond the four are Samba's own (directory, normal, ...).
+AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
+                          const std::optional<DosAttrib>& stored) {
+    if (!stored)
+        return AttributesWithoutXattr(file, st);
+    const auto bits = static_cast<AttributeSet>(stored->attributes & kKnownBits);
+    return bits | (OwnerMayWrite(st) ? 0 : kReadOnly);
+}
+
+bool Earlier(const UnixTime& a, const UnixTime& b) {
+    return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
+}
+
+// A time stored through Samba or by this program wins over the birth time, which no system
+// call can set. Without either, the oldest inode time is what Samba reports too.
+UnixTime CreationTimeOf(const struct statx& st, const std::optional<DosAttrib>& stored) {
+    if (stored && stored->createTime) {
+        UnixTime time;
+        NtTimeToUnix(*stored->createTime, time.seconds, time.nanoseconds);
+        return time;
+    }
+    if (st.stx_mask & STATX_BTIME)
+        return ToUnixTime(st.stx_btime);
+    return std::min({ToUnixTime(st.stx_ctime), ToUnixTime(st.stx_mtime), ToUnixTime(st.stx_atime)},
+                    Earlier);
+}
+
+int ChangeMode(const FileRef& file, mode_t mode) {
+    return file.fd >= 0 ? fchmod(file.fd, mode) : chmod(file.path.c_str(), mode);
+}
+
+// An xattr is kept only where mode and name cannot tell the attributes on their own, or where
+// it holds a creation time; so a volume without user xattrs still takes read-only or nothing,
+// and files that need none are left without one.
+bool NeedsXattr(const FileRef& file, AttributeSet wanted, const std::optional<DosAttrib>& stored) {
+    return (stored && stored->createTime) || (wanted & ~kReadOnly) != HiddenByName(file);
+}
+
+bool StoreXattr(const FileRef& file, AttributeSet wanted, const std::optional<DosAttrib>& stored) {
+    if (NeedsXattr(file, wanted, stored)) {
+        const DosAttrib value{static_cast<std::uint32_t>(wanted),
+                              stored ? stored->createTime : std::nullopt};
+        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
+    }
+    return RemoveXattr(file, kXattrName) == 0 || errno == ENODATA;
+}
+
+class XattrStore final : public DosMetadataStore {
+public:
+    DosSide Read(const FileRef& file, const struct statx& st) const override {
+        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
+        return DosSide{AttributesOf(file, st, stored), CreationTimeOf(st, stored)};
+    }
+
+    // The owner of a file without write permission may not change its user xattrs, so write
+    // permission comes back before the xattr is touched and goes only after it. The mode is
+    // set even when it already fits, so a read-only mount or an immutable file says no.
+    bool WriteAttributes(const FileRef& file, const struct statx& st,
+                         AttributeSet wanted) const override {
+        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
+        const mode_t mode = st.stx_mode & kPermissionBits;
+        const bool readOnly = (wanted & kReadOnly) != 0;
+        const bool touchesXattr = stored.has_value() || NeedsXattr(file, wanted, stored);
+        const bool writableFirst = !readOnly || (touchesXattr && !OwnerMayWrite(st));
+        if (writableFirst && ChangeMode(file, mode | S_IWUSR) != 0)
+            return false;
+        if (touchesXattr && !StoreXattr(file, wanted, stored)) {
+            if (writableFirst)
+                ChangeMode(file, mode);
+            return false;
+        }
+        return !readOnly || ChangeMode(file, mode & ~kAllWriteBits) == 0;
+    }
+
+    bool WriteCreationTime(const FileRef& file, const struct statx& st,
+                           const UnixTime& utc) const override {
+        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
+        const std::uint32_t bits =
+            stored ? stored->attributes
+                   : static_cast<std::uint32_t>(AttributesWithoutXattr(file, st));
+        const DosAttrib value{bits, NtTimeFromUnix(utc.seconds, utc.nanoseconds)};
+        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
+    }
+};
+
+} // namespace
+
+const DosMetadataStore& DosAttribXattrStore() {
+    static const XattrStore store;
+    return store;
+}
+
+} // namespace tarvolin

@@ -1,0 +1,25 @@
+#pragma once
+
+// What a rename means when the new name is already taken by the file itself: the very same
+// directory entry spelled another way ("/a/./b" for "/a/b"), the same entry in another letter
+// case on a case-insensitive volume, or a hard link, which is another entry of the file.
+
+#include <string>
+
+namespace tarvolin {
+
+// Called once the no-replace move found `newPath` taken. True where the taken name is
+// `oldPath`'s own entry: unchanged for the same spelling, re-cased for a case alias. A hard
+// link or any other file is refused, as a rename that changed nothing must not succeed.
+bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath);
+
+// Gives the entry at `oldPath` the name `newPath`, which finds the same entry, by way of a
+// unique temporary name in the same directory: a case-insensitive volume treats a direct
+// rename between the two spellings as a rename onto itself and keeps the old case. True
+// when the directory then lists the exact new name.
+bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath);
+
+// Whether `directory` has an entry named exactly `name`, byte for byte.
+bool DirectoryLists(const std::string& directory, const std::string& name);
+
+} // namespace tarvolin

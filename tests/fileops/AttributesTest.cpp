@@ -1,0 +1,311 @@
+#include "DosAttribBlob.h"
+#include "FileOps.h"
+#include "Privileges.h"
+#include "SambaBlobs.h"
+#include "ScratchMount.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarvolin {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+bool Apply(const std::string& path, AttributeSet bits) {
+    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
+}
+
+std::optional<std::uint32_t> StoredBits(const std::string& path) {
+    const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);
+    if (!raw)
+        return std::nullopt;
+    const std::optional<DosAttrib> parsed = ParseDosAttrib(*raw);
+    return parsed ? std::optional(parsed->attributes) : std::nullopt;
+}
+
+std::string NewFile(const TempDir& dir, const std::string& name, mode_t mode = 0644) {
+    const std::string path = dir / name;
+    WriteFile(path, "data");
+    EXPECT_EQ(chmod(path.c_str(), mode), 0);
+    return path;
+}
+
+class EveryCombination : public ::testing::TestWithParam<AttributeSet> {};
+
+TEST_P(EveryCombination, RoundTripsAndReachesTheDisk) {
+    const AttributeSet bits = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt", 0666);
+
+    ASSERT_TRUE(Apply(path, bits));
+
+    EXPECT_EQ(ReadAttributes(path), bits);
+    const bool readOnly = (bits & kReadOnly) != 0;
+    EXPECT_EQ((ModeOf(path) & kAllWriteBits) == 0, readOnly);
+    if (bits & (kHidden | kSystem | kArchive)) {
+        EXPECT_EQ(StoredBits(path), static_cast<std::uint32_t>(bits));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSixteen, EveryCombination,
+                         ::testing::Values(0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x20,
+                                           0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27));
+
+// Every transition between two of the sixteen values, on one file, as a batch run makes them.
+TEST(ApplyAttributes, EveryValueFollowsEveryOther) {
+    const AttributeSet all[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27};
+    for (const AttributeSet from : all) {
+        for (const AttributeSet to : all) {
+            TempDir dir;
+            const std::string path = NewFile(dir, "file.txt");
+            ASSERT_TRUE(Apply(path, from));
+            ASSERT_TRUE(Apply(path, to)) << std::hex << from << " -> " << to;
+            EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
+        }
+    }
+}
+
+TEST(ApplyAttributes, NothingSetLeavesAPlainFile) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "plain.txt", 0444);
+    ASSERT_TRUE(test::WriteDosAttribXattr(path, test::BareHexBlob("0x27", true)));
+
+    ASSERT_TRUE(Apply(path, 0));
+
+    EXPECT_EQ(ReadAttributes(path), 0);
+    EXPECT_NE(ModeOf(path) & S_IWUSR, 0u);
+}
+
+struct ModeCase {
+    const char* label;
+    mode_t before;
+    bool readOnly;
+    mode_t after;
+};
+
+class ReadOnlyMode : public ::testing::TestWithParam<ModeCase> {};
+
+// Setting removes every write bit (a-w); clearing gives only the owner's back (u+w).
+TEST_P(ReadOnlyMode, ChangesOnlyTheWriteBits) {
+    const ModeCase& c = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt", c.before);
+
+    ASSERT_TRUE(ApplyAttributes(path, c.readOnly, false, false, false));
+
+    EXPECT_EQ(ModeOf(path), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReadOnlyMode,
+                         ::testing::Values(ModeCase{"SetFromAllWritable", 0666, true, 0444},
+                                           ModeCase{"SetKeepsExecuteBits", 0775, true, 0555},
+                                           ModeCase{"SetWhenAlreadyReadOnly", 0444, true, 0444},
+                                           ModeCase{"ClearGivesOwnerWrite", 0444, false, 0644},
+                                           ModeCase{"ClearKeepsOthersAsTheyWere", 0464, false,
+                                                    0664},
+                                           ModeCase{"ClearWhenWritable", 0600, false, 0600}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ReadAttributes, ReadOnlyByModeAlone) {
+    TempDir dir;
+    EXPECT_EQ(ReadAttributes(NewFile(dir, "file.txt", 0444)), kReadOnly);
+    EXPECT_EQ(ReadAttributes(NewFile(dir, "other.txt", 0644)), 0);
+}
+
+TEST(ReadAttributes, DirectoryReadsLikeAFile) {
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((dir / ".dotdir").c_str(), 0555), 0);
+    EXPECT_EQ(ReadAttributes(dir / "sub"), 0);
+    EXPECT_EQ(ReadAttributes(dir / ".dotdir"), kReadOnly | kHidden);
+}
+
+TEST(DotFile, ReadsHiddenUntilTheXattrSaysOtherwise) {
+    TempDir dir;
+    const std::string path = NewFile(dir, ".profile");
+    EXPECT_EQ(ReadAttributes(path), kHidden);
+
+    ASSERT_TRUE(Apply(path, 0));
+    EXPECT_EQ(ReadAttributes(path), 0);
+    EXPECT_EQ(StoredBits(path), 0u);
+
+    ASSERT_TRUE(Apply(path, kHidden | kArchive));
+    EXPECT_EQ(ReadAttributes(path), kHidden | kArchive);
+}
+
+struct StoredCase {
+    const char* label;
+    std::string name;
+    test::Bytes blob;
+    AttributeSet expected;
+};
+
+class HandWrittenXattr : public ::testing::TestWithParam<StoredCase> {};
+
+TEST_P(HandWrittenXattr, ReadsAsSambaMeantIt) {
+    const StoredCase& c = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, c.name, 0644);
+    ASSERT_TRUE(test::WriteDosAttribXattr(path, c.blob));
+    EXPECT_EQ(ReadAttributes(path), c.expected);
+}
+
+constexpr std::uint64_t kCreate = 133'500'000'000'000'000;
+constexpr std::uint32_t kValid = test::kValidAttrib | test::kValidCreateTime;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HandWrittenXattr,
+    ::testing::Values(
+        StoredCase{"SambaVersion5", "f", test::Version5Blob(kValid, 0x27, kCreate), 0x27},
+        StoredCase{"SambaVersion4", "f", test::Version4Blob(kValid, 0x22, kCreate), 0x22},
+        StoredCase{"SambaVersion3", "f", test::Version3Blob(kValid, 0x22, kCreate), 0x22},
+        StoredCase{"SambaVersion1", "f", test::Version1Blob(0x24, kCreate), 0x24},
+        StoredCase{"BareHexWithoutNul", "f", test::BareHexBlob("0x22", false), 0x22},
+        StoredCase{"BareHexWithNul", "f", test::BareHexBlob("0x7", true), 0x07},
+        StoredCase{"ReadOnlyOnlyInXattr", "f", test::BareHexBlob("0x1", true), kReadOnly},
+        StoredCase{"BitsBeyondTheFourDropped", "f", test::Version5Blob(kValid, 0x8130, kCreate),
+                   kArchive},
+        StoredCase{"XattrClearsDotFileHidden", ".f", test::BareHexBlob("0x20", true), kArchive},
+        StoredCase{"LargerThanAnyCurrentForm", "f", test::Version2Blob(0x6, std::string(600, 'n')),
+                   0x06},
+        StoredCase{"GarbageIsIgnored", "f", test::BareHexBlob("junk", true), 0},
+        StoredCase{"GarbageKeepsDotFileHidden", ".f", test::BareHexBlob("junk", true), kHidden}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ApplyAttributes, KeepsACreationTimeStoredInTheXattr) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "f");
+    ASSERT_TRUE(test::WriteDosAttribXattr(path, test::Version5Blob(kValid, 0x20, kCreate)));
+
+    ASSERT_TRUE(Apply(path, kHidden));
+
+    const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);
+    ASSERT_TRUE(raw.has_value());
+    const std::optional<DosAttrib> stored = ParseDosAttrib(*raw);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->attributes, static_cast<std::uint32_t>(kHidden));
+    EXPECT_EQ(stored->createTime, kCreate);
+}
+
+TEST(MissingFile, ReadsAllBitsAndCannotBeChanged) {
+    TempDir dir;
+    EXPECT_EQ(ReadAttributes(dir / "missing"), kUnreadableAttributes);
+    EXPECT_EQ(ReadAttributes(""), kUnreadableAttributes);
+    EXPECT_FALSE(Apply(dir / "missing", 0));
+    EXPECT_FALSE(Apply(dir / "missing", kHidden));
+    EXPECT_FALSE(test::Exists(dir / "missing"));
+}
+
+const AttributeSet kRefusalRows[] = {0, kReadOnly, kHidden, kSystem, kArchive, 0x27};
+
+TEST(ReadOnlyMount, RefusesEveryChange) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting needs root";
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
+    test::ScratchMount volume(dir / "mnt", "tmpfs", "size=1m");
+    ASSERT_TRUE(volume.mounted());
+    const std::string plain = volume / "plain";
+    const std::string marked = volume / "marked";
+    WriteFile(plain, "x");
+    WriteFile(marked, "x");
+    ASSERT_TRUE(Apply(marked, kHidden | kSystem));
+    ASSERT_TRUE(volume.RemountReadOnly());
+
+    for (const AttributeSet bits : kRefusalRows) {
+        EXPECT_FALSE(Apply(plain, bits)) << std::hex << bits;
+        EXPECT_FALSE(Apply(marked, bits)) << std::hex << bits;
+    }
+    EXPECT_EQ(ReadAttributes(plain), 0);
+    EXPECT_EQ(ReadAttributes(marked), kHidden | kSystem);
+}
+
+TEST(ImmutableFile, RefusesEveryChange) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "chattr +i needs root";
+    TempDir dir;
+    const std::string path = NewFile(dir, "locked", 0644);
+    ASSERT_TRUE(Apply(path, kArchive));
+    ASSERT_TRUE(test::SetImmutable(path, true));
+
+    for (const AttributeSet bits : kRefusalRows)
+        EXPECT_FALSE(Apply(path, bits)) << std::hex << bits;
+
+    EXPECT_EQ(ReadAttributes(path), kArchive);
+    EXPECT_EQ(ModeOf(path), 0644u);
+    ASSERT_TRUE(test::SetImmutable(path, false));
+}
+
+// ramfs keeps no user xattrs at all (ENOTSUP): read-only still lives in the mode.
+struct NoXattrCase {
+    const char* label;
+    AttributeSet wanted;
+    bool accepted;
+};
+
+class VolumeWithoutXattrs : public ::testing::TestWithParam<NoXattrCase> {};
+
+TEST_P(VolumeWithoutXattrs, TakesOnlyWhatTheModeCanHold) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting needs root";
+    const NoXattrCase& c = GetParam();
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
+    test::ScratchMount volume(dir / "mnt", "ramfs");
+    ASSERT_TRUE(volume.mounted());
+    const std::string path = volume / "file";
+    WriteFile(path, "x");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+
+    EXPECT_EQ(Apply(path, c.wanted), c.accepted);
+
+    EXPECT_EQ(ReadAttributes(path), c.accepted ? c.wanted : kReadOnly);
+    EXPECT_EQ(ModeOf(path), c.accepted && !(c.wanted & kReadOnly) ? 0644u : 0444u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, VolumeWithoutXattrs,
+                         ::testing::Values(NoXattrCase{"Nothing", 0, true},
+                                           NoXattrCase{"ReadOnly", kReadOnly, true},
+                                           NoXattrCase{"Hidden", kHidden, false},
+                                           NoXattrCase{"System", kSystem, false},
+                                           NoXattrCase{"Archive", kArchive, false},
+                                           NoXattrCase{"ReadOnlyAndArchive", 0x21, false}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The owner of a file without write permission may not write its user xattrs: the write bit
+// must come back before the xattr changes and go only after. Root would not notice.
+TEST(OrdinaryOwner, SetsAndClearsReadOnlyTogetherWithOtherBits) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "changing users needs root";
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    const std::string path = NewFile(dir, "mine.txt", 0644);
+    ASSERT_EQ(chown(path.c_str(), test::kNobody, test::kNobody), 0);
+
+    const std::pair<AttributeSet, AttributeSet> steps[] = {
+        {kReadOnly | kHidden, kReadOnly | kHidden},
+        {kReadOnly | kArchive, kReadOnly | kArchive},
+        {kSystem, kSystem},
+        {0, 0}};
+    for (const auto& [wanted, expected] : steps) {
+        EXPECT_EQ(test::RunAsNobody([&] { return Apply(path, wanted); }), true) << wanted;
+        EXPECT_EQ(ReadAttributes(path), expected) << wanted;
+        EXPECT_EQ((ModeOf(path) & kAllWriteBits) == 0, (expected & kReadOnly) != 0);
+    }
+}
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,110 @@
+#include "CountedSystemCalls.h"
+#include "FileOps.h"
+#include "SambaBlobs.h"
+#include "TempDir.h"
+#include "TimeZone.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarvolin {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+struct SummaryCase {
+    const char* label;
+    std::string name;
+    void (*prepare)(const std::string& path); // nullptr: the file does not exist
+};
+
+void PlainFile(const std::string& path) {
+    WriteFile(path, "x");
+}
+
+void ReadOnlyArchived(const std::string& path) {
+    WriteFile(path, "x");
+    ASSERT_TRUE(ApplyAttributes(path, true, false, false, true));
+}
+
+void WithCreationTime(const std::string& path) {
+    WriteFile(path, "x");
+    ASSERT_TRUE(ApplyAttributes(path, false, true, true, false));
+    ASSERT_TRUE(SetCreationTime(path, {2003, 3, 3}, {2000, 1, 1, 3, 3, 2}));
+    ASSERT_TRUE(SetModifyTime(path, {2004, 4, 4}, {2000, 1, 1, 4, 4, 4}));
+}
+
+void SambaVersion5(const std::string& path) {
+    WriteFile(path, "x");
+    ASSERT_TRUE(test::WriteDosAttribXattr(
+        path, test::Version5Blob(test::kValidAttrib | test::kValidCreateTime, 0x27,
+                                 130'000'000'000'000'000)));
+}
+
+void Directory(const std::string& path) {
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+}
+
+class SummaryAgrees : public ::testing::TestWithParam<SummaryCase> {};
+
+TEST_P(SummaryAgrees, WithTheSingleReaders) {
+    const SummaryCase& c = GetParam();
+    const test::TimeZoneScope zone("Europe/Berlin");
+    TempDir dir;
+    const std::string path = dir / c.name;
+    if (c.prepare)
+        c.prepare(path);
+
+    const FileSummary summary = ReadFileSummary(path);
+
+    EXPECT_EQ(summary.attributes, ReadAttributes(path));
+    EXPECT_EQ(summary.creationTime, GetCreationTime(path));
+    EXPECT_EQ(summary.modifyTime, GetModifyTime(path));
+    EXPECT_EQ(summary.modifyTime.has_value(), c.prepare != nullptr);
+    EXPECT_EQ(summary.creationTime.has_value(), c.prepare != nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SummaryAgrees,
+                         ::testing::Values(SummaryCase{"Plain", "plain", PlainFile},
+                                           SummaryCase{"DotFile", ".dot", PlainFile},
+                                           SummaryCase{"ReadOnlyArchived", "ro", ReadOnlyArchived},
+                                           SummaryCase{"StoredCreationTime", "timed",
+                                                       WithCreationTime},
+                                           SummaryCase{"SambaVersion5", "samba", SambaVersion5},
+                                           SummaryCase{"Directory", "sub", Directory},
+                                           SummaryCase{"Missing", "missing", nullptr}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ReadFileSummary, MissingFileReadsAsUnreadable) {
+    TempDir dir;
+    const FileSummary summary = ReadFileSummary(dir / "missing");
+    EXPECT_EQ(summary.attributes, kUnreadableAttributes);
+    EXPECT_FALSE(summary.creationTime.has_value());
+    EXPECT_FALSE(summary.modifyTime.has_value());
+}
+
+// After every batch run the whole list is read again, so each row may cost one statx and one
+// getxattr; asking the file system type is paid once per volume, not per file.
+TEST(ReadFileSummary, CostsOneStatxAndOneGetxattrPerFile) {
+    constexpr int kFiles = 50;
+    TempDir dir;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFile(dir / std::to_string(i), "x");
+        if (i % 2 == 0) {
+            ASSERT_TRUE(ApplyAttributes(dir / std::to_string(i), false, true, false, true));
+        }
+    }
+
+    test::ResetSystemCallCounts();
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_NE(ReadFileSummary(dir / std::to_string(i)).attributes, kUnreadableAttributes);
+    const test::SystemCallCounts counts = test::CurrentSystemCallCounts();
+
+    EXPECT_EQ(counts.statx, kFiles);
+    EXPECT_EQ(counts.getxattr, kFiles);
+    EXPECT_LE(counts.statfs, 1);
+}
+
+} // namespace
+} // namespace tarvolin

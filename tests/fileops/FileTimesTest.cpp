@@ -1,0 +1,444 @@
+#include "DosAttribBlob.h"
+#include "FileOps.h"
+#include "Privileges.h"
+#include "SambaBlobs.h"
+#include "ScratchMount.h"
+#include "TempDir.h"
+#include "TimeZone.h"
+
+#include <ctime>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarvolin {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+// A zone with daylight saving, so that a conversion by the wrong offset shows.
+constexpr const char* kZone = "Europe/Berlin";
+
+class InZone : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(test::TimeZoneInstalled(kZone)) << "tzdata missing"; }
+    test::TimeZoneScope zone_{kZone};
+};
+
+struct Writer {
+    const char* label;
+    bool (*set)(const std::string&, const LocalDateTime&, const LocalDateTime&);
+    std::optional<LocalDateTime> (*get)(const std::string&);
+};
+
+const Writer kCreation{"Creation", SetCreationTime, GetCreationTime};
+const Writer kModify{"Modify", SetModifyTime, GetModifyTime};
+
+// Everything the writers could disturb, read straight from the disk.
+struct DiskTimes {
+    timespec access;
+    timespec modify;
+    std::optional<test::Bytes> xattr;
+    std::optional<LocalDateTime> creation;
+
+    bool operator==(const DiskTimes& other) const {
+        return access.tv_sec == other.access.tv_sec && access.tv_nsec == other.access.tv_nsec &&
+               modify.tv_sec == other.modify.tv_sec && modify.tv_nsec == other.modify.tv_nsec &&
+               xattr == other.xattr && creation == other.creation;
+    }
+};
+
+DiskTimes ReadDiskTimes(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return DiskTimes{st.st_atim, st.st_mtim, test::ReadDosAttribXattr(path), GetCreationTime(path)};
+}
+
+// Fixed, distinctive times that no writer under test would produce by itself.
+void SetRawTimes(const std::string& path, time_t access, time_t modify) {
+    const timespec times[2] = {{access, 123'000'000}, {modify, 456'000'000}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+time_t UtcSeconds(int year, int month, int day, int hour, int minute, int second) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    return timegm(&fields);
+}
+
+LocalDateTime LocalOf(time_t seconds, int millisecond) {
+    std::tm local{};
+    EXPECT_NE(localtime_r(&seconds, &local), nullptr);
+    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                         local.tm_min,         local.tm_sec,     millisecond};
+}
+
+struct ReadBackCase {
+    const char* label;
+    LocalDateTime written;
+    LocalDateTime expected;
+};
+
+class WriteThenRead : public InZone,
+                      public ::testing::WithParamInterface<std::tuple<Writer, ReadBackCase>> {};
+
+// The date picker carries some time of day and the time picker some date; both are ignored.
+TEST_P(WriteThenRead, KeepsDosPrecision) {
+    const auto& [writer, c] = GetParam();
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "x");
+    const LocalDateTime datePicker{c.written.year, c.written.month, c.written.day, 7, 7, 7, 7};
+    const LocalDateTime timePicker{
+        1999, 1, 1, c.written.hour, c.written.minute, c.written.second, c.written.millisecond};
+
+    ASSERT_TRUE(writer.set(path, datePicker, timePicker));
+
+    EXPECT_EQ(writer.get(path), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WriteThenRead,
+    ::testing::Combine(
+        ::testing::Values(kCreation, kModify),
+        ::testing::Values(
+            ReadBackCase{"OddSecondWithMilliseconds",
+                         {2026, 3, 14, 14, 3, 27, 900},
+                         {2026, 3, 14, 14, 3, 26, 0}},
+            ReadBackCase{"LeapDayLastSecond",
+                         {2000, 2, 29, 23, 59, 59, 999},
+                         {2000, 2, 29, 23, 59, 58, 0}},
+            ReadBackCase{"FirstDosDay", {1980, 1, 1, 0, 0, 0, 0}, {1980, 1, 1, 0, 0, 0, 0}},
+            ReadBackCase{
+                "LastDosMoment", {2107, 12, 31, 23, 59, 58, 0}, {2107, 12, 31, 23, 59, 58, 0}},
+            ReadBackCase{"SummerTime", {2026, 7, 15, 14, 0, 1, 0}, {2026, 7, 15, 14, 0, 0, 0}})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
+    });
+
+struct ZoneCase {
+    const char* label;
+    LocalDateTime local;
+    int utcYear, utcMonth, utcDay, utcHour, utcMinute;
+};
+
+class OffsetOfTheDate : public InZone, public ::testing::WithParamInterface<ZoneCase> {};
+
+// Summer and winter dates both convert by their own offset, whatever today's offset is.
+TEST_P(OffsetOfTheDate, ModifyTimeOnDiskIsTheMatchingUtc) {
+    const ZoneCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "x");
+
+    ASSERT_TRUE(SetModifyTime(path, c.local, c.local));
+
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, UtcSeconds(c.utcYear, c.utcMonth, c.utcDay, c.utcHour, c.utcMinute, 0));
+    EXPECT_EQ(GetModifyTime(path), c.local);
+}
+
+TEST_P(OffsetOfTheDate, CreationTimeInXattrIsTheMatchingUtc) {
+    const ZoneCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "x");
+
+    ASSERT_TRUE(SetCreationTime(path, c.local, c.local));
+
+    const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);
+    ASSERT_TRUE(raw.has_value());
+    const std::optional<DosAttrib> stored = ParseDosAttrib(*raw);
+    ASSERT_TRUE(stored.has_value());
+    const time_t utc = UtcSeconds(c.utcYear, c.utcMonth, c.utcDay, c.utcHour, c.utcMinute, 0);
+    EXPECT_EQ(stored->createTime, NtTimeFromUnix(utc, 0));
+    EXPECT_EQ(GetCreationTime(path), c.local);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OffsetOfTheDate,
+    ::testing::Values(
+        ZoneCase{"Summer", {2026, 7, 15, 14, 0, 0, 0}, 2026, 7, 15, 12, 0},
+        ZoneCase{"Winter", {2026, 12, 15, 14, 0, 0, 0}, 2026, 12, 15, 13, 0},
+        ZoneCase{"LastSummerNight", {2026, 10, 25, 1, 30, 0, 0}, 2026, 10, 24, 23, 30},
+        ZoneCase{"FirstSummerMorning", {2026, 3, 29, 3, 30, 0, 0}, 2026, 3, 29, 1, 30}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(InZone, SetModifyTimeSetsAccessAndModifyAlikeAndKeepsCreation) {
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "x");
+    SetRawTimes(path, 1'000'000'000, 1'100'000'000);
+    const std::optional<LocalDateTime> creation = GetCreationTime(path);
+    ASSERT_TRUE(creation.has_value());
+
+    ASSERT_TRUE(SetModifyTime(path, {2020, 6, 1}, {2000, 1, 1, 10, 20, 30}));
+
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_atim.tv_sec, st.st_mtim.tv_sec);
+    EXPECT_EQ(st.st_atim.tv_nsec, st.st_mtim.tv_nsec);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 0);
+    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2020, 6, 1, 10, 20, 30}));
+    EXPECT_EQ(GetCreationTime(path), creation);
+    EXPECT_FALSE(test::ReadDosAttribXattr(path).has_value());
+}
+
+struct KeepCase {
+    const char* label;
+    std::string name;
+    AttributeSet applied; // -1: leave the file as created
+    AttributeSet expected;
+};
+
+class CreationTimeKeepsAttributes : public InZone,
+                                    public ::testing::WithParamInterface<KeepCase> {};
+
+TEST_P(CreationTimeKeepsAttributes, AndLeavesAccessAndModifyAlone) {
+    const KeepCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir / c.name;
+    WriteFile(path, "x");
+    if (c.applied >= 0) {
+        ASSERT_TRUE(ApplyAttributes(path, false, c.applied & kHidden, c.applied & kSystem,
+                                    c.applied & kArchive));
+    }
+    SetRawTimes(path, 1'000'000'000, 1'100'000'000);
+    const DiskTimes before = ReadDiskTimes(path);
+
+    ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
+
+    const DiskTimes after = ReadDiskTimes(path);
+    EXPECT_EQ(ReadAttributes(path), c.expected);
+    EXPECT_EQ(after.creation, (LocalDateTime{2011, 11, 11, 11, 11, 10}));
+    EXPECT_EQ(after.access.tv_sec, before.access.tv_sec);
+    EXPECT_EQ(after.access.tv_nsec, before.access.tv_nsec);
+    EXPECT_EQ(after.modify.tv_sec, before.modify.tv_sec);
+    EXPECT_EQ(after.modify.tv_nsec, before.modify.tv_nsec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CreationTimeKeepsAttributes,
+                         ::testing::Values(KeepCase{"PlainFile", "plain", -1, 0},
+                                           KeepCase{"DotFileStaysHidden", ".dot", -1, kHidden},
+                                           KeepCase{"DotFileMadeVisible", ".dot", 0, 0},
+                                           KeepCase{"HiddenSystemArchive", "marked", 0x26, 0x26},
+                                           KeepCase{"ArchiveOnly", "archived", kArchive, kArchive}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(InZone, CreationTimeKeepsBitsOfASambaBlob) {
+    TempDir dir;
+    const std::string path = dir / "samba";
+    WriteFile(path, "x");
+    ASSERT_TRUE(test::WriteDosAttribXattr(
+        path, test::Version5Blob(test::kValidAttrib | test::kValidCreateTime, 0x26, 1)));
+
+    ASSERT_TRUE(SetCreationTime(path, {2015, 5, 5}, {2000, 1, 1, 5, 5, 4}));
+
+    EXPECT_EQ(ReadAttributes(path), 0x26);
+    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2015, 5, 5, 5, 5, 4}));
+}
+
+enum class ReadOnlyBy { Mode, XattrOnly, ApplyAttributes };
+
+struct RefusalCase {
+    const char* label;
+    ReadOnlyBy how;
+};
+
+class ReadOnlyFile : public InZone,
+                     public ::testing::WithParamInterface<std::tuple<Writer, RefusalCase>> {};
+
+void MakeReadOnly(const std::string& path, ReadOnlyBy how) {
+    switch (how) {
+    case ReadOnlyBy::Mode:
+        ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+        break;
+    case ReadOnlyBy::XattrOnly: // Samba's default: the mode stays writable
+        ASSERT_TRUE(test::WriteDosAttribXattr(path, test::BareHexBlob("0x21", true)));
+        break;
+    case ReadOnlyBy::ApplyAttributes:
+        ASSERT_TRUE(ApplyAttributes(path, true, true, false, false));
+        break;
+    }
+}
+
+// Root could open the file for writing anyway; the read-only attribute must still refuse.
+TEST_P(ReadOnlyFile, RefusesTheWriterAndKeepsEveryTime) {
+    const auto& [writer, c] = GetParam();
+    TempDir dir;
+    const std::string path = dir / "locked.txt";
+    WriteFile(path, "x");
+    SetRawTimes(path, 1'000'000'000, 1'100'000'000);
+    MakeReadOnly(path, c.how);
+    const DiskTimes before = ReadDiskTimes(path);
+
+    EXPECT_FALSE(writer.set(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
+
+    EXPECT_EQ(ReadDiskTimes(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadOnlyFile,
+    ::testing::Combine(::testing::Values(kCreation, kModify),
+                       ::testing::Values(RefusalCase{"ByMode", ReadOnlyBy::Mode},
+                                         RefusalCase{"ByXattrOnly", ReadOnlyBy::XattrOnly},
+                                         RefusalCase{"ByApplyAttributes",
+                                                     ReadOnlyBy::ApplyAttributes})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
+    });
+
+struct OutOfRangeCase {
+    const char* label;
+    LocalDateTime date;
+};
+
+class OutsideDosRange : public InZone,
+                        public ::testing::WithParamInterface<std::tuple<Writer, OutOfRangeCase>> {};
+
+// Reporting success for a time that was not written would hide the loss from the user.
+TEST_P(OutsideDosRange, FailsAndKeepsEveryTime) {
+    const auto& [writer, c] = GetParam();
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "x");
+    SetRawTimes(path, 1'000'000'000, 1'100'000'000);
+    const DiskTimes before = ReadDiskTimes(path);
+
+    EXPECT_FALSE(writer.set(path, c.date, c.date));
+
+    EXPECT_EQ(ReadDiskTimes(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OutsideDosRange,
+    ::testing::Combine(::testing::Values(kCreation, kModify),
+                       ::testing::Values(OutOfRangeCase{"Year1975", {1975, 6, 1, 12, 0, 0, 0}},
+                                         OutOfRangeCase{"LastSecondOf1979",
+                                                        {1979, 12, 31, 23, 59, 59, 0}},
+                                         OutOfRangeCase{"Year2108", {2108, 1, 1, 0, 0, 0, 0}},
+                                         OutOfRangeCase{"February30", {2021, 2, 30, 0, 0, 0, 0}})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
+    });
+
+class UnwritableEntry : public InZone, public ::testing::WithParamInterface<Writer> {};
+
+TEST_P(UnwritableEntry, MissingFileFails) {
+    TempDir dir;
+    EXPECT_FALSE(GetParam().set(dir / "missing", {2020, 1, 1}, {2020, 1, 1, 1, 2, 4}));
+    EXPECT_EQ(GetParam().get(dir / "missing"), std::nullopt);
+    EXPECT_FALSE(test::Exists(dir / "missing"));
+}
+
+TEST_P(UnwritableEntry, DirectoryFails) {
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    const std::optional<LocalDateTime> before = GetParam().get(dir / "sub");
+    ASSERT_TRUE(before.has_value());
+    EXPECT_FALSE(GetParam().set(dir / "sub", {2020, 1, 1}, {2020, 1, 1, 1, 2, 4}));
+    EXPECT_EQ(GetParam().get(dir / "sub"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnwritableEntry, ::testing::Values(kCreation, kModify),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A FIFO without a reader must not block the writer.
+TEST_F(InZone, ModifyTimeOfAFifoIsWrittenWithoutBlocking) {
+    TempDir dir;
+    const std::string path = dir / "pipe";
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+
+    EXPECT_TRUE(SetModifyTime(path, {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
+
+    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2019, 9, 9, 9, 9, 8}));
+}
+
+TEST_F(InZone, CreationTimeWithoutXattrIsTheBirthTime) {
+    TempDir dir;
+    const std::string path = dir / "born";
+    WriteFile(path, "x");
+    SetRawTimes(path, 1'000'000'000, 1'100'000'000); // both older than the birth
+    struct statx st {};
+    ASSERT_EQ(statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &st), 0);
+    ASSERT_TRUE(st.stx_mask & STATX_BTIME) << "this file system records no birth time";
+
+    EXPECT_EQ(GetCreationTime(path),
+              LocalOf(st.stx_btime.tv_sec, static_cast<int>(st.stx_btime.tv_nsec / 1'000'000)));
+}
+
+// ramfs records no birth time; what is left is the oldest time the inode carries.
+TEST_F(InZone, CreationTimeWithoutBirthTimeIsTheEarliestInodeTime) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting needs root";
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
+    test::ScratchMount volume(dir / "mnt", "ramfs");
+    ASSERT_TRUE(volume.mounted());
+    const std::string path = volume / "file";
+    WriteFile(path, "x");
+    struct statx st {};
+    ASSERT_EQ(statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &st), 0);
+    ASSERT_FALSE(st.stx_mask & STATX_BTIME) << "ramfs now records birth times";
+
+    const std::pair<time_t, time_t> accessAndModify[] = {{1'000'000'000, 1'100'000'000},
+                                                         {1'200'000'000, 1'050'000'000}};
+    for (const auto& [access, modify] : accessAndModify) {
+        SetRawTimes(path, access, modify);
+        const bool accessFirst = access < modify;
+        const std::optional<LocalDateTime> expected =
+            accessFirst ? std::optional(LocalOf(access, 123)) : std::optional(LocalOf(modify, 456));
+        EXPECT_EQ(GetCreationTime(path), expected) << access << " " << modify;
+    }
+}
+
+struct PatternCase {
+    const char* label;
+    std::string asked;
+};
+
+class NoWildcards : public InZone, public ::testing::WithParamInterface<PatternCase> {};
+
+// Only "ab" exists; a pattern that would match it must find nothing.
+TEST_P(NoWildcards, PatternBytesMatchOnlyThemselves) {
+    TempDir dir;
+    WriteFile(dir / "ab", "x");
+    const std::string asked = dir / GetParam().asked;
+
+    EXPECT_EQ(GetModifyTime(asked), std::nullopt);
+    EXPECT_EQ(GetCreationTime(asked), std::nullopt);
+    EXPECT_EQ(ReadAttributes(asked), kUnreadableAttributes);
+    EXPECT_TRUE(GetModifyTime(dir / "ab").has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NoWildcards,
+                         ::testing::Values(PatternCase{"Star", "a*"}, PatternCase{"Question", "a?"},
+                                           PatternCase{"StarAlone", "*"},
+                                           PatternCase{"DosStarDotStar", "*.*"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(InZone, FileNamedWithAStarIsFoundAsItself) {
+    TempDir dir;
+    WriteFile(dir / "ab", "x");
+    WriteFile(dir / "a*", "y");
+    SetRawTimes(dir / "ab", 1'000'000'000, 1'200'000'000);
+    SetRawTimes(dir / "a*", 1'000'000'000, 1'300'000'000);
+
+    const std::optional<LocalDateTime> star = GetModifyTime(dir / "a*");
+    const std::optional<LocalDateTime> plain = GetModifyTime(dir / "ab");
+
+    ASSERT_TRUE(star.has_value());
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_NE(*star, *plain);
+    EXPECT_EQ(star->millisecond, 456);
+}
+
+} // namespace
+} // namespace tarvolin

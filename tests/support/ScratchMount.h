@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace tarvolin::test {
+
+// A small file system of its own (tmpfs, ramfs, ...) mounted at `mountPoint`, which must be
+// an empty directory, and unmounted again when the object goes. The first mount moves the
+// test process into a private mount namespace, so nothing leaks to the machine even if the
+// test dies. Needs root; `mounted()` says whether it worked.
+class ScratchMount {
+public:
+    ScratchMount(std::string mountPoint, const std::string& type, const std::string& options = "");
+    ~ScratchMount();
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& path() const { return mountPoint_; }
+    std::string operator/(const std::string& name) const { return mountPoint_ + "/" + name; }
+
+    // Turns the mount read-only in place: what was written stays readable.
+    bool RemountReadOnly();
+
+private:
+    std::string mountPoint_;
+    bool mounted_ = false;
+};
+
+} // namespace tarvolin::test
