@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libgl-dev fonts-liberation   # the window, with a metric twin of Arial
     xvfb xauth                                # screenshots on a machine without a display
     e2fsprogs attr locales util-linux         # chattr, loop images, xattr tools, localedef, mount
+    clang libclang-rt-14-dev                  # libFuzzer
 )
 
 missing=()
