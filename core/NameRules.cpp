@@ -2,8 +2,8 @@
 
 #include <clocale>
 #include <cstdint>
-#include <cwchar>
 #include <cstdlib>
+#include <cwchar>
 
 namespace tarvolin {
 
@@ -34,8 +34,8 @@ std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Pr
 }
 
 std::size_t FindLastDirectoryDelimiter(std::string_view path, const PathRules& rules) {
-    return FindLastSingleByte(
-        path, rules, [&](char byte) { return IsDirectoryDelimiter(byte, rules.syntax); });
+    return FindLastSingleByte(path, rules,
+                              [&](char byte) { return IsDirectoryDelimiter(byte, rules.syntax); });
 }
 
 // The extension dot, if the last dot-or-delimiter is a dot.

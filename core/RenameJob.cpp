@@ -27,8 +27,8 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
     fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
     const std::string& path = fileNames[static_cast<std::size_t>(position)];
 
-    if (options.setAttributes && !ApplyAttributes(path, options.readOnly, options.hidden,
-                                                  options.system, options.archive))
+    if (options.setAttributes &&
+        !ApplyAttributes(path, options.readOnly, options.hidden, options.system, options.archive))
         return ReportFailure(outlets, position, path, kAttributesErrorText);
     if (options.setCreationTime &&
         !SetCreationTime(path, options.creationDate, options.creationTime))
@@ -72,8 +72,7 @@ void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
         return;
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
         return;
-    std::string newPath =
-        ComposeSingleName(fileNames[static_cast<std::size_t>(position)], options);
+    std::string newPath = ComposeSingleName(fileNames[static_cast<std::size_t>(position)], options);
     ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
 }
 

@@ -18,7 +18,9 @@ struct SplitCase {
     const char* title;
 };
 
-std::ostream& operator<<(std::ostream& out, const SplitCase& c) { return out << c.path; }
+std::ostream& operator<<(std::ostream& out, const SplitCase& c) {
+    return out << c.path;
+}
 
 class WindowsSplit : public testing::TestWithParam<SplitCase> {};
 class PosixSplit : public testing::TestWithParam<SplitCase> {};
@@ -41,19 +43,19 @@ TEST_P(PosixSplit, SplitsAtSlashOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, WindowsSplit,
-    testing::Values(
-        SplitCase{R"(C:\docs\report.txt)", R"(C:\docs\)", ".txt", R"(C:\docs\report)", "report"},
-        SplitCase{R"(C:\a.b\readme)", R"(C:\a.b\)", "", R"(C:\a.b\readme)", "readme"},
-        SplitCase{R"(C:\x\.profile)", R"(C:\x\)", ".profile", R"(C:\x\)", ""},
-        SplitCase{R"(C:\x\archive.tar.gz)", R"(C:\x\)", ".gz", R"(C:\x\archive.tar)",
-                  "archive.tar"},
-        SplitCase{R"(C:\d\report.final.txt)", R"(C:\d\)", ".txt", R"(C:\d\report.final)",
-                  "report.final"},
-        SplitCase{"C:report.txt", "C:", ".txt", "C:report", "report"},
-        SplitCase{"report", "", "", "report", "report"},
-        SplitCase{R"(C:\dir\)", R"(C:\dir\)", "", R"(C:\dir\)", ""},
-        SplitCase{R"(C:\x\trailing.)", R"(C:\x\)", ".", R"(C:\x\trailing)", "trailing"},
-        SplitCase{"", "", "", "", ""}));
+    testing::Values(SplitCase{R"(C:\docs\report.txt)", R"(C:\docs\)", ".txt", R"(C:\docs\report)",
+                              "report"},
+                    SplitCase{R"(C:\a.b\readme)", R"(C:\a.b\)", "", R"(C:\a.b\readme)", "readme"},
+                    SplitCase{R"(C:\x\.profile)", R"(C:\x\)", ".profile", R"(C:\x\)", ""},
+                    SplitCase{R"(C:\x\archive.tar.gz)", R"(C:\x\)", ".gz", R"(C:\x\archive.tar)",
+                              "archive.tar"},
+                    SplitCase{R"(C:\d\report.final.txt)", R"(C:\d\)", ".txt",
+                              R"(C:\d\report.final)", "report.final"},
+                    SplitCase{"C:report.txt", "C:", ".txt", "C:report", "report"},
+                    SplitCase{"report", "", "", "report", "report"},
+                    SplitCase{R"(C:\dir\)", R"(C:\dir\)", "", R"(C:\dir\)", ""},
+                    SplitCase{R"(C:\x\trailing.)", R"(C:\x\)", ".", R"(C:\x\trailing)", "trailing"},
+                    SplitCase{"", "", "", "", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, PosixSplit,
@@ -112,33 +114,32 @@ TEST_P(PosixCompose, NumberedAndUnnumberedRules) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, WindowsCompose,
-    testing::Values(
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, false, "", R"(C:\docs\photo_1.txt)",
-                    R"(C:\docs\photo.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 4, false, "", R"(C:\docs\photo_5.txt)",
-                    R"(C:\docs\photo.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, "jpg", R"(C:\docs\photo_1.jpg)",
-                    R"(C:\docs\photo.jpg)"},
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, "", R"(C:\docs\photo_1)",
-                    R"(C:\docs\photo)"},
-        ComposeCase{R"(C:\docs\report.txt)", "", 1, 0, false, "", R"(C:\docs\report.txt)",
-                    R"(C:\docs\report.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", "", 1, 0, true, "htm", R"(C:\docs\report.htm)",
-                    R"(C:\docs\report.htm)"},
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 9999, 5, false, "",
-                    R"(C:\docs\photo_10004.txt)", R"(C:\docs\photo.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, ".txt",
-                    R"(C:\docs\photo_1..txt)", R"(C:\docs\photo..txt)"},
-        ComposeCase{R"(C:\a.b\readme)", "photo", 1, 0, false, "", R"(C:\a.b\photo_1)",
-                    R"(C:\a.b\photo)"},
-        ComposeCase{R"(C:\docs\report.txt)", "notes", 0, 0, false, "", R"(C:\docs\notes_0.txt)",
-                    R"(C:\docs\notes.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", R"(sub\x)", 1, 0, false, "",
-                    R"(C:\docs\sub\x_1.txt)", R"(C:\docs\sub\x.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", R"(..\x)", 1, 0, false, "",
-                    R"(C:\docs\..\x_1.txt)", R"(C:\docs\..\x.txt)"},
-        ComposeCase{R"(C:\docs\report.txt)", " Photo ", 0, 3, false, "", R"(C:\docs\ Photo _3.txt)",
-                    R"(C:\docs\ Photo .txt)"}));
+    testing::Values(ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, false, "",
+                                R"(C:\docs\photo_1.txt)", R"(C:\docs\photo.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 4, false, "",
+                                R"(C:\docs\photo_5.txt)", R"(C:\docs\photo.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, "jpg",
+                                R"(C:\docs\photo_1.jpg)", R"(C:\docs\photo.jpg)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, "",
+                                R"(C:\docs\photo_1)", R"(C:\docs\photo)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "", 1, 0, false, "",
+                                R"(C:\docs\report.txt)", R"(C:\docs\report.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "", 1, 0, true, "htm",
+                                R"(C:\docs\report.htm)", R"(C:\docs\report.htm)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "photo", 9999, 5, false, "",
+                                R"(C:\docs\photo_10004.txt)", R"(C:\docs\photo.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "photo", 1, 0, true, ".txt",
+                                R"(C:\docs\photo_1..txt)", R"(C:\docs\photo..txt)"},
+                    ComposeCase{R"(C:\a.b\readme)", "photo", 1, 0, false, "", R"(C:\a.b\photo_1)",
+                                R"(C:\a.b\photo)"},
+                    ComposeCase{R"(C:\docs\report.txt)", "notes", 0, 0, false, "",
+                                R"(C:\docs\notes_0.txt)", R"(C:\docs\notes.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", R"(sub\x)", 1, 0, false, "",
+                                R"(C:\docs\sub\x_1.txt)", R"(C:\docs\sub\x.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", R"(..\x)", 1, 0, false, "",
+                                R"(C:\docs\..\x_1.txt)", R"(C:\docs\..\x.txt)"},
+                    ComposeCase{R"(C:\docs\report.txt)", " Photo ", 0, 3, false, "",
+                                R"(C:\docs\ Photo _3.txt)", R"(C:\docs\ Photo .txt)"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PosixCompose,

@@ -24,9 +24,9 @@ using test::RecordingOutlets;
 using test::TempDir;
 using test::WriteFile;
 
-const std::vector<std::string> kNamePool = {
-    "a.txt", "b.doc", "c",     "x_0.txt", "x_1.txt",   "x_2",     "x_3.txt",
-    "y_1",   "y_2.dat", ".hidden", "sp ace.txt", "q?.txt", "st*r", "new\nline"};
+const std::vector<std::string> kNamePool = {"a.txt",      "b.doc",   "c",    "x_0.txt",  "x_1.txt",
+                                            "x_2",        "x_3.txt", "y_1",  "y_2.dat",  ".hidden",
+                                            "sp ace.txt", "q?.txt",  "st*r", "new\nline"};
 const std::vector<std::string> kBaseNames = {"", "x", "y", "sub/x"};
 const std::vector<std::string> kExtensions = {"", "txt", "dat"};
 
@@ -59,7 +59,9 @@ const T& Pick(std::mt19937& random, const std::vector<T>& values) {
     return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(random)];
 }
 
-bool Chance(std::mt19937& random) { return std::bernoulli_distribution(0.5)(random); }
+bool Chance(std::mt19937& random) {
+    return std::bernoulli_distribution(0.5)(random);
+}
 
 Scenario MakeScenario(std::mt19937& random, const TempDir& dir) {
     Scenario scenario;
@@ -122,10 +124,9 @@ Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string&
             (scenario.hasSubdirectory && ExtractDirectory(newPath) == root + "/sub/");
         const bool namesADirectory =
             newPath == root + "/" || (scenario.hasSubdirectory && newPath == root + "/sub/");
-        const bool renames =
-            expected.disk.contains(oldPath) &&
-            (newPath == oldPath ||
-             (!expected.disk.contains(newPath) && !namesADirectory && targetDirectoryExists));
+        const bool renames = expected.disk.contains(oldPath) &&
+                             (newPath == oldPath || (!expected.disk.contains(newPath) &&
+                                                     !namesADirectory && targetDirectoryExists));
         if (!renames) {
             expected.errors.push_back(kRenameErrorText);
             return expected;

@@ -1,6 +1,7 @@
+#include "RenameJob.h"
+
 #include "FileOps.h"
 #include "RecordingOutlets.h"
-#include "RenameJob.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -60,7 +61,8 @@ TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
 TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
     std::vector<std::string> fileNames;
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
-    EXPECT_EQ(outlets.events, (std::vector<std::string>{std::string("error ") + kNoFilesListedText}));
+    EXPECT_EQ(outlets.events,
+              (std::vector<std::string>{std::string("error ") + kNoFilesListedText}));
 }
 
 TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {

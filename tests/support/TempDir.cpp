@@ -24,9 +24,13 @@ TempDir::TempDir() {
     path_ = pattern;
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
 
-std::string TempDir::operator/(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::operator/(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,0 +1,196 @@
+// The batch run on disks that refuse or change under it: each refusal gives the error box
+// of its step, no file is lost or damaged, and the list says where every file is.
+
+#include "FileOps.h"
+#include "Privileges.h"
+#include "RecordingOutlets.h"
+#include "RenameJob.h"
+#include "ScratchMount.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarvolin {
+namespace {
+
+using test::Exists;
+using test::ListDir;
+using test::ReadFile;
+using test::RecordingOutlets;
+using test::TempDir;
+using test::WriteFile;
+
+RenameOptions Numbered(const char* base) {
+    RenameOptions options;
+    options.baseName = base;
+    return options;
+}
+
+std::vector<std::string> MakeFiles(const std::string& dir,
+                                   std::initializer_list<const char*> names) {
+    std::vector<std::string> paths;
+    for (const char* name : names) {
+        WriteFile(dir + "/" + name, name);
+        paths.push_back(dir + "/" + name);
+    }
+    return paths;
+}
+
+void ExpectUntouched(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        EXPECT_EQ(ReadFile(path), path.substr(path.rfind('/') + 1)) << path;
+}
+
+TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
+    TempDir dir;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = listed;
+    ASSERT_TRUE(test::SetImmutable(dir.path(), true)) << "chattr +i is needed for this test";
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+    test::SetImmutable(dir.path(), false);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(outlets.rows, (std::vector<std::pair<int, std::string>>{{0, listed[0]}}));
+    EXPECT_EQ(fileNames, listed);
+    ExpectUntouched(listed);
+}
+
+TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
+    TempDir dir;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
+    std::vector<std::string> fileNames = listed;
+    ASSERT_TRUE(test::SetImmutable(listed[1], true));
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+    test::SetImmutable(listed[1], false);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, (std::vector<std::string>{dir / "x_0.txt", listed[1], listed[2]}));
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"b.txt", "c.txt", "x_0.txt"}));
+    EXPECT_EQ(ReadFile(dir / "x_0.txt"), "a.txt");
+}
+
+TEST(FailingDisk, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting a scratch file system needs root";
+    TempDir dir;
+    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+    ASSERT_TRUE(volume.mounted());
+    const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = listed;
+    ASSERT_TRUE(volume.RemountReadOnly());
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, listed);
+    ExpectUntouched(listed);
+}
+
+TEST(FailingDisk, ReadOnlyVolumeRefusesAttributesAfterAnInPlaceRename) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting a scratch file system needs root";
+    TempDir dir;
+    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+    ASSERT_TRUE(volume.mounted());
+    std::vector<std::string> fileNames = MakeFiles(volume.path(), {"a.txt"});
+    ASSERT_TRUE(volume.RemountReadOnly());
+    RenameOptions options; // no base name: each file is renamed onto itself
+    options.setAttributes = true;
+    options.hidden = true;
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(0, volume / "a.txt"));
+}
+
+TEST(FailingDisk, VolumeWithoutUserXattrsRefusesHiddenButRenames) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting a scratch file system needs root";
+    TempDir dir;
+    test::ScratchMount volume(dir.path(), "ramfs");
+    ASSERT_TRUE(volume.mounted());
+    std::vector<std::string> fileNames = MakeFiles(volume.path(), {"a.txt", "b.txt"});
+    RenameOptions options = Numbered("x");
+    options.setAttributes = true;
+    options.hidden = true;
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
+    EXPECT_EQ(fileNames[0], volume / "x_0.txt");
+    EXPECT_EQ(ListDir(volume.path()), (std::vector<std::string>{"b.txt", "x_0.txt"}));
+}
+
+TEST(FailingDisk, FileReplacedAfterListingIsRenamedAsItNowIs) {
+    TempDir dir;
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
+    WriteFile(dir / "a.txt", "written by another program");
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0.txt"}));
+    EXPECT_EQ(ReadFile(dir / "x_0.txt"), "written by another program");
+}
+
+TEST(FailingDisk, FileReplacedByADirectoryMovesTheDirectoryWithItsContent) {
+    TempDir dir;
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
+    ASSERT_EQ(unlink(fileNames[0].c_str()), 0);
+    ASSERT_EQ(mkdir(fileNames[0].c_str(), 0755), 0);
+    WriteFile(dir / "a.txt/inside", "inside");
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(ReadFile(dir / "x_0.txt/inside"), "inside");
+}
+
+TEST(FailingDisk, NameLongerThanTheFileSystemAllowsIsARenameError) {
+    TempDir dir;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt"});
+    std::vector<std::string> fileNames = listed;
+    const std::string base(252, 'n'); // + "_0" + ".txt" = 258 bytes
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered(base.c_str()), outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    ExpectUntouched(listed);
+
+    const std::string fits(249, 'n'); // exactly 255 bytes
+    RunRenameJob(fileNames, Numbered(fits.c_str()), outlets);
+    EXPECT_EQ(outlets.errors.size(), 1u);
+    EXPECT_EQ(ReadFile(dir / (fits + "_0.txt")), "a.txt");
+}
+
+TEST(FailingDisk, HostileNamesRenameAndKeepTheirBytes) {
+    TempDir dir;
+    std::vector<std::string> fileNames =
+        MakeFiles(dir.path(), {"new\nline.txt", "st*r?.txt", ".dot", "bad\xff\xfe.txt", " lead"});
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered("\xe9t\xe9\n*"), outlets);
+
+    ASSERT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(ReadFile(dir / "\xe9t\xe9\n*_0.txt"), "new\nline.txt");
+    EXPECT_EQ(ReadFile(dir / "\xe9t\xe9\n*_1.txt"), "st*r?.txt");
+    EXPECT_EQ(ReadFile(dir / "\xe9t\xe9\n*_2.dot"), ".dot");
+    EXPECT_EQ(ReadFile(dir / "\xe9t\xe9\n*_3.txt"), "bad\xff\xfe.txt");
+    EXPECT_EQ(ReadFile(dir / "\xe9t\xe9\n*_4"), " lead");
+    EXPECT_EQ(fileNames[3], dir / "\xe9t\xe9\n*_3.txt");
+}
+
+} // namespace
+} // namespace tarvolin
