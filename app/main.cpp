@@ -1,6 +1,12 @@
-#include <cstdio>
+#include "Unit1.h"
 
-int main() {
-    std::puts("C-Tarvolin: the renaming core is built; the window is not there yet.");
-    return 0;
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
+    tarvolin::TForm1 Form1;
+    QApplication::setWindowIcon(Form1.windowIcon());
+    Form1.show();
+    return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tarvolin {
@@ -93,18 +94,30 @@ int ChangeMode(const FileRef& file, mode_t mode) {
     return file.fd >= 0 ? fchmod(file.fd, mode) : chmod(file.path.c_str(), mode);
 }
 
-// An xattr is kept only where mode and name cannot tell the attributes on their own, or where
-// it holds a creation time; so a volume without user xattrs still takes read-only or nothing,
-// and files that need none are left without one.
-bool NeedsXattr(const FileRef& file, AttributeSet wanted, const std::optional<DosAttrib>& stored) {
-    return (stored && stored->createTime) || (wanted & ~kReadOnly) != HiddenByName(file);
+// Without an xattr Samba goes by name and mode: with its defaults a dot-file is hidden, an
+// owner-executable file archived and no file read-only (`map readonly = no`). So the xattr is
+// left out only where that gives `wanted`, as it does for this program's own reading, and it
+// is kept where it holds a creation time.
+bool NeedsXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
+                const std::optional<DosAttrib>& stored) {
+    const bool archivedByMode = S_ISREG(st.stx_mode) && (st.stx_mode & S_IXUSR) != 0;
+    return (stored && stored->createTime) || wanted != HiddenByName(file) || archivedByMode;
 }
 
-bool StoreXattr(const FileRef& file, AttributeSet wanted, const std::optional<DosAttrib>& stored) {
-    if (NeedsXattr(file, wanted, stored)) {
+// A volume without user xattrs (ramfs) has no place for the other bits, but the mode still
+// holds read-only for this program, Wine and a Samba with `map readonly = yes`.
+bool ModeAloneHolds(const FileRef& file, AttributeSet wanted,
+                    const std::optional<DosAttrib>& stored) {
+    return errno == ENOTSUP && !stored && (wanted & ~kReadOnly) == HiddenByName(file);
+}
+
+bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
+                const std::optional<DosAttrib>& stored) {
+    if (NeedsXattr(file, st, wanted, stored)) {
         const DosAttrib value{static_cast<std::uint32_t>(wanted),
                               stored ? stored->createTime : std::nullopt};
-        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
+        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0 ||
+               ModeAloneHolds(file, wanted, stored);
     }
     return RemoveXattr(file, kXattrName) == 0 || errno == ENODATA;
 }
@@ -124,11 +137,11 @@ public:
         const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
         const mode_t mode = st.stx_mode & kPermissionBits;
         const bool readOnly = (wanted & kReadOnly) != 0;
-        const bool touchesXattr = stored.has_value() || NeedsXattr(file, wanted, stored);
+        const bool touchesXattr = stored.has_value() || NeedsXattr(file, st, wanted, stored);
         const bool writableFirst = !readOnly || (touchesXattr && !OwnerMayWrite(st));
         if (writableFirst && ChangeMode(file, mode | S_IWUSR) != 0)
             return false;
-        if (touchesXattr && !StoreXattr(file, wanted, stored)) {
+        if (touchesXattr && !StoreXattr(file, st, wanted, stored)) {
             if (writableFirst)
                 ChangeMode(file, mode);
             return false;
@@ -144,6 +157,13 @@ public:
                    : static_cast<std::uint32_t>(AttributesWithoutXattr(file, st));
         const DosAttrib value{bits, NtTimeFromUnix(utc.seconds, utc.nanoseconds)};
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
+    }
+
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
+                                  const UnixTime& utc) const override {
+        const timespec time{static_cast<time_t>(utc.seconds), static_cast<long>(utc.nanoseconds)};
+        const timespec accessAndModify[2] = {time, time};
+        return futimens(file.fd, accessAndModify) == 0;
     }
 };
 

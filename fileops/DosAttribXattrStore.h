@@ -1,8 +1,9 @@
 #pragma once
 
 // The DOS side of a file on ordinary Linux file systems (ext4, xfs, btrfs, tmpfs): read-only
-// is the owner's write permission, and the rest lives in Samba's `user.DOSATTRIB`, so files
-// shared through Samba or opened under Wine afterwards show the same attributes.
+// is the owner's write permission, and the four bits with a creation time live in Samba's
+// `user.DOSATTRIB` (read-only there too, as Samba by default reads it from there alone), so
+// files shared through Samba or opened under Wine afterwards show the same attributes.
 
 #include "DosMetadataStore.h"
 

@@ -3,8 +3,9 @@
 // Where a volume keeps what Windows knows about a file and Unix does not: the attribute bits
 // and the creation time. Ordinary Linux file systems have no place for them, so they live in
 // Samba's `user.DOSATTRIB` beside the mode bits; other volumes (NTFS through ntfs-3g, SMB
-// mounts) carry them natively under other names. Callers ask StoreFor and never learn which
-// store answered.
+// mounts) carry them natively under other names. Such a volume may also need the ordinary
+// times written its own way, so the store writes those too. Callers ask StoreFor and never
+// learn which store answered.
 
 #include "AttributeSet.h"
 #include "FileRef.h"
@@ -21,8 +22,9 @@ class DosMetadataStore {
 public:
     virtual ~DosMetadataStore() = default;
 
-    // `st` is the file's statx; a store reads at most one extended attribute besides it, as a
-    // list of 100 000 files is re-read after every batch run.
+    // `st` is the file's statx; a list of 100 000 files is re-read after every batch run, so a
+    // store reads as few extended attributes besides it as its volume allows: one where a
+    // single value holds both attributes and creation time, two on ntfs-3g, which has none.
     virtual DosSide Read(const FileRef& file, const struct statx& st) const = 0;
 
     // Leaves the file with exactly `wanted`; false when the volume refuses any part of it.
@@ -32,6 +34,11 @@ public:
     // `file` carries an open descriptor. The attribute bits keep the value they read now.
     virtual bool WriteCreationTime(const FileRef& file, const struct statx& st,
                                    const UnixTime& utc) const = 0;
+
+    // `file` carries an open descriptor. Sets last access and last write to `utc` and leaves
+    // the creation time as it is.
+    virtual bool WriteAccessAndModifyTime(const FileRef& file, const struct statx& st,
+                                          const UnixTime& utc) const = 0;
 };
 
 // The store of the volume that holds `file`, whose statx is `st`.

@@ -46,10 +46,10 @@ bool WriteCreationTime(const FileRef& file, const struct statx& st, const UnixTi
     return StoreFor(file, st).WriteCreationTime(file, st, utc);
 }
 
-bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& utc) {
-    const timespec time{static_cast<time_t>(utc.seconds), static_cast<long>(utc.nanoseconds)};
-    const timespec accessAndModify[2] = {time, time};
-    return futimens(file.fd, accessAndModify) == 0;
+// ntfs-3g drops a modification time set by utimensat once a creation time was set in the same
+// mount, so the volume's store decides how the times are written.
+bool WriteAccessAndModifyTime(const FileRef& file, const struct statx& st, const UnixTime& utc) {
+    return StoreFor(file, st).WriteAccessAndModifyTime(file, st, utc);
 }
 
 // Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold

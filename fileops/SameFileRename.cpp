@@ -1,10 +1,11 @@
 #include "SameFileRename.h"
 
+#include "DirectoryListing.h"
 #include "NoReplaceMove.h"
 #include "PathParts.h"
 
 #include <atomic>
-#include <dirent.h>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,9 +18,7 @@ bool SameInode(const struct stat& a, const struct stat& b) {
 }
 
 // The parents are followed (stat): "/link/b" and "/a/b" share an entry when link leads to /a.
-bool IsSameDirectoryEntry(const std::string& oldPath, const std::string& newPath) {
-    if (LastComponent(oldPath) != LastComponent(newPath))
-        return false;
+bool SameParent(const std::string& oldPath, const std::string& newPath) {
     struct stat oldParent {};
     struct stat newParent {};
     return stat(ParentDirectory(oldPath).c_str(), &oldParent) == 0 &&
@@ -27,16 +26,36 @@ bool IsSameDirectoryEntry(const std::string& oldPath, const std::string& newPath
            SameInode(oldParent, newParent);
 }
 
-// A file with one link has one entry, so a second spelling that finds it can only be a
-// letter-case alias. With more links, the exact new name is listed only when it is an entry
-// of its own, a hard link.
-bool IsLetterCaseAlias(const std::string& newPath, const struct stat& file) {
-    return file.st_nlink == 1 || !DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
+bool IsSameDirectoryEntry(const std::string& oldPath, const std::string& newPath) {
+    return LastComponent(oldPath) == LastComponent(newPath) && SameParent(oldPath, newPath);
 }
 
+// Where the directory lists every name in lower case, the old name's own entry shows under
+// the lower-cased old name, which is then no entry of its own.
+bool ListedAsOldEntry(const std::string& oldPath, const std::string& newPath) {
+    const std::string directory = ParentDirectory(oldPath);
+    const std::string oldName = LastComponent(oldPath);
+    return SameParent(oldPath, newPath) &&
+           HowDirectoryLists(directory, oldName) == ListedAs::LowerCase &&
+           AsciiLowerCase(oldName) == LastComponent(newPath);
+}
+
+// A file with one link has one entry, so a second spelling that finds it can only be a
+// letter-case alias. With more links (hard links, or on NTFS a DOS short name, which counts
+// as one), the exact new name is listed only when it is an entry of its own, a hard link, or
+// when the listing lowers every name.
+bool IsLetterCaseAlias(const std::string& oldPath, const std::string& newPath,
+                       const struct stat& file) {
+    return file.st_nlink == 1 ||
+           !DirectoryLists(ParentDirectory(newPath), LastComponent(newPath)) ||
+           ListedAsOldEntry(oldPath, newPath);
+}
+
+// The capitals tell, once the file carries this name, whether the directory lists names as
+// they were given.
 std::string TemporaryName(const std::string& directory) {
     static std::atomic<unsigned> counter{0};
-    return directory + "/.tarvolin-case-" + std::to_string(getpid()) + "-" +
+    return directory + "/.Tarvolin-Case-" + std::to_string(getpid()) + "-" +
            std::to_string(counter++);
 }
 
@@ -52,31 +71,30 @@ bool MoveToTemporaryName(const std::string& oldPath, std::string& temporary) {
     return false;
 }
 
-} // namespace
-
-bool DirectoryLists(const std::string& directory, const std::string& name) {
-    DIR* listing = opendir(directory.c_str());
-    if (listing == nullptr)
-        return false;
-    bool found = false;
-    while (const dirent* entry = readdir(listing)) {
-        if (name == entry->d_name) {
-            found = true;
-            break;
-        }
-    }
-    closedir(listing);
-    return found;
+// What is left to check where the listing lowers every name.
+bool FoundOnlyUnderNewName(const std::string& newPath, const std::string& temporary,
+                           const struct stat& file) {
+    struct stat found {};
+    struct stat left {};
+    return lstat(newPath.c_str(), &found) == 0 && SameInode(found, file) &&
+           lstat(temporary.c_str(), &left) != 0 && errno == ENOENT;
 }
 
+} // namespace
+
 bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
+    struct stat file {};
     std::string temporary;
-    if (!MoveToTemporaryName(oldPath, temporary))
+    if (lstat(oldPath.c_str(), &file) != 0 || !MoveToTemporaryName(oldPath, temporary))
         return false;
+    const ListedAs listing =
+        HowDirectoryLists(ParentDirectory(temporary), LastComponent(temporary));
     if (MoveWithoutReplacing(temporary, newPath) != MoveOutcome::Moved) {
         MoveWithoutReplacing(temporary, oldPath);
         return false;
     }
+    if (listing == ListedAs::LowerCase)
+        return FoundOnlyUnderNewName(newPath, temporary, file);
     return DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
 }
 
@@ -89,7 +107,7 @@ bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath) 
         return false;
     if (IsSameDirectoryEntry(oldPath, newPath))
         return true;
-    if (IsLetterCaseAlias(newPath, newFile))
+    if (IsLetterCaseAlias(oldPath, newPath, newFile))
         return ChangeLetterCase(oldPath, newPath);
     return false;
 }

@@ -16,10 +16,9 @@ bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath);
 // Gives the entry at `oldPath` the name `newPath`, which finds the same entry, by way of a
 // unique temporary name in the same directory: a case-insensitive volume treats a direct
 // rename between the two spellings as a rename onto itself and keeps the old case. True
-// when the directory then lists the exact new name.
+// when the directory then lists the exact new name; where the directory lists every name in
+// lower case (as the temporary name shows), when the new name finds the file and the
+// temporary name is gone, as that is all such a listing can tell.
 bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath);
-
-// Whether `directory` has an entry named exactly `name`, byte for byte.
-bool DirectoryLists(const std::string& directory, const std::string& name);
 
 } // namespace tarvolin

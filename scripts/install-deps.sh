@@ -10,6 +10,7 @@ packages=(
     xvfb xauth                                # screenshots on a machine without a display
     e2fsprogs attr locales util-linux         # chattr, loop images, xattr tools, localedef, mount
     clang libclang-rt-14-dev                  # libFuzzer
+    ntfs-3g samba smbclient                   # NTFS volumes, and what a Windows client sees
 )
 
 missing=()

@@ -16,7 +16,7 @@ command -v xdotool >/dev/null || missing+=(xdotool)
 command -v xwininfo >/dev/null || missing+=(x11-utils)
 # "convert" may be a stand-in elsewhere on the path; "import" comes only with ImageMagick.
 command -v import >/dev/null || missing+=(imagemagick)
-fc-list 2>/dev/null | grep -q 'Liberation Sans' || missing+=(fonts-liberation)
+fc-list 2>/dev/null | grep 'Liberation Sans' >/dev/null || missing+=(fonts-liberation)
 if ((${#missing[@]})); then
     apt-get install -y "${missing[@]}"
 fi
@@ -61,7 +61,8 @@ xdotool key Return
 sleep 1
 click 209 23
 xdotool type --delay 20 "trip"
-xdotool key Tab
+# Select the first row, which also shows the list with the focus.
+click 60 181
 sleep 0.5
 
 mkdir -p "$(dirname "$out")"

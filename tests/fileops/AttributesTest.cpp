@@ -3,6 +3,7 @@
 #include "Privileges.h"
 #include "SambaBlobs.h"
 #include "ScratchMount.h"
+#include "SharedCases.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -60,15 +61,12 @@ TEST_P(EveryCombination, RoundTripsAndReachesTheDisk) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSixteen, EveryCombination,
-                         ::testing::Values(0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x20,
-                                           0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27));
+                         ::testing::ValuesIn(cases::kEveryAttributeSet));
 
 // Every transition between two of the sixteen values, on one file, as a batch run makes them.
 TEST(ApplyAttributes, EveryValueFollowsEveryOther) {
-    const AttributeSet all[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
-                                0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27};
-    for (const AttributeSet from : all) {
-        for (const AttributeSet to : all) {
+    for (const AttributeSet from : cases::kEveryAttributeSet) {
+        for (const AttributeSet to : cases::kEveryAttributeSet) {
             TempDir dir;
             const std::string path = NewFile(dir, "file.txt");
             ASSERT_TRUE(Apply(path, from));

@@ -3,6 +3,7 @@
 #include "Privileges.h"
 #include "SambaBlobs.h"
 #include "ScratchMount.h"
+#include "SharedCases.h"
 #include "TempDir.h"
 #include "TimeZone.h"
 
@@ -26,14 +27,11 @@ protected:
     test::TimeZoneScope zone_{kZone};
 };
 
-struct Writer {
-    const char* label;
-    bool (*set)(const std::string&, const LocalDateTime&, const LocalDateTime&);
-    std::optional<LocalDateTime> (*get)(const std::string&);
-};
-
-const Writer kCreation{"Creation", SetCreationTime, GetCreationTime};
-const Writer kModify{"Modify", SetModifyTime, GetModifyTime};
+using cases::kCreation;
+using cases::kModify;
+using cases::OutOfRangeCase;
+using cases::ReadBackCase;
+using cases::Writer;
 
 // Everything the writers could disturb, read straight from the disk.
 struct DiskTimes {
@@ -79,12 +77,6 @@ LocalDateTime LocalOf(time_t seconds, int millisecond) {
                          local.tm_min,         local.tm_sec,     millisecond};
 }
 
-struct ReadBackCase {
-    const char* label;
-    LocalDateTime written;
-    LocalDateTime expected;
-};
-
 class WriteThenRead : public InZone,
                       public ::testing::WithParamInterface<std::tuple<Writer, ReadBackCase>> {};
 
@@ -94,33 +86,18 @@ TEST_P(WriteThenRead, KeepsDosPrecision) {
     TempDir dir;
     const std::string path = dir / "file.txt";
     WriteFile(path, "x");
-    const LocalDateTime datePicker{c.written.year, c.written.month, c.written.day, 7, 7, 7, 7};
-    const LocalDateTime timePicker{
-        1999, 1, 1, c.written.hour, c.written.minute, c.written.second, c.written.millisecond};
-
-    ASSERT_TRUE(writer.set(path, datePicker, timePicker));
+    ASSERT_TRUE(writer.set(path, cases::DatePickerFor(c.written), cases::TimePickerFor(c.written)));
 
     EXPECT_EQ(writer.get(path), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, WriteThenRead,
-    ::testing::Combine(
-        ::testing::Values(kCreation, kModify),
-        ::testing::Values(
-            ReadBackCase{"OddSecondWithMilliseconds",
-                         {2026, 3, 14, 14, 3, 27, 900},
-                         {2026, 3, 14, 14, 3, 26, 0}},
-            ReadBackCase{"LeapDayLastSecond",
-                         {2000, 2, 29, 23, 59, 59, 999},
-                         {2000, 2, 29, 23, 59, 58, 0}},
-            ReadBackCase{"FirstDosDay", {1980, 1, 1, 0, 0, 0, 0}, {1980, 1, 1, 0, 0, 0, 0}},
-            ReadBackCase{
-                "LastDosMoment", {2107, 12, 31, 23, 59, 58, 0}, {2107, 12, 31, 23, 59, 58, 0}},
-            ReadBackCase{"SummerTime", {2026, 7, 15, 14, 0, 1, 0}, {2026, 7, 15, 14, 0, 0, 0}})),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
-    });
+INSTANTIATE_TEST_SUITE_P(Table, WriteThenRead,
+                         ::testing::Combine(::testing::Values(kCreation, kModify),
+                                            ::testing::ValuesIn(cases::DosPrecisionCases())),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).label) +
+                                    std::get<1>(info.param).label;
+                         });
 
 struct ZoneCase {
     const char* label;
@@ -295,11 +272,6 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
     });
 
-struct OutOfRangeCase {
-    const char* label;
-    LocalDateTime date;
-};
-
 class OutsideDosRange : public InZone,
                         public ::testing::WithParamInterface<std::tuple<Writer, OutOfRangeCase>> {};
 
@@ -317,17 +289,13 @@ TEST_P(OutsideDosRange, FailsAndKeepsEveryTime) {
     EXPECT_EQ(ReadDiskTimes(path), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, OutsideDosRange,
-    ::testing::Combine(::testing::Values(kCreation, kModify),
-                       ::testing::Values(OutOfRangeCase{"Year1975", {1975, 6, 1, 12, 0, 0, 0}},
-                                         OutOfRangeCase{"LastSecondOf1979",
-                                                        {1979, 12, 31, 23, 59, 59, 0}},
-                                         OutOfRangeCase{"Year2108", {2108, 1, 1, 0, 0, 0, 0}},
-                                         OutOfRangeCase{"February30", {2021, 2, 30, 0, 0, 0, 0}})),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
-    });
+INSTANTIATE_TEST_SUITE_P(Table, OutsideDosRange,
+                         ::testing::Combine(::testing::Values(kCreation, kModify),
+                                            ::testing::ValuesIn(cases::OutsideDosRangeCases())),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).label) +
+                                    std::get<1>(info.param).label;
+                         });
 
 class UnwritableEntry : public InZone, public ::testing::WithParamInterface<Writer> {};
 

@@ -1,6 +1,7 @@
 #include "FileOps.h"
 #include "Privileges.h"
 #include "ScratchMount.h"
+#include "SharedCases.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +28,7 @@ TEST(NativePathSyntax, IsPosix) {
     EXPECT_EQ(NativePathSyntax(), PathSyntax::Posix);
 }
 
-struct NamePair {
-    const char* label;
-    std::string oldName;
-    std::string newName;
-};
+using cases::NamePair;
 
 class RenameByName : public ::testing::TestWithParam<NamePair> {};
 
@@ -46,18 +43,8 @@ TEST_P(RenameByName, MovesTheFileAndItsContent) {
     EXPECT_EQ(ReadFile(dir / c.newName), "content of " + c.oldName);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RenameByName,
-    ::testing::Values(NamePair{"Plain", "a.txt", "x_7.txt"},
-                      NamePair{"Spaces", "my file .txt", " other file"},
-                      NamePair{"WildcardBytes", "star*.txt", "what?.doc"},
-                      NamePair{"Backslash", "a\\b", "c\\d:e"},
-                      NamePair{"Newline", "line\nbreak", "new\nline"},
-                      NamePair{"LeadingDot", ".hidden", ".other"},
-                      NamePair{"InvalidUtf8", "\xff\xfe.bin", "\xc3\x28\x80.bin"},
-                      NamePair{"Longest255Bytes", std::string(255, 'a'), std::string(255, 'b')},
-                      NamePair{"ToLongestName", "short", std::string(251, 'c') + ".txt"}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Table, RenameByName, ::testing::ValuesIn(cases::RenameNamePairs()),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RenameOnDisk, MovesIntoAnotherExistingDirectory) {
     TempDir dir;

@@ -2,6 +2,8 @@
 // temporary-name mechanics behind them are exercised here on an ordinary file system.
 #include "SameFileRename.h"
 
+#include "DirectoryListing.h"
+#include "SharedCases.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +24,7 @@ ino_t InodeOf(const std::string& path) {
     return st.st_ino;
 }
 
-struct CaseChange {
-    const char* label;
-    std::string oldName;
-    std::string newName;
-    bool directory;
-};
+using cases::CaseChange;
 
 class LetterCaseChange : public ::testing::TestWithParam<CaseChange> {};
 
@@ -46,10 +43,7 @@ TEST_P(LetterCaseChange, EndsUnderTheNewNameWithNoTemporaryLeft) {
     EXPECT_EQ(InodeOf(dir / c.newName), inode);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LetterCaseChange,
-                         ::testing::Values(CaseChange{"File", "abc.txt", "ABC.TXT", false},
-                                           CaseChange{"Directory", "folder", "Folder", true},
-                                           CaseChange{"DotFile", ".rc", ".RC", false}),
+INSTANTIATE_TEST_SUITE_P(Table, LetterCaseChange, ::testing::ValuesIn(cases::LetterCaseChanges()),
                          [](const auto& info) { return std::string(info.param.label); });
 
 // On a case-sensitive volume the new spelling can be another file; the second step must then

@@ -1,7 +1,6 @@
 #include "SambaBlobs.h"
 
 #include <cstdio>
-#include <sys/xattr.h>
 
 namespace tarvolin::test {
 
@@ -94,19 +93,6 @@ Bytes Version5Blob(std::uint32_t validFlags, std::uint32_t attrib, std::uint64_t
     Put(out, attrib, 4);
     Put(out, createTime, 8);
     return out;
-}
-
-std::optional<Bytes> ReadDosAttribXattr(const std::string& path) {
-    Bytes value(4096);
-    const ssize_t size = getxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size());
-    if (size < 0)
-        return std::nullopt;
-    value.resize(static_cast<std::size_t>(size));
-    return value;
-}
-
-bool WriteDosAttribXattr(const std::string& path, const Bytes& value) {
-    return setxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
 }
 
 } // namespace tarvolin::test

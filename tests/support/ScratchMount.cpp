@@ -6,17 +6,13 @@
 
 namespace tarvolin::test {
 
-namespace {
-
-// Mounts made after this die with the process; "/" is made private so that they do not
-// propagate back to the machine's own namespace.
+// "/" is made private so that mounts made here do not propagate back to the machine's own
+// namespace.
 void EnterPrivateMountNamespace() {
     static const bool entered = unshare(CLONE_NEWNS) == 0 &&
                                 mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     (void)entered;
 }
-
-} // namespace
 
 ScratchMount::ScratchMount(std::string mountPoint, const std::string& type,
                            const std::string& options)

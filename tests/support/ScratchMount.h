@@ -4,6 +4,10 @@
 
 namespace tarvolin::test {
 
+// Moves the test process into a mount namespace of its own, once: mounts made after this die
+// with the process and never show on the machine. Needs root.
+void EnterPrivateMountNamespace();
+
 // A small file system of its own (tmpfs, ramfs, ...) mounted at `mountPoint`, which must be
 // an empty directory, and unmounted again when the object goes. The first mount moves the
 // test process into a private mount namespace, so nothing leaks to the machine even if the

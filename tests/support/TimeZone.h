@@ -18,7 +18,9 @@ private:
     std::optional<std::string> previous_;
 };
 
-// Whether the tz database knows `zone` (a missing zone silently acts as UTC).
+// Whether the tz database knows `zone` (a missing zone silently acts as UTC). On Windows a
+// test cannot switch the zone for itself (the scope changes nothing there), so this tells
+// whether the system zone in force follows `zone`'s rules (TimeZoneWin32.cpp).
 bool TimeZoneInstalled(const std::string& zone);
 
 } // namespace tarvolin::test

@@ -1,0 +1,207 @@
+// Times the main window against the core doing the same work, on N files (default 100 000):
+//  - "Add Files": every row rebuilt, re-reading each file's attributes and times, against
+//    reading the same summaries into a plain vector;
+//  - "Start": a batch rename run clicked in the window, against RunRenameJob with outlets
+//    that re-read each changed file as a row must and keep the gauge as a number.
+// Runs offscreen; prints the times, a "ratio <window/core>" line for each, and the peak
+// resident memory with N rows listed.
+//
+//   window_bench [N] [directory]     the directory defaults to /dev/shm, else the temp dir
+
+#include "FileListModel.h"
+#include "FileOps.h"
+#include "RenameJob.h"
+#include "RowTexts.h"
+#include "Unit1.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace tarvolin;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRepeats = 3;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+template <typename Work>
+double Time(Work work) {
+    const auto start = Clock::now();
+    work();
+    return Milliseconds(Clock::now() - start);
+}
+
+// The best of kRepeats rounds of each, taken in turns so that both meet the same caches.
+// `handOver` runs untimed after each core round, `handBack` after each window round.
+template <typename Core, typename Window, typename HandOver, typename HandBack>
+std::pair<double, double> BestInTurns(Core core, Window window, HandOver handOver,
+                                      HandBack handBack) {
+    double bestCore = 1e300;
+    double bestWindow = 1e300;
+    for (int i = 0; i < kRepeats; ++i) {
+        bestCore = std::min(bestCore, Time(core));
+        handOver();
+        bestWindow = std::min(bestWindow, Time(window));
+        handBack();
+    }
+    return {bestCore, bestWindow};
+}
+
+class RowRereadingOutlets final : public RenameOutlets {
+public:
+    std::vector<FileRow> rows;
+    int gauge = 0;
+    void SetGaugeRange(int, int) override {}
+    void SetGaugePosition(int position) override { gauge = position; }
+    void RowChanged(int position, const std::string& path) override {
+        rows[static_cast<std::size_t>(position)] = {path, ReadFileSummary(path)};
+    }
+    void ShowError(const std::string& text) override {
+        throw std::runtime_error("the run failed: " + text);
+    }
+};
+
+// Peak resident set in MiB where the system reports it, else -1.
+double PeakResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    }
+    return -1;
+}
+
+// Clicks "Add Files" and cancels the dialog, which rebuilds every row.
+void AddFilesCancelled(TForm1& form) {
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+}
+
+void Check(bool condition, const char* what) {
+    if (!condition)
+        throw std::runtime_error(what);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    std::filesystem::path base = argc > 2 ? std::filesystem::path(argv[2])
+                                          : (std::filesystem::is_directory("/dev/shm")
+                                                 ? std::filesystem::path("/dev/shm")
+                                                 : std::filesystem::temp_directory_path());
+    const std::filesystem::path root =
+        base / ("window-bench-" + std::to_string(QCoreApplication::applicationPid()));
+    const std::filesystem::path files = root / "files";
+    const std::filesystem::path elsewhere = root / "dialog";
+    std::filesystem::create_directories(files);
+    std::filesystem::create_directories(elsewhere);
+    int status = 0;
+    try {
+        FileNames names;
+        names.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const std::string path = (files / ("file" + std::to_string(i) + ".txt")).string();
+            std::ofstream(path) << 'x';
+            names.push_back(path);
+        }
+        // The dialog opens in the working folder; keep it away from the N files.
+        QDir::setCurrent(QString::fromStdString(elsewhere.string()));
+
+        TForm1 form;
+        form.show();
+        Check(QTest::qWaitForWindowExposed(&form), "the window did not show");
+        auto* list = form.findChild<QTableView*>(QStringLiteral("fileList"));
+        AddFilesCancelled(form); // the dialog's first showing is not what is measured
+
+        // "Add Files" -------------------------------------------------------------------
+        std::vector<FileRow> coreRows;
+        form.fileNames = names;
+        const auto [coreAdd, windowAdd] = BestInTurns(
+            [&] {
+                coreRows.clear();
+                coreRows.reserve(names.size());
+                for (const std::string& path : names)
+                    coreRows.push_back({path, ReadFileSummary(path)});
+            },
+            [&] { AddFilesCancelled(form); }, [] {}, [] {});
+        Check(list->model()->rowCount() == count, "the rows were not rebuilt");
+        QTest::qWait(50); // let the view lay out and paint the rebuilt rows
+        const double peakWithRows = PeakResidentMiB();
+
+        // "Start" -------------------------------------------------------------------------
+        // Each run renames every file onto a new base name, so both do the same disk work.
+        // The core works on its own copy of the list, the window on its own; between turns
+        // each is handed the names the other left on the disk (untimed).
+        RenameOptions options;
+        RowRereadingOutlets outlets;
+        outlets.rows = coreRows;
+        FileNames coreNames = names;
+        int round = 0;
+        auto* baseName = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        auto* start = form.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
+        const auto [coreStart, windowStart] = BestInTurns(
+            [&] {
+                options.baseName = "core" + std::to_string(round++);
+                outlets.SetGaugeRange(0, count - 1);
+                RunRenameJob(coreNames, options, outlets);
+            },
+            [&] {
+                baseName->setText(QStringLiteral("window%1").arg(round++));
+                QTest::mouseClick(start, Qt::LeftButton);
+            },
+            [&] {
+                Check(outlets.gauge == count - 1, "the core run did not finish");
+                form.fileNames = coreNames;
+                AddFilesCancelled(form);
+            },
+            [&] { coreNames = form.fileNames; });
+        Check(form.fileNames.back().find("window") != std::string::npos,
+              "the window run did not finish");
+        Check(list->model()->index(count - 1, 0).data().toString() ==
+                  PathToText(form.fileNames.back()),
+              "the rows do not show the new names");
+
+        std::printf("files: %d in %s\n", count, files.string().c_str());
+        std::printf("add files: window %.1f ms, core %.1f ms (best of %d)\n", windowAdd, coreAdd,
+                    kRepeats);
+        std::printf("ratio %.2f\n", windowAdd / coreAdd);
+        std::printf("start: window %.1f ms, core %.1f ms (best of %d)\n", windowStart, coreStart,
+                    kRepeats);
+        std::printf("ratio %.2f\n", windowStart / coreStart);
+        std::printf("peak RSS with %d rows: %.1f MiB\n", count, peakWithRows);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "window_bench: %s\n", failure.what());
+        status = 1;
+    }
+    std::filesystem::remove_all(root);
+    return status;
+}

@@ -1,0 +1,97 @@
+#include "Ntfs3gStore.h"
+
+#include "DosAttribBlob.h"
+#include "XattrIo.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace tarvolin {
+
+namespace {
+
+// CPU-endian values, as ntfs-3g exchanges them. The `_be` twins are big-endian.
+constexpr const char* kAttributeWord = "system.ntfs_attrib";
+constexpr const char* kCreationTime = "system.ntfs_crtime";
+constexpr const char* kTimes = "system.ntfs_times"; // create, last write, last access[, change]
+constexpr AttributeSet kKnownBits = kReadOnly | kHidden | kSystem | kArchive;
+
+template <typename Value>
+bool ReadValue(const FileRef& file, const char* name, Value& value) {
+    return GetXattr(file, name, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+}
+
+template <typename Value>
+bool WriteValue(const FileRef& file, const char* name, const Value& value) {
+    std::array<std::uint8_t, sizeof value> bytes{};
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return SetXattr(file, name, bytes) == 0;
+}
+
+// A file that vanished between the statx and here has no attributes to show; its
+// modification time is the best stand-in for a creation time that could not be read.
+DosSide ReadSide(const FileRef& file, const struct statx& st) {
+    std::uint32_t word = 0;
+    NtTime created = 0;
+    DosSide side{0, ToUnixTime(st.stx_mtime)};
+    if (ReadValue(file, kAttributeWord, word))
+        side.attributes = static_cast<AttributeSet>(word & kKnownBits);
+    if (ReadValue(file, kCreationTime, created))
+        NtTimeToUnix(created, side.creationTime.seconds, side.creationTime.nanoseconds);
+    return side;
+}
+
+class NtfsStore final : public DosMetadataStore {
+public:
+    DosSide Read(const FileRef& file, const struct statx& st) const override {
+        return ReadSide(file, st);
+    }
+
+    // ntfs-3g changes only the bits a program may set (read-only, hidden, system, archive,
+    // temporary, offline, not-indexed), so the word written clears the others of these as
+    // Windows does, and the directory bit stays. Read-only is NTFS's own flag: the mode bits
+    // are ntfs-3g's invention and do not reach Windows.
+    bool WriteAttributes(const FileRef& file, const struct statx&,
+                         AttributeSet wanted) const override {
+        return WriteValue(file, kAttributeWord, static_cast<std::uint32_t>(wanted));
+    }
+
+    // Only the creation time is written, so the other times stay as ntfs-3g holds them.
+    bool WriteCreationTime(const FileRef& file, const struct statx&,
+                           const UnixTime& utc) const override {
+        return WriteValue(file, kCreationTime, NtTimeFromUnix(utc.seconds, utc.nanoseconds));
+    }
+
+    // Once a time was set through these names, ntfs-3g stops writing the times it keeps in
+    // memory to the disk: a modification time set by utimensat afterwards shows until the
+    // unmount and is then lost. So it goes the same way, together with the creation time,
+    // which must stay what it was.
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
+                                  const UnixTime& utc) const override {
+        std::array<NtTime, 3> times{};
+        if (!ReadValue(file, kCreationTime, times[0]))
+            return false;
+        times[1] = times[2] = NtTimeFromUnix(utc.seconds, utc.nanoseconds);
+        return WriteValue(file, kTimes, times);
+    }
+};
+
+} // namespace
+
+const DosMetadataStore& Ntfs3gStore() {
+    static const NtfsStore store;
+    return store;
+}
+
+Ntfs3gAnswer AskForNtfsAttributes(const FileRef& file) {
+    std::uint32_t word = 0;
+    const ssize_t size = GetXattr(file, kAttributeWord, &word, sizeof word);
+    if (size == static_cast<ssize_t>(sizeof word))
+        return Ntfs3gAnswer::Ntfs3g;
+    if (size >= 0 || errno == ENODATA || errno == ENOTSUP || errno == ERANGE)
+        return Ntfs3gAnswer::OtherFuse;
+    return Ntfs3gAnswer::NoAnswer;
+}
+
+} // namespace tarvolin

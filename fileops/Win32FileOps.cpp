@@ -1,0 +1,302 @@
+// The Windows backend of FileOps.h.
+//
+// Paths stay UTF-8 inside the program and become UTF-16 only here, so every name Windows
+// allows can be renamed, whatever the user's ANSI code page. Choices made on purpose, as in
+// the Linux backend:
+// - A time outside what an MS-DOS date-time can hold fails rather than reporting a success
+//   that wrote nothing.
+// - Local and UTC time convert with the offset in force at the date itself (the zone's
+//   daylight-saving rule applied to that date), not with today's offset.
+// - A file is looked up at exactly the given path, never as a search pattern.
+// - A rename never replaces another file and never copies across volumes.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include "DosDateTime.h"
+#include "FileOps.h"
+#include "Win32Paths.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <windows.h>
+
+namespace tarvolin {
+
+namespace {
+
+constexpr DWORD kFourAttributeBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (valid())
+            CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> QueryFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return data;
+}
+
+std::optional<LocalDateTime> ToLocal(const FILETIME& utc) {
+    SYSTEMTIME utcFields{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&utc, &utcFields) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, &local))
+        return std::nullopt;
+    return LocalDateTime{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
+                         local.wMinute, local.wSecond, local.wMilliseconds};
+}
+
+std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
+    SYSTEMTIME fields{};
+    fields.wYear = static_cast<WORD>(local.year);
+    fields.wMonth = static_cast<WORD>(local.month);
+    fields.wDay = static_cast<WORD>(local.day);
+    fields.wHour = static_cast<WORD>(local.hour);
+    fields.wMinute = static_cast<WORD>(local.minute);
+    fields.wSecond = static_cast<WORD>(local.second);
+    fields.wMilliseconds = static_cast<WORD>(local.millisecond);
+    SYSTEMTIME utc{};
+    FILETIME fileTime{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &fields, &utc) ||
+        !SystemTimeToFileTime(&utc, &fileTime))
+        return std::nullopt;
+    return fileTime;
+}
+
+// Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold
+// packs to 0, which names no date, and so fails here.
+std::optional<FILETIME> DosPrecisionUtc(const LocalDateTime& date, const LocalDateTime& time) {
+    const std::optional<LocalDateTime> local =
+        FromDosDateTime(ToDosDateTime(CombineDateAndTime(date, time)));
+    return local ? ToUtc(*local) : std::nullopt;
+}
+
+enum class TimeSlot { Creation, AccessAndModify };
+
+// Opened for reading and writing with no sharing: a file that another program holds open,
+// a read-only file and a directory all refuse, and nothing is written to them. Wine run by
+// root opens a read-only file all the same, hence the check of the attribute.
+bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
+                   TimeSlot slot) {
+    const std::optional<std::wstring> systemPath = ToSystemPath(path);
+    if (!systemPath)
+        return false;
+    const Handle file(CreateFileW(systemPath->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        return false;
+    const std::optional<FILETIME> utc = DosPrecisionUtc(date, time);
+    if (!utc)
+        return false;
+    if (slot == TimeSlot::Creation)
+        return SetFileTime(file.get(), &*utc, nullptr, nullptr) != 0;
+    return SetFileTime(file.get(), nullptr, &*utc, &*utc) != 0;
+}
+
+// Both paths open to one file (the same volume and file index); a link is not followed, so a
+// symbolic link to a file is another file.
+bool SameFile(const std::wstring& a, const std::wstring& b, DWORD* links = nullptr) {
+    const auto identify = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+        const Handle file(CreateFileW(
+            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return file.valid() && GetFileInformationByHandle(file.get(), &info);
+    };
+    BY_HANDLE_FILE_INFORMATION infoA{};
+    BY_HANDLE_FILE_INFORMATION infoB{};
+    if (!identify(a, infoA) || !identify(b, infoB))
+        return false;
+    if (links != nullptr)
+        *links = infoA.nNumberOfLinks;
+    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+// Two spellings of one file name one directory entry, not two hard links of it: a file with
+// a single link has one entry; with more, the stored names and the directories must agree.
+bool SameEntry(const std::wstring& oldPath, const std::wstring& newPath) {
+    DWORD links = 0;
+    if (!SameFile(oldPath, newPath, &links))
+        return false;
+    if (links <= 1)
+        return true;
+    const std::optional<std::wstring> oldName = StoredName(oldPath);
+    const std::optional<std::wstring> newName = StoredName(newPath);
+    return oldName && newName && *oldName == *newName &&
+           SameFile(ParentDirectory(oldPath), ParentDirectory(newPath));
+}
+
+bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) {
+    // No MOVEFILE_COPY_ALLOWED: a copy across volumes followed by a delete is no rename, and
+    // a failure halfway would leave two files.
+    return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
+}
+
+bool MoveToTemporaryName(const std::wstring& from, std::wstring& temporary) {
+    static std::atomic<unsigned> counter{0};
+    constexpr int kAttempts = 100; // names left over by someone else are skipped
+    const std::wstring prefix = ParentDirectory(from) + L"\\.tarvolin-case-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        temporary = prefix + std::to_wstring(counter++);
+        if (MoveWithoutReplacing(from, temporary))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+// The entry of `oldPath` is the one `newPath` names. Windows changes the letter case in
+// place; Wine reports success and keeps the old spelling, so the name goes through a
+// temporary one and is checked afterwards.
+bool ShowNewLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
+    const std::wstring wanted = FinalComponent(newPath);
+    const std::optional<std::wstring> stored = StoredName(newPath);
+    if (!stored)
+        return false;
+    // Another spelling of the same name that is not merely another letter case (a short
+    // 8.3 alias) leaves the name as it is.
+    if (*stored == wanted || !EqualIgnoringCase(*stored, wanted))
+        return true;
+    std::wstring temporary;
+    if (!MoveToTemporaryName(oldPath, temporary))
+        return false;
+    if (!MoveWithoutReplacing(temporary, newPath)) {
+        MoveWithoutReplacing(temporary, oldPath);
+        return false;
+    }
+    return StoredName(newPath) == wanted;
+}
+
+bool Rename(const std::string& oldPath, const std::string& newPath) {
+    const std::optional<std::wstring> from = ToSystemPath(oldPath);
+    const std::optional<std::wstring> to = ToSystemPath(newPath);
+    if (!from || !to)
+        return false;
+    if (oldPath == newPath) // nothing to move, but a vanished file must not look renamed
+        return QueryFile(*from).has_value();
+    if (MoveWithoutReplacing(*from, *to)) {
+        // The old name gone (or taken by a new file since): a real move.
+        if (!SameFile(*from, *to))
+            return true;
+        // Still one file under both names: a letter-case change, or Wine taking a move onto
+        // the file's own hard link as done.
+    } else {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return SameEntry(*from, *to) && ShowNewLetterCase(*from, *to);
+}
+
+} // namespace
+
+PathSyntax NativePathSyntax() {
+    return PathSyntax::Windows;
+}
+
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
+    try {
+        return Rename(oldPath, newPath);
+    } catch (...) {
+        return false;
+    }
+}
+
+AttributeSet ReadAttributes(const std::string& path) {
+    try {
+        const std::optional<std::wstring> systemPath = ToSystemPath(path);
+        const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
+            systemPath ? QueryFile(*systemPath) : std::nullopt;
+        return data ? static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits)
+                    : kUnreadableAttributes;
+    } catch (...) {
+        return kUnreadableAttributes;
+    }
+}
+
+bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
+                     bool archive) {
+    try {
+        const std::optional<std::wstring> systemPath = ToSystemPath(path);
+        if (!systemPath)
+            return false;
+        const DWORD bits = static_cast<DWORD>(MakeAttributeSet(readOnly, hidden, system, archive));
+        // 0 would mean "leave the attributes as they are" to the file system.
+        return SetFileAttributesW(systemPath->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) !=
+               0;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<LocalDateTime> GetCreationTime(const std::string& path) {
+    try {
+        return ReadFileSummary(path).creationTime;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
+    try {
+        return ReadFileSummary(path).modifyTime;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool SetCreationTime(const std::string& path, const LocalDateTime& date,
+                     const LocalDateTime& time) {
+    try {
+        return WriteFileTime(path, date, time, TimeSlot::Creation);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
+    try {
+        return WriteFileTime(path, date, time, TimeSlot::AccessAndModify);
+    } catch (...) {
+        return false;
+    }
+}
+
+FileSummary ReadFileSummary(const std::string& path) {
+    try {
+        const std::optional<std::wstring> systemPath = ToSystemPath(path);
+        const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
+            systemPath ? QueryFile(*systemPath) : std::nullopt;
+        if (!data)
+            return FileSummary{};
+        return FileSummary{static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits),
+                           ToLocal(data->ftCreationTime), ToLocal(data->ftLastWriteTime)};
+    } catch (...) {
+        return FileSummary{};
+    }
+}
+
+} // namespace tarvolin

@@ -1,0 +1,196 @@
+// The file list without a window: row texts, the table model and ShowFileRow on real files.
+
+#include "FileListModel.h"
+#include "RowTexts.h"
+#include "ShowFileRow.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarvolin;
+
+namespace {
+
+std::string MakeFile(const QTemporaryDir& dir, const QString& name) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("x");
+    return TextToPath(path);
+}
+
+} // namespace
+
+class FileListTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void attributeLetters_data();
+    void attributeLetters();
+    void longTimeFormat_data();
+    void longTimeFormat();
+    void timeText_data();
+    void timeText();
+    void headersAndSelection();
+    void showFileRow();
+    void rebuildIsOneReset();
+    void missingFile();
+    void removeRow();
+};
+
+void FileListTest::attributeLetters_data() {
+    QTest::addColumn<int>("attributes");
+    QTest::addColumn<QString>("letters");
+    QTest::newRow("none") << 0 << "";
+    QTest::newRow("read-only") << int(kReadOnly) << "R ";
+    QTest::newRow("read-only archive") << (kReadOnly | kArchive) << "R A ";
+    QTest::newRow("system before archive in bits, after in text") << (kSystem | kArchive) << "A S ";
+    QTest::newRow("all four") << (kReadOnly | kHidden | kSystem | kArchive) << "R H A S ";
+    QTest::newRow("unreadable") << int(kUnreadableAttributes) << "R H A S ";
+    QTest::newRow("other bits ignored") << 0x10 << "";
+}
+
+void FileListTest::attributeLetters() {
+    QFETCH(int, attributes);
+    QFETCH(QString, letters);
+    QCOMPARE(AttributeLetters(attributes), letters);
+}
+
+void FileListTest::longTimeFormat_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("US: no leading zero, marker after") << "en_US"
+                                                       << "h:mm:ss AP";
+    QTest::newRow("Germany: 24 hours, leading zero") << "de_DE"
+                                                     << "HH:mm:ss";
+    QTest::newRow("China: zone name before the time") << "zh_CN"
+                                                      << "HH:mm:ss";
+    QTest::newRow("Korea: marker before, own separators") << "ko_KR"
+                                                          << "AP h시 mm분 ss초";
+    QTest::newRow("C") << "C"
+                       << "HH:mm:ss";
+}
+
+void FileListTest::longTimeFormat() {
+    QFETCH(QString, locale);
+    QFETCH(QString, format);
+    QCOMPARE(LongTimeFormatOf(QLocale(locale)), format);
+}
+
+void FileListTest::timeText_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<int>("millisecond");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("US afternoon") << "en_US" << 13 << 5 << 7 << 0 << "3/9/24 1:05:07 PM";
+    QTest::newRow("US morning") << "en_US" << 9 << 0 << 1 << 0 << "3/9/24 9:00:01 AM";
+    QTest::newRow("midnight shows the date only") << "en_US" << 0 << 0 << 0 << 0 << "3/9/24";
+    QTest::newRow("midnight whatever the milliseconds")
+        << "en_US" << 0 << 0 << 0 << 999 << "3/9/24";
+    QTest::newRow("one second past midnight")
+        << "en_US" << 0 << 0 << 1 << 0 << "3/9/24 12:00:01 AM";
+    QTest::newRow("Germany") << "de_DE" << 8 << 30 << 0 << 0 << "09.03.24 08:30:00";
+    QTest::newRow("no locale: m/d/yy") << "C" << 17 << 45 << 30 << 0 << "3/9/24 17:45:30";
+}
+
+void FileListTest::timeText() {
+    QFETCH(QString, locale);
+    QFETCH(int, hour);
+    QFETCH(int, minute);
+    QFETCH(int, second);
+    QFETCH(int, millisecond);
+    QFETCH(QString, text);
+    const LocalDateTime value{2024, 3, 9, hour, minute, second, millisecond};
+    QCOMPARE(FormatTimeText(value, TimeTextFormatOf(QLocale(locale))), text);
+}
+
+void FileListTest::headersAndSelection() {
+    FileListModel model(TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.columnCount(), 4);
+    const QStringList captions = {"File Name", "Property", "Create Time", "Modify Time"};
+    for (int column = 0; column < 4; ++column)
+        QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), captions[column]);
+    model.AppendRow({"/nowhere/a", {}});
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable);
+    for (int column = 1; column < 4; ++column) {
+        QVERIFY(!(model.flags(model.index(0, column)) & Qt::ItemIsSelectable));
+        QVERIFY(!(model.flags(model.index(0, column)) & Qt::ItemIsEditable));
+    }
+}
+
+void FileListTest::showFileRow() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string first = MakeFile(dir, "first.txt");
+    const std::string second = MakeFile(dir, "second");
+    FileListModel model(TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    ShowFileRow(model, first, -1);
+    ShowFileRow(model, "", -1);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, 0).data().toString(), PathToText(first));
+    QCOMPARE(model.index(0, 1).data().toString(), AttributeLetters(ReadAttributes(first)));
+    const FileSummary summary = ReadFileSummary(first);
+    QVERIFY(summary.modifyTime.has_value());
+    const TimeTextFormat format = TimeTextFormatOf(QLocale(QStringLiteral("en_US")));
+    QCOMPARE(model.index(0, 3).data().toString(), FormatTimeText(summary.modifyTime, format));
+    QCOMPARE(model.index(0, 2).data().toString(), FormatTimeText(summary.creationTime, format));
+
+    // Rewriting a row in place changes that row only and says so once.
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    ShowFileRow(model, second, 0);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(model.index(0, 0).data().toString(), PathToText(second));
+}
+
+void FileListTest::rebuildIsOneReset() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    FileNames names;
+    for (int i = 0; i < 500; ++i)
+        names.push_back(MakeFile(dir, QString::number(i)));
+    names.push_back(names.front()); // the same path twice gives two rows
+    FileListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+    ShowAllFileRows(model, names);
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(inserts.count(), 0);
+    QCOMPARE(model.rowCount(), 501);
+    for (int row : {0, 250, 499, 500})
+        QCOMPARE(model.Row(row).path, names[static_cast<std::size_t>(row)]);
+}
+
+void FileListTest::missingFile() {
+    FileListModel model;
+    ShowFileRow(model, "/no/such/folder/file.txt", -1);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("R H A S "));
+    QCOMPARE(model.index(0, 2).data().toString(), QString());
+    QCOMPARE(model.index(0, 3).data().toString(), QString());
+}
+
+void FileListTest::removeRow() {
+    FileListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const char* path : {"/x/a", "/x/b", "/x/c"})
+        model.AppendRow({path, {}});
+    model.RemoveRow(1);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("/x/c"));
+    model.RemoveAllRows();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(FileListTest)
+#include "FileListTest.moc"

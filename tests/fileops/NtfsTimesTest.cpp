@@ -1,0 +1,217 @@
+// Creation and modification times on NTFS live in the volume's own records; ntfs-3g hands
+// them out as NTTIME values. What was written must survive an unmount (ntfs-3g drops some
+// time changes at that point) and be what ntfsinfo finds on the image.
+#include "FileOps.h"
+#include "NtfsFixture.h"
+#include "SharedCases.h"
+#include "TimeZone.h"
+
+#include <array>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace tarvolin {
+namespace {
+
+using test::WriteFile;
+
+// A zone with daylight saving, so that a conversion by the wrong offset shows.
+constexpr const char* kZone = "Europe/Berlin";
+
+using NtTimes = std::array<std::uint64_t, 3>; // create, last write, last access
+
+std::optional<NtTimes> RawTimes(const std::string& path) {
+    NtTimes times{};
+    if (getxattr(path.c_str(), "system.ntfs_times", times.data(), sizeof times) != sizeof times)
+        return std::nullopt;
+    return times;
+}
+
+// Seconds since the Unix epoch of a wall-clock time in the current zone.
+std::int64_t UtcOf(const LocalDateTime& local) {
+    std::tm fields{};
+    fields.tm_year = local.year - 1900;
+    fields.tm_mon = local.month - 1;
+    fields.tm_mday = local.day;
+    fields.tm_hour = local.hour;
+    fields.tm_min = local.minute;
+    fields.tm_sec = local.second;
+    fields.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&fields));
+}
+
+bool Set(const cases::Writer& writer, const std::string& path, const LocalDateTime& wanted) {
+    return writer.set(path, cases::DatePickerFor(wanted), cases::TimePickerFor(wanted));
+}
+
+class NtfsTimes : public test::OnEitherDriver {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::TimeZoneInstalled(kZone)) << "tzdata missing";
+        OnEitherDriver::SetUp();
+    }
+    test::TimeZoneScope zone_{kZone};
+};
+
+std::string FileFor(const cases::Writer& writer, const cases::ReadBackCase& c) {
+    return std::string(writer.label) + c.label;
+}
+
+// The read-back table of the ordinary file systems, for both writers: read back at once,
+// found by ntfsinfo on the image (creation or last write), read back after a remount.
+TEST_P(NtfsTimes, DosPrecisionCasesReachTheDisk) {
+    const std::vector<cases::ReadBackCase> table = cases::DosPrecisionCases();
+    for (const cases::Writer& writer : {cases::kCreation, cases::kModify}) {
+        for (const cases::ReadBackCase& c : table) {
+            const std::string path = *this / FileFor(writer, c);
+            WriteFile(path, "x");
+            ASSERT_TRUE(Set(writer, path, c.written)) << FileFor(writer, c);
+            EXPECT_EQ(writer.get(path), c.expected) << FileFor(writer, c);
+        }
+    }
+    ASSERT_TRUE(Unmount());
+    for (const cases::Writer& writer : {cases::kCreation, cases::kModify}) {
+        for (const cases::ReadBackCase& c : table) {
+            const auto record = volume().Inspect("/" + FileFor(writer, c));
+            ASSERT_TRUE(record.has_value()) << volume().log();
+            const bool creation = writer.set == cases::kCreation.set;
+            EXPECT_EQ(creation ? record->creationTime : record->modifyTime, UtcOf(c.expected))
+                << FileFor(writer, c);
+        }
+    }
+    ASSERT_TRUE(MountAgain());
+    for (const cases::Writer& writer : {cases::kCreation, cases::kModify}) {
+        for (const cases::ReadBackCase& c : table)
+            EXPECT_EQ(writer.get(*this / FileFor(writer, c)), c.expected) << FileFor(writer, c);
+    }
+}
+
+struct Order {
+    const char* label;
+    bool creationFirst;
+};
+
+// ntfs-3g loses a modification time set by utimensat after a creation time was set in the
+// same mount; both writers go through ntfs-3g's time record, so either order keeps both.
+TEST_P(NtfsTimes, BothSurviveTheUnmountInEitherOrder) {
+    const LocalDateTime created{2011, 11, 11, 11, 11, 10};
+    const LocalDateTime modified{2012, 6, 6, 6, 6, 6};
+    for (const Order order : {Order{"creation-first", true}, Order{"modify-first", false}}) {
+        const std::string path = *this / order.label;
+        WriteFile(path, "x");
+        if (order.creationFirst) {
+            ASSERT_TRUE(Set(cases::kCreation, path, created));
+        }
+        ASSERT_TRUE(Set(cases::kModify, path, modified));
+        if (!order.creationFirst) {
+            ASSERT_TRUE(Set(cases::kCreation, path, created));
+        }
+        EXPECT_EQ(GetCreationTime(path), created) << order.label;
+        EXPECT_EQ(GetModifyTime(path), modified) << order.label;
+    }
+    ASSERT_TRUE(Unmount());
+    for (const char* name : {"creation-first", "modify-first"}) {
+        const auto record = volume().Inspect(std::string("/") + name);
+        ASSERT_TRUE(record.has_value()) << volume().log();
+        EXPECT_EQ(record->creationTime, UtcOf(created)) << name;
+        EXPECT_EQ(record->modifyTime, UtcOf(modified)) << name;
+    }
+    ASSERT_TRUE(MountAgain());
+    for (const char* name : {"creation-first", "modify-first"}) {
+        EXPECT_EQ(GetCreationTime(*this / name), created) << name;
+        EXPECT_EQ(GetModifyTime(*this / name), modified) << name;
+    }
+}
+
+TEST_P(NtfsTimes, SetModifyTimeSetsAccessAndModifyAlikeAndKeepsCreation) {
+    const std::string path = *this / "file.txt";
+    WriteFile(path, "x");
+    ASSERT_TRUE(Set(cases::kCreation, path, {2001, 1, 1, 1, 1, 0}));
+    const std::optional<NtTimes> before = RawTimes(path);
+    ASSERT_TRUE(before.has_value());
+
+    ASSERT_TRUE(Set(cases::kModify, path, {2020, 6, 1, 10, 20, 30}));
+
+    const std::optional<NtTimes> after = RawTimes(path);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ((*after)[0], (*before)[0]);
+    EXPECT_EQ((*after)[1], (*after)[2]);
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_atim.tv_sec, st.st_mtim.tv_sec);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 0);
+    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2020, 6, 1, 10, 20, 30}));
+    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2001, 1, 1, 1, 1, 0}));
+}
+
+TEST_P(NtfsTimes, SetCreationTimeKeepsAccessModifyAndAttributes) {
+    const std::string path = *this / "file.txt";
+    WriteFile(path, "x");
+    ASSERT_TRUE(ApplyAttributes(path, false, true, true, true));
+    ASSERT_TRUE(Set(cases::kModify, path, {2020, 6, 1, 10, 20, 30}));
+    const std::optional<NtTimes> before = RawTimes(path);
+    ASSERT_TRUE(before.has_value());
+
+    ASSERT_TRUE(Set(cases::kCreation, path, {2011, 11, 11, 11, 11, 10}));
+
+    const std::optional<NtTimes> after = RawTimes(path);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ((*after)[1], (*before)[1]);
+    EXPECT_EQ((*after)[2], (*before)[2]);
+    EXPECT_EQ(ReadAttributes(path), kHidden | kSystem | kArchive);
+    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2011, 11, 11, 11, 11, 10}));
+}
+
+// ntfs-3g lets root open a file with NTFS's read-only flag for writing; Windows would not, so
+// the writers refuse such a file themselves and leave every time as it was.
+TEST_P(NtfsTimes, ReadOnlyFileRefusesBothWriters) {
+    const std::string path = *this / "locked.txt";
+    WriteFile(path, "x");
+    ASSERT_TRUE(ApplyAttributes(path, true, true, false, false));
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << "ntfs-3g now refuses root, so the check is no longer ours alone";
+    if (fd >= 0)
+        close(fd);
+    const std::optional<NtTimes> before = RawTimes(path);
+    ASSERT_TRUE(before.has_value());
+
+    EXPECT_FALSE(Set(cases::kCreation, path, {2020, 1, 1, 12, 0, 0}));
+    EXPECT_FALSE(Set(cases::kModify, path, {2020, 1, 1, 12, 0, 0}));
+
+    EXPECT_EQ(RawTimes(path), before);
+}
+
+TEST_P(NtfsTimes, OutsideDosRangeFailsAndKeepsEveryTime) {
+    const std::string path = *this / "file.txt";
+    WriteFile(path, "x");
+    const std::optional<NtTimes> before = RawTimes(path);
+    ASSERT_TRUE(before.has_value());
+
+    for (const cases::OutOfRangeCase& c : cases::OutsideDosRangeCases()) {
+        EXPECT_FALSE(SetCreationTime(path, c.date, c.date)) << c.label;
+        EXPECT_FALSE(SetModifyTime(path, c.date, c.date)) << c.label;
+    }
+
+    EXPECT_EQ(RawTimes(path), before);
+}
+
+// NTFS records when a file was made; that is the creation time shown before any is set.
+TEST_P(NtfsTimes, CreationTimeOfANewFileIsWhenItWasMade) {
+    const std::int64_t start = static_cast<std::int64_t>(std::time(nullptr));
+    WriteFile(*this / "new.txt", "x");
+    const std::int64_t end = static_cast<std::int64_t>(std::time(nullptr));
+
+    const std::optional<LocalDateTime> created = GetCreationTime(*this / "new.txt");
+
+    ASSERT_TRUE(created.has_value());
+    EXPECT_GE(UtcOf(*created), start);
+    EXPECT_LE(UtcOf(*created), end);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, NtfsTimes, test::kEitherDriver, test::DriverName);
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,132 @@
+// ReadAttributes and ApplyAttributes as both backends must give them.
+#include "FileOps.h"
+#include "Platform.h"
+#include "TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tarvolin {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::TempDir;
+using test::WriteFile;
+
+fs::path Utf8Path(const std::string& path) {
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+bool Apply(const std::string& path, AttributeSet bits) {
+    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
+}
+
+// Wine keeps no archive bit of its own: it shows every file as archived, whatever was set.
+// On Windows the bit is stored like the other three.
+constexpr const char* kWineArchive =
+    "Wine reports every file as archived; Windows keeps the cleared bit";
+
+bool WineShowsArchiveAnyway(AttributeSet wanted) {
+    return test::RunningUnderWine() && (wanted & kArchive) == 0;
+}
+
+const AttributeSet kAllSixteen[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                    0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27};
+
+class AnyCombination : public ::testing::TestWithParam<AttributeSet> {};
+
+TEST_P(AnyCombination, ReadsBackAsWritten) {
+    const AttributeSet bits = GetParam();
+    if (WineShowsArchiveAnyway(bits))
+        GTEST_SKIP() << kWineArchive;
+    TempDir dir;
+    WriteFile(dir / "file.txt", "data");
+
+    ASSERT_TRUE(Apply(dir / "file.txt", bits));
+
+    EXPECT_EQ(ReadAttributes(dir / "file.txt"), bits);
+    EXPECT_EQ(ReadFileSummary(dir / "file.txt").attributes, bits);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSixteen, AnyCombination, ::testing::ValuesIn(kAllSixteen));
+
+// Every transition between two of the sixteen values, on one file, as batch runs make them.
+TEST(PortableAttributes, EveryValueFollowsEveryOther) {
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "data");
+    for (const AttributeSet from : kAllSixteen) {
+        for (const AttributeSet to : kAllSixteen) {
+            if (WineShowsArchiveAnyway(to))
+                continue; // kWineArchive
+            ASSERT_TRUE(Apply(path, from)) << std::hex << from;
+            ASSERT_TRUE(Apply(path, to)) << std::hex << from << " -> " << to;
+            EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
+        }
+    }
+}
+
+TEST(PortableAttributes, NothingSetLeavesAPlainWritableFile) {
+    if (WineShowsArchiveAnyway(0))
+        GTEST_SKIP() << kWineArchive;
+    TempDir dir;
+    const std::string path = dir / "plain.txt";
+    WriteFile(path, "data");
+    ASSERT_TRUE(Apply(path, 0x27));
+
+    ASSERT_TRUE(Apply(path, 0));
+
+    EXPECT_EQ(ReadAttributes(path), 0);
+    WriteFile(path, "written again"); // throws if the file stayed read-only
+}
+
+TEST(PortableAttributes, ReadOnlyFileRefusesWriting) {
+    TempDir dir;
+    const std::string path = dir / "locked.txt";
+    WriteFile(path, "data");
+    ASSERT_TRUE(Apply(path, kReadOnly | kArchive));
+
+    EXPECT_EQ(ReadAttributes(path) & kReadOnly, kReadOnly);
+    const fs::perms permissions = fs::status(Utf8Path(path)).permissions();
+    EXPECT_EQ(permissions & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST(PortableAttributes, DirectoryReadsLikeAFile) {
+    TempDir dir;
+    ASSERT_TRUE(fs::create_directory(Utf8Path(dir / "sub")));
+    EXPECT_EQ(ReadAttributes(dir / "sub"), 0);
+
+    ASSERT_TRUE(Apply(dir / "sub", kHidden));
+    EXPECT_EQ(ReadAttributes(dir / "sub"), kHidden);
+}
+
+TEST(PortableAttributes, MissingFileReadsAllBitsAndCannotBeChanged) {
+    TempDir dir;
+    EXPECT_EQ(ReadAttributes(dir / "missing"), kUnreadableAttributes);
+    EXPECT_EQ(ReadAttributes(""), kUnreadableAttributes);
+    EXPECT_FALSE(Apply(dir / "missing", 0));
+    EXPECT_FALSE(Apply(dir / "missing", kHidden));
+    EXPECT_FALSE(test::Exists(dir / "missing"));
+}
+
+// Only "ab" exists; a name that would match it as a search pattern must find nothing.
+class PatternName : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PatternName, MatchesOnlyItself) {
+    TempDir dir;
+    WriteFile(dir / "ab", "x");
+    const std::string asked = dir / GetParam();
+
+    EXPECT_EQ(ReadAttributes(asked), kUnreadableAttributes);
+    EXPECT_EQ(GetModifyTime(asked), std::nullopt);
+    EXPECT_EQ(GetCreationTime(asked), std::nullopt);
+    EXPECT_EQ(ReadFileSummary(asked).attributes, kUnreadableAttributes);
+    EXPECT_NE(ReadAttributes(dir / "ab"), kUnreadableAttributes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PatternName,
+                         ::testing::Values("a*", "a?", "*", "*.*", "a<", "a\""));
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,300 @@
+// The time readers and writers as both backends must give them. The raw access and modify
+// times are read past the program, through the platform, to see what reached the disk.
+#include "FileOps.h"
+#include "Platform.h"
+#include "TempDir.h"
+#include "TimeZone.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tarvolin {
+namespace {
+
+using test::AccessAndModify;
+using test::TempDir;
+using test::UtcSeconds;
+using test::WriteFile;
+
+// A zone with daylight saving, so that a conversion by the wrong offset shows.
+constexpr const char* kZone = "Europe/Berlin";
+
+class InDaylightSavingZone : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::TimeZoneInstalled(kZone))
+            GTEST_SKIP() << kZone << " is not the zone in force (Linux: tzdata missing; "
+                         << "Windows: the system zone has other rules; Wine: TZ is not set)";
+    }
+    test::TimeZoneScope zone_{kZone};
+};
+
+struct Writer {
+    const char* label;
+    bool (*set)(const std::string&, const LocalDateTime&, const LocalDateTime&);
+    std::optional<LocalDateTime> (*get)(const std::string&);
+    bool creation;
+};
+
+const Writer kCreation{"Creation", SetCreationTime, GetCreationTime, true};
+const Writer kModify{"Modify", SetModifyTime, GetModifyTime, false};
+
+// Wine drops a creation time given to SetFileTime and shows the modify time as the creation
+// time, so a written creation time never shows there. Windows stores it.
+constexpr const char* kWineCreation = "Wine does not store creation times; Windows does";
+
+bool WineDropsCreationTime(const Writer& writer) {
+    return writer.creation && test::RunningUnderWine();
+}
+
+// Distinctive times, with sub-second parts no writer under test produces by itself.
+const AccessAndModify kOldTimes{{1'000'000'000, 123'000'000}, {1'100'000'000, 456'000'000}};
+
+std::string NewFile(const TempDir& dir, const std::string& name) {
+    const std::string path = dir / name;
+    WriteFile(path, "x");
+    EXPECT_TRUE(test::WriteRawTimes(path, kOldTimes)) << path;
+    return path;
+}
+
+struct ReadBackCase {
+    const char* label;
+    LocalDateTime written;
+    LocalDateTime expected;
+};
+
+class WriteAndReadBack : public InDaylightSavingZone,
+                         public ::testing::WithParamInterface<std::tuple<Writer, ReadBackCase>> {};
+
+// The date picker carries some time of day and the time picker some date; both are ignored.
+TEST_P(WriteAndReadBack, KeepsDosPrecision) {
+    const auto& [writer, c] = GetParam();
+    if (WineDropsCreationTime(writer))
+        GTEST_SKIP() << kWineCreation;
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+    const LocalDateTime datePicker{c.written.year, c.written.month, c.written.day, 7, 7, 7, 7};
+    const LocalDateTime timePicker{
+        1999, 1, 1, c.written.hour, c.written.minute, c.written.second, c.written.millisecond};
+
+    ASSERT_TRUE(writer.set(path, datePicker, timePicker));
+
+    EXPECT_EQ(writer.get(path), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WriteAndReadBack,
+    ::testing::Combine(
+        ::testing::Values(kCreation, kModify),
+        ::testing::Values(
+            ReadBackCase{"OddSecondWithMilliseconds",
+                         {2026, 3, 14, 14, 3, 27, 900},
+                         {2026, 3, 14, 14, 3, 26, 0}},
+            ReadBackCase{"LeapDayLastSecond",
+                         {2000, 2, 29, 23, 59, 59, 999},
+                         {2000, 2, 29, 23, 59, 58, 0}},
+            ReadBackCase{"FirstDosDay", {1980, 1, 1, 0, 0, 0, 0}, {1980, 1, 1, 0, 0, 0, 0}},
+            ReadBackCase{
+                "LastDosMoment", {2107, 12, 31, 23, 59, 58, 0}, {2107, 12, 31, 23, 59, 58, 0}},
+            ReadBackCase{"SummerTime", {2026, 7, 15, 14, 0, 1, 0}, {2026, 7, 15, 14, 0, 0, 0}})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
+    });
+
+struct ZoneCase {
+    const char* label;
+    LocalDateTime local;
+    std::int64_t utc;
+};
+
+class OwnOffsetOfTheDate : public InDaylightSavingZone,
+                           public ::testing::WithParamInterface<ZoneCase> {};
+
+// Summer and winter dates both convert by their own offset, whatever today's offset is.
+TEST_P(OwnOffsetOfTheDate, ModifyTimeOnDiskIsTheMatchingUtc) {
+    const ZoneCase& c = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+
+    ASSERT_TRUE(SetModifyTime(path, c.local, c.local));
+
+    const std::optional<AccessAndModify> raw = test::ReadRawTimes(path);
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(raw->modify, (test::UtcTime{c.utc, 0}));
+    EXPECT_EQ(GetModifyTime(path), c.local);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OwnOffsetOfTheDate,
+    ::testing::Values(
+        ZoneCase{"Summer", {2026, 7, 15, 14, 0, 0, 0}, UtcSeconds(2026, 7, 15, 12, 0, 0)},
+        ZoneCase{"Winter", {2026, 12, 15, 14, 0, 0, 0}, UtcSeconds(2026, 12, 15, 13, 0, 0)},
+        ZoneCase{
+            "LastSummerNight", {2026, 10, 25, 1, 30, 0, 0}, UtcSeconds(2026, 10, 24, 23, 30, 0)},
+        ZoneCase{
+            "FirstSummerMorning", {2026, 3, 29, 3, 30, 0, 0}, UtcSeconds(2026, 3, 29, 1, 30, 0)},
+        ZoneCase{"WinterOf1990", {1990, 1, 10, 8, 0, 0, 0}, UtcSeconds(1990, 1, 10, 7, 0, 0)}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(InDaylightSavingZone, SetModifyTimeSetsAccessAndModifyAlikeAndKeepsCreation) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+    const std::optional<LocalDateTime> creation = GetCreationTime(path);
+    ASSERT_TRUE(creation.has_value());
+
+    ASSERT_TRUE(SetModifyTime(path, {2020, 6, 1}, {2000, 1, 1, 10, 20, 30}));
+
+    const std::optional<AccessAndModify> raw = test::ReadRawTimes(path);
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(raw->access, raw->modify);
+    EXPECT_EQ(raw->modify, (test::UtcTime{UtcSeconds(2020, 6, 1, 8, 20, 30), 0}));
+    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2020, 6, 1, 10, 20, 30}));
+    if (test::RunningUnderWine())
+        GTEST_SKIP() << "Wine shows the modify time as the creation time; Windows keeps both";
+    EXPECT_EQ(GetCreationTime(path), creation);
+}
+
+TEST_F(InDaylightSavingZone, SetCreationTimeLeavesAccessAndModifyAlone) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+
+    ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
+
+    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
+    if (WineDropsCreationTime(kCreation))
+        GTEST_SKIP() << kWineCreation;
+    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2011, 11, 11, 11, 11, 10}));
+}
+
+TEST_F(InDaylightSavingZone, SetCreationTimeKeepsTheAttributes) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+    ASSERT_TRUE(ApplyAttributes(path, false, true, true, true));
+
+    ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
+
+    EXPECT_EQ(ReadAttributes(path), kHidden | kSystem | kArchive);
+}
+
+class Refused : public InDaylightSavingZone, public ::testing::WithParamInterface<Writer> {};
+
+TEST_P(Refused, ReadOnlyFileKeepsEveryTime) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "locked.txt");
+    ASSERT_TRUE(ApplyAttributes(path, true, false, false, true));
+    const FileSummary before = ReadFileSummary(path);
+
+    EXPECT_FALSE(GetParam().set(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
+
+    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
+    EXPECT_EQ(ReadFileSummary(path).creationTime, before.creationTime);
+}
+
+struct OutOfRangeCase {
+    const char* label;
+    LocalDateTime date;
+};
+
+class OutsideTheDosRange
+    : public InDaylightSavingZone,
+      public ::testing::WithParamInterface<std::tuple<Writer, OutOfRangeCase>> {};
+
+// Reporting success for a time that was not written would hide the loss from the user.
+TEST_P(OutsideTheDosRange, FailsAndKeepsEveryTime) {
+    const auto& [writer, c] = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+    const FileSummary before = ReadFileSummary(path);
+
+    EXPECT_FALSE(writer.set(path, c.date, c.date));
+
+    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
+    EXPECT_EQ(ReadFileSummary(path).creationTime, before.creationTime);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OutsideTheDosRange,
+    ::testing::Combine(::testing::Values(kCreation, kModify),
+                       ::testing::Values(OutOfRangeCase{"Year1975", {1975, 6, 1, 12, 0, 0, 0}},
+                                         OutOfRangeCase{"LastSecondOf1979",
+                                                        {1979, 12, 31, 23, 59, 59, 0}},
+                                         OutOfRangeCase{"Year2108", {2108, 1, 1, 0, 0, 0, 0}},
+                                         OutOfRangeCase{"February30", {2021, 2, 30, 0, 0, 0, 0}})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
+    });
+
+TEST_P(Refused, MissingFileFails) {
+    TempDir dir;
+    EXPECT_FALSE(GetParam().set(dir / "missing", {2020, 1, 1}, {2020, 1, 1, 1, 2, 4}));
+    EXPECT_EQ(GetParam().get(dir / "missing"), std::nullopt);
+    EXPECT_FALSE(test::Exists(dir / "missing"));
+}
+
+TEST_P(Refused, DirectoryFails) {
+    TempDir dir;
+    const std::string path = dir / "sub";
+    ASSERT_TRUE(std::filesystem::create_directory(std::u8string(path.begin(), path.end())));
+    const std::optional<LocalDateTime> before = GetParam().get(path);
+    ASSERT_TRUE(before.has_value());
+
+    EXPECT_FALSE(GetParam().set(path, {2020, 1, 1}, {2020, 1, 1, 1, 2, 4}));
+
+    EXPECT_EQ(GetParam().get(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Refused, ::testing::Values(kCreation, kModify),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+struct SummaryCase {
+    const char* label;
+    bool directory;
+    AttributeSet attributes; // -1: left as created
+};
+
+class SummaryOfAFile : public InDaylightSavingZone,
+                       public ::testing::WithParamInterface<SummaryCase> {};
+
+TEST_P(SummaryOfAFile, AgreesWithTheSingleReaders) {
+    const SummaryCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir / "entry";
+    if (c.directory) {
+        ASSERT_TRUE(std::filesystem::create_directory(std::u8string(path.begin(), path.end())));
+    } else {
+        WriteFile(path, "x");
+    }
+    if (c.attributes >= 0) {
+        ASSERT_TRUE(ApplyAttributes(path, c.attributes & kReadOnly, c.attributes & kHidden,
+                                    c.attributes & kSystem, c.attributes & kArchive));
+    }
+    if (!c.directory && c.attributes < 0) {
+        ASSERT_TRUE(SetModifyTime(path, {2004, 4, 4}, {2000, 1, 1, 4, 4, 4}));
+    }
+
+    const FileSummary summary = ReadFileSummary(path);
+
+    EXPECT_EQ(summary.attributes, ReadAttributes(path));
+    EXPECT_EQ(summary.creationTime, GetCreationTime(path));
+    EXPECT_EQ(summary.modifyTime, GetModifyTime(path));
+    EXPECT_TRUE(summary.creationTime.has_value());
+    EXPECT_TRUE(summary.modifyTime.has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SummaryOfAFile,
+                         ::testing::Values(SummaryCase{"PlainWithModifyTime", false, -1},
+                                           SummaryCase{"ReadOnlyArchived", false, 0x21},
+                                           SummaryCase{"HiddenSystem", false, 0x06},
+                                           SummaryCase{"Directory", true, -1}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(PortableFileSummary, MissingFileReadsAsUnreadable) {
+    TempDir dir;
+    const FileSummary summary = ReadFileSummary(dir / "missing");
+    EXPECT_EQ(summary.attributes, kUnreadableAttributes);
+    EXPECT_FALSE(summary.creationTime.has_value());
+    EXPECT_FALSE(summary.modifyTime.has_value());
+}
+
+} // namespace
+} // namespace tarvolin

@@ -1,0 +1,1132 @@
+// The main window driven as a user drives it: files are added through the real "Add Files"
+// dialog by typing their names, options are set with the mouse and keyboard, and the
+// results are read from the disk, the rows and the error boxes.
+
+#include "FileOps.h"
+#include "Gauge.h"
+#include "RowTexts.h"
+#include "SpinField.h"
+#include "SpinFieldRules.h"
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <functional>
+
+using namespace tarvolin;
+
+namespace {
+
+// What an error box showed before the test closed it with its OK button.
+struct BoxSeen {
+    bool shown = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QWidget* parent = nullptr;
+};
+
+// Arranges for the next message box to be read and closed.
+void CloseNextBox(BoxSeen& seen) {
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        seen = {true,        box->windowTitle(),     box->text(),
+                box->icon(), box->standardButtons(), box->parentWidget()};
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+}
+
+QLineEdit* NameField(QFileDialog& dialog);
+
+// Arranges for the next "Add Files" dialog to be handled by `user`.
+void HandleNextDialog(const std::function<void(QFileDialog&)>& user) {
+    QTimer::singleShot(0, [user] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        // The user's keys go to the dialog once it is the active window.
+        dialog->activateWindow();
+        QApplication::setActiveWindow(dialog);
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the dialog did not become active");
+        user(*dialog);
+        // A dialog the user's keys did not close would hang the test: close it, and let
+        // the test find the rows missing.
+        if (dialog->isVisible()) {
+            qWarning("the dialog stayed open with %s", qPrintable(NameField(*dialog)->text()));
+            dialog->reject();
+        }
+    });
+}
+
+QLineEdit* NameField(QFileDialog& dialog) {
+    return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+// Types `text` into the dialog's name field and presses Enter.
+void TypeAndConfirm(QFileDialog& dialog, const QString& text) {
+    QLineEdit* field = NameField(dialog);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier); // typing replaces what is there
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+QString Quoted(const QStringList& paths) {
+    QStringList quoted;
+    for (const QString& path : paths)
+        quoted << u'"' + path + u'"';
+    return quoted.join(u' ');
+}
+
+struct Scratch {
+    QTemporaryDir dir;
+    QString Make(const QString& name) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(name.toUtf8());
+        return path;
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    bool Has(const QString& name) const { return QFile::exists(dir.filePath(name)); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> form;
+
+    template <typename T = QWidget>
+    T* Control(const char* name) const {
+        T* control = form->findChild<T*>(QLatin1String(name));
+        if (control == nullptr)
+            qFatal("no control %s", name);
+        return control;
+    }
+    QTableView* List() const { return Control<QTableView>("fileList"); }
+    int Rows() const { return List()->model()->rowCount(); }
+    QString Cell(int row, int column) const {
+        return List()->model()->index(row, column).data().toString();
+    }
+    Gauge* TheGauge() const { return Control<Gauge>("Gauge1"); }
+    QLineEdit* SpinEditor() const { return Control<SpinField>("SpinEdit1")->Editor(); }
+    void Click(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    void ClickBox(const char* name) {
+        auto* box = Control<QCheckBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    void AddFiles(const QStringList& paths) {
+        HandleNextDialog([paths](QFileDialog& dialog) { TypeAndConfirm(dialog, Quoted(paths)); });
+        Click("Button1");
+        Reactivate();
+    }
+    // Back to the main window once a dialog has closed, so that keys reach its controls.
+    void Reactivate() {
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+        QTRY_VERIFY(form->isActiveWindow() && QTest::qWaitForWindowActive(form.get()));
+    }
+    void SelectRow(int row) {
+        List()->setFocus();
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                          List()->visualRect(List()->model()->index(row, 0)).center());
+    }
+    void TypeBaseName(const QString& text) {
+        Control<QLineEdit>("Edit1")->setFocus();
+        QTest::keyClicks(Control("Edit1"), text);
+    }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowFrame();
+    void geometry_data();
+    void geometry();
+    void initialStates_data();
+    void initialStates();
+    void pickersStartTodayAndNow();
+    void listColumns();
+    void tabOrder();
+    void enableRules_data();
+    void enableRules();
+    void caseBoxes();
+    void spinKeys_data();
+    void spinKeys();
+    void spinClampsOnLeaving_data();
+    void spinClampsOnLeaving();
+    void spinButtons();
+    void addFilesTypedNames_data();
+    void addFilesTypedNames();
+    void addFilesShowsNamesWithoutDot();
+    void addFilesPickedWithTheMouse();
+    void addFilesTakesALongSelection();
+    void addFilesCancelledRereadsRows();
+    void addFilesRemembersConfirmedFilter();
+    void deleteKey_data();
+    void deleteKey();
+    void startRenamesFiles();
+    void runPaintsOnlyTheGauge();
+    void startErrors_data();
+    void startErrors();
+    void enterKey_data();
+    void enterKey();
+    void enterInSpinFieldStartsUnclamped();
+    void clearKeepsGaugeRange();
+    void quitAndDesktopCloseEndTheProgram_data();
+    void quitAndDesktopCloseEndTheProgram();
+};
+
+void MainWindowTest::init() {
+    QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
+    form = std::make_unique<TForm1>();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+}
+
+void MainWindowTest::cleanup() {
+    form.reset();
+}
+
+void MainWindowTest::windowFrame() {
+    QCOMPARE(form->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("C-Tarvolin"));
+    QCOMPARE(form->size(), QSize(615, 401));
+    QCOMPARE(form->minimumSize(), QSize(615, 401));
+    QCOMPARE(form->maximumSize(), QSize(615, 401));
+    const Qt::WindowFlags flags = form->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+    QCOMPARE(form->palette().color(QPalette::Window), QColor(217, 217, 217));
+    QCOMPARE(form->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(form->font().pixelSize(), 12);
+    const QList<QSize> iconSizes = form->windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)));
+    QVERIFY(iconSizes.contains(QSize(32, 32)));
+    for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn3"}) {
+        const QIcon glyph = Control<QPushButton>(name)->icon();
+        const QImage normal = glyph.pixmap(18, 18, QIcon::Normal).toImage();
+        const QImage greyed = glyph.pixmap(18, 18, QIcon::Disabled).toImage();
+        QCOMPARE(normal.size(), QSize(18, 18));
+        QVERIFY2(normal != greyed, name);
+    }
+}
+
+void MainWindowTest::geometry_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<int>("font");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QString>("caption");
+    const auto row = [](const char* name, const char* parent, QRect rect, int font, bool bold,
+                        const char* caption) {
+        QTest::newRow(name) << name << parent << rect << font << bold << caption;
+    };
+    row("Panel1", "Form1", {4, 4, 605, 133}, 14, false, "");
+    row("Label3", "Panel1", {31, 71, 96, 16}, 14, true, "Start Number:");
+    row("Label1", "Panel1", {54, 8, 73, 16}, 14, true, "File Name:");
+    row("CheckBox1", "Panel1", {8, 40, 121, 17}, 14, true, "Expand Name:");
+    row("Edit1", "Panel1", {130, 8, 150, 22}, 14, false, "");
+    row("Edit2", "Panel1", {130, 40, 75, 22}, 14, false, "");
+    row("aUpper", "Panel1", {8, 104, 121, 17}, 14, true, "All Uppercase");
+    row("Panel3", "Panel1", {288, 30, 89, 95}, 12, false, "");
+    row("chR", "Panel3", {8, 4, 73, 17}, 12, false, "ReadOnly");
+    row("chH", "Panel3", {8, 26, 57, 17}, 12, false, "Hidden");
+    row("chS", "Panel3", {8, 48, 57, 17}, 12, false, "SysFile");
+    row("chA", "Panel3", {8, 72, 57, 17}, 12, false, "Archive");
+    row("CheckBox3", "Panel1", {288, 8, 89, 17}, 14, true, "Property");
+    row("aLower", "Panel1", {160, 104, 121, 17}, 14, true, "All Lowercase");
+    row("Button3", "Panel1", {496, 8, 45, 17}, 9, false, "Change");
+    row("Button4", "Panel1", {546, 8, 45, 17}, 9, false, "Cancel");
+    row("SpinEdit1", "Panel1", {132, 72, 71, 24}, 12, false, "");
+    row("Panel4", "Panel1", {384, 30, 209, 33}, 14, false, "");
+    row("DP1", "Panel4", {8, 5, 89, 23}, 12, false, "");
+    row("DT1", "Panel4", {104, 5, 73, 23}, 12, false, "");
+    row("CheckBox2", "Panel1", {380, 8, 105, 17}, 14, true, "Create Time");
+    row("CheckBox4", "Panel1", {380, 68, 105, 17}, 14, true, "Modify Time");
+    row("Panel5", "Panel1", {384, 88, 209, 33}, 14, false, "");
+    row("DP2", "Panel5", {8, 5, 89, 23}, 12, false, "");
+    row("DT2", "Panel5", {104, 5, 73, 23}, 12, false, "");
+    row("Panel2", "Form1", {4, 144, 605, 217}, 12, false, "");
+    row("Gauge1", "Panel2", {8, 185, 409, 21}, 12, false, "");
+    row("fileList", "Panel2", {6, 6, 592, 171}, 14, false, "");
+    row("Button1", "Panel2", {432, 184, 75, 22}, 12, false, "Add Files");
+    row("Button2", "Panel2", {520, 184, 75, 22}, 12, false, "Clear");
+    row("BitBtn1", "Form1", {144, 368, 75, 25}, 12, false, "Start");
+    row("BitBtn2", "Form1", {432, 368, 75, 25}, 12, false, "Quit");
+    row("BitBtn3", "Form1", {280, 368, 89, 25}, 12, false, "About...");
+}
+
+void MainWindowTest::geometry() {
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, rect);
+    QFETCH(int, font);
+    QFETCH(bool, bold);
+    QFETCH(QString, caption);
+    QWidget* control = Control(qPrintable(name));
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), rect);
+    QCOMPARE(control->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(control->font().pixelSize(), font);
+    QCOMPARE(control->font().bold(), bold);
+    if (!caption.isEmpty()) {
+        QCOMPARE(control->property("text").toString(), caption);
+        QCOMPARE(control->accessibleName(), caption);
+    }
+}
+
+void MainWindowTest::initialStates_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QColor>("color"); // of the control's own background; invalid: not checked
+    const QColor white(255, 255, 255);
+    const QColor cream(232, 227, 204);
+    const QColor grey(217, 217, 217);
+    const auto row = [](const char* name, bool enabled, bool visible, QColor color) {
+        QTest::newRow(name) << name << enabled << visible << color;
+    };
+    row("Panel1", true, true, grey);
+    row("Panel2", true, true, grey);
+    row("Panel3", true, true, cream);
+    row("Panel4", true, true, cream);
+    row("Panel5", true, true, cream);
+    row("Edit1", true, true, white);
+    row("Edit2", false, true, white);
+    row("SpinEdit1", true, true, cream);
+    row("fileList", true, true, white);
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+        row(box, true, true, {});
+    for (const char* box : {"chR", "chH", "chS", "chA"})
+        row(box, false, true, {});
+    for (const char* picker : {"DP1", "DT1", "DP2", "DT2"})
+        row(picker, false, true, {});
+    row("Button3", true, false, {});
+    row("Button4", true, false, {});
+    for (const char* button : {"Button1", "Button2", "BitBtn1", "BitBtn2", "BitBtn3"})
+        row(button, true, true, {});
+}
+
+void MainWindowTest::initialStates() {
+    QFETCH(QString, name);
+    QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    QFETCH(QColor, color);
+    QWidget* control = Control(qPrintable(name));
+    QCOMPARE(control->isEnabled(), enabled);
+    QCOMPARE(control->isVisible(), visible);
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        QVERIFY(!box->isChecked());
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        QVERIFY(edit->text().isEmpty());
+    if (color.isValid()) {
+        QWidget* painted = name == "SpinEdit1" ? SpinEditor() : control;
+        const auto role = qobject_cast<QLineEdit*>(painted) || qobject_cast<QTableView*>(painted)
+                              ? QPalette::Base
+                              : QPalette::Window;
+        QCOMPARE(painted->palette().color(role), color);
+    }
+    // Common to every start: empty list, a gauge at 0% of 0..100, start number 0, and
+    // "Start" as the default button.
+    QCOMPARE(Rows(), 0);
+    QCOMPARE(form->fileNames.size(), std::size_t{0});
+    QCOMPARE(TheGauge()->MinValue(), 0);
+    QCOMPARE(TheGauge()->MaxValue(), 100);
+    QCOMPARE(TheGauge()->Progress(), 0);
+    QCOMPARE(TheGauge()->ForeColor(), QColor(0, 128, 255));
+    QCOMPARE(TheGauge()->BackColor(), QColor(232, 227, 204));
+    QCOMPARE(SpinEditor()->text(), QStringLiteral("0"));
+    QCOMPARE(SpinEditor()->maxLength(), 4);
+    QCOMPARE(Control<SpinField>("SpinEdit1")->MinValue(), 0);
+    QCOMPARE(Control<SpinField>("SpinEdit1")->MaxValue(), 9999);
+    QVERIFY(Control<QPushButton>("BitBtn1")->isDefault());
+}
+
+void MainWindowTest::pickersStartTodayAndNow() {
+    const QTime before = QTime::currentTime();
+    TForm1 fresh;
+    const QTime after = QTime::currentTime();
+    for (const char* name : {"DP1", "DP2"})
+        QCOMPARE(fresh.findChild<QDateEdit*>(QLatin1String(name))->date(), QDate::currentDate());
+    for (const char* name : {"DT1", "DT2"}) {
+        const QTime shown = fresh.findChild<QTimeEdit*>(QLatin1String(name))->time();
+        if (after >= before) // not across midnight
+            QVERIFY(shown >= before.addMSecs(-before.msec()) && shown <= after);
+    }
+    QVERIFY(fresh.findChild<QDateEdit*>(QStringLiteral("DP1"))->calendarPopup());
+}
+
+void MainWindowTest::listColumns() {
+    QHeaderView* header = List()->horizontalHeader();
+    const int widths[] = {260, 66, 150, 150};
+    const QStringList captions = {"File Name", "Property", "Create Time", "Modify Time"};
+    QCOMPARE(List()->model()->columnCount(), 4);
+    for (int column = 0; column < 4; ++column) {
+        QCOMPARE(header->sectionSize(column), widths[column]);
+        QCOMPARE(List()->model()->headerData(column, Qt::Horizontal).toString(), captions[column]);
+    }
+    QCOMPARE(List()->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(List()->selectionBehavior(), QAbstractItemView::SelectItems);
+    QCOMPARE(List()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    // The selection is not shown while the list is unfocused.
+    const QPalette colours = List()->palette();
+    QCOMPARE(colours.color(QPalette::Inactive, QPalette::Highlight),
+             colours.color(QPalette::Inactive, QPalette::Base));
+}
+
+void MainWindowTest::tabOrder() {
+    Control("CheckBox1")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 16; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* named = focused == SpinEditor() ? Control("SpinEdit1") : focused;
+        visited << named->objectName();
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    // Disabled and hidden controls are passed over.
+    const QStringList expected = {"CheckBox1", "Edit1",     "aUpper",    "CheckBox3",
+                                  "aLower",    "SpinEdit1", "CheckBox2", "CheckBox4",
+                                  "fileList",  "Button1",   "Button2",   "BitBtn1",
+                                  "BitBtn2",   "BitBtn3",   "CheckBox1", "Edit1"};
+    QCOMPARE(visited, expected);
+}
+
+void MainWindowTest::enableRules_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("controls");
+    QTest::addColumn<bool>("byProgram");
+    const QList<std::pair<const char*, QStringList>> rules = {
+        {"CheckBox1", {"Edit2"}},
+        {"CheckBox3", {"chR", "chH", "chA", "chS"}},
+        {"CheckBox2", {"DP1", "DT1"}},
+        {"CheckBox4", {"DP2", "DT2"}},
+    };
+    for (const auto& [box, controls] : rules) {
+        QTest::addRow("%s by the user", box) << box << controls << false;
+        QTest::addRow("%s by the program", box) << box << controls << true;
+    }
+}
+
+void MainWindowTest::enableRules() {
+    QFETCH(QString, box);
+    QFETCH(QStringList, controls);
+    QFETCH(bool, byProgram);
+    auto* checkBox = Control<QCheckBox>(qPrintable(box));
+    const auto toggle = [&] {
+        if (byProgram)
+            checkBox->setChecked(!checkBox->isChecked());
+        else
+            ClickBox(qPrintable(box));
+    };
+    toggle();
+    QVERIFY(checkBox->isChecked());
+    for (const QString& name : controls)
+        QVERIFY2(Control(qPrintable(name))->isEnabled(), qPrintable(name));
+    // Give each control a value, then disable it: the value stays.
+    for (const QString& name : controls) {
+        QWidget* control = Control(qPrintable(name));
+        if (auto* attribute = qobject_cast<QCheckBox*>(control))
+            attribute->setChecked(true);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->setText(QStringLiteral("txt"));
+        else if (auto* time = qobject_cast<QTimeEdit*>(control))
+            time->setTime(QTime(10, 20, 30));
+        else if (auto* date = qobject_cast<QDateEdit*>(control))
+            date->setDate(QDate(2001, 2, 3));
+    }
+    toggle();
+    QVERIFY(!checkBox->isChecked());
+    for (const QString& name : controls) {
+        QWidget* control = Control(qPrintable(name));
+        QVERIFY2(!control->isEnabled(), qPrintable(name));
+        if (auto* attribute = qobject_cast<QCheckBox*>(control))
+            QVERIFY(attribute->isChecked());
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            QCOMPARE(edit->text(), QStringLiteral("txt"));
+        else if (auto* time = qobject_cast<QTimeEdit*>(control))
+            QCOMPARE(time->time(), QTime(10, 20, 30));
+        else if (auto* date = qobject_cast<QDateEdit*>(control))
+            QCOMPARE(date->date(), QDate(2001, 2, 3));
+    }
+    // Setting the state the box already has runs nothing: the controls stay disabled.
+    checkBox->setChecked(false);
+    for (const QString& name : controls)
+        QVERIFY(!Control(qPrintable(name))->isEnabled());
+}
+
+void MainWindowTest::caseBoxes() {
+    TypeBaseName(QStringLiteral("photo"));
+    ClickBox("CheckBox1");
+    Control("Edit2")->setFocus();
+    QTest::keyClicks(Control("Edit2"), QStringLiteral("jpg"));
+    ClickBox("CheckBox1"); // Edit2 disabled again: it is converted all the same
+    auto* edit1 = Control<QLineEdit>("Edit1");
+    auto* edit2 = Control<QLineEdit>("Edit2");
+    auto* upper = Control<QCheckBox>("aUpper");
+    auto* lower = Control<QCheckBox>("aLower");
+
+    ClickBox("aUpper");
+    QCOMPARE(edit1->text(), QStringLiteral("PHOTO"));
+    QCOMPARE(edit2->text(), QStringLiteral("JPG"));
+    QVERIFY(!edit2->isEnabled());
+
+    ClickBox("aLower");
+    QVERIFY(lower->isChecked());
+    QVERIFY(!upper->isChecked());
+    QCOMPARE(edit1->text(), QStringLiteral("photo"));
+    QCOMPARE(edit2->text(), QStringLiteral("jpg"));
+
+    // A one-time conversion: later typing stays as typed, unticking restores nothing.
+    edit1->setFocus();
+    edit1->end(false);
+    QTest::keyClicks(edit1, QStringLiteral("XY"));
+    QCOMPARE(edit1->text(), QStringLiteral("photoXY"));
+    ClickBox("aLower");
+    QVERIFY(!lower->isChecked());
+    QCOMPARE(edit1->text(), QStringLiteral("photoXY"));
+    QCOMPARE(edit2->text(), QStringLiteral("jpg"));
+
+    // Ticked by the program, the conversion happens too.
+    upper->setChecked(true);
+    QCOMPARE(edit1->text(), QStringLiteral("PHOTOXY"));
+}
+
+void MainWindowTest::spinKeys_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QTestEventList>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("beeps");
+
+    QTestEventList typing;
+    typing.addKeyClicks(QStringLiteral("12a"));
+    QTest::newRow("digits pass, a letter is refused with a beep") << "0" << typing << "12" << 1;
+
+    QTestEventList quiet;
+    quiet.addKeyClicks(QStringLiteral("+-.7"));
+    QTest::newRow("signs and separator are taken by the field, then dropped")
+        << "0" << quiet << "7" << 0;
+
+    QTestEventList backspace;
+    backspace.addKeyClick(Qt::Key_End);
+    backspace.addKeyClick(Qt::Key_Backspace);
+    QTest::newRow("backspace does nothing") << "42" << backspace << "42" << 0;
+
+    QTestEventList del;
+    del.addKeyClick(Qt::Key_Home);
+    del.addKeyClick(Qt::Key_Delete);
+    QTest::newRow("delete deletes") << "42" << del << "2" << 0;
+
+    QTestEventList fiveDigits;
+    fiveDigits.addKeyClicks(QStringLiteral("12345"));
+    QTest::newRow("at most four characters") << "" << fiveDigits << "1234" << 0;
+
+    QTestEventList up;
+    up.addKeyClick(Qt::Key_Up);
+    QTest::newRow("up steps by one") << "41" << up << "42" << 0;
+    QTest::newRow("up stops at 9999") << "9999" << up << "9999" << 0;
+    QTest::newRow("up from hexadecimal") << "$A" << up << "11" << 0;
+    QTest::newRow("up from garbage counts from 0") << "a" << up << "1" << 0;
+    QTest::newRow("up from below the range") << "-5" << up << "0" << 0;
+
+    QTestEventList down;
+    down.addKeyClick(Qt::Key_Down);
+    QTest::newRow("down steps by one") << "42" << down << "41" << 0;
+    QTest::newRow("down stops at 0") << "0" << down << "0" << 0;
+
+    QTestEventList paste;
+    paste.addKeyClick(Qt::Key_V, Qt::ControlModifier);
+    QTest::newRow("ctrl+v is dropped") << "" << paste << "" << 0;
+
+    QTestEventList shiftInsert;
+    shiftInsert.addKeyClick(Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::newRow("shift+insert pastes anything, up to four characters")
+        << "" << shiftInsert << "-5xy" << 0;
+}
+
+void MainWindowTest::spinKeys() {
+    QFETCH(QString, start);
+    QFETCH(QTestEventList, keys);
+    QFETCH(QString, text);
+    QFETCH(int, beeps);
+    QApplication::clipboard()->setText(QStringLiteral("-5xyz"));
+    auto* field = Control<SpinField>("SpinEdit1");
+    int refused = 0;
+    connect(field, &SpinField::KeyRefused, this, [&refused] { ++refused; });
+    QLineEdit* editor = SpinEditor();
+    editor->setText(start);
+    editor->setFocus();
+    editor->selectAll();
+    keys.simulate(editor);
+    QCOMPARE(editor->text(), text);
+    QCOMPARE(refused, beeps);
+    QVERIFY(editor->hasFocus());
+}
+
+void MainWindowTest::spinClampsOnLeaving_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("left");
+    QTest::newRow("negative is clamped to 0") << "-5"
+                                              << "0";
+    QTest::newRow("hexadecimal in range stays as typed") << "$FFF"
+                                                         << "$FFF";
+    QTest::newRow("garbage reads 0, which is in range, and stays") << "ab"
+                                                                   << "ab";
+    QTest::newRow("leading blank stays") << " 12"
+                                         << " 12";
+}
+
+void MainWindowTest::spinClampsOnLeaving() {
+    QFETCH(QString, typed);
+    QFETCH(QString, left);
+    QApplication::clipboard()->setText(typed);
+    QLineEdit* editor = SpinEditor();
+    editor->setFocus();
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(editor->text(), typed);
+    QCOMPARE(Control<SpinField>("SpinEdit1")->Value(), ReadSpinText(typed));
+    QTest::mouseClick(Control("Edit1"), Qt::LeftButton);
+    QVERIFY(!editor->hasFocus());
+    QCOMPARE(editor->text(), left);
+}
+
+void MainWindowTest::spinButtons() {
+    auto* field = Control<SpinField>("SpinEdit1");
+    QLineEdit* editor = SpinEditor();
+    QTest::mouseClick(field->UpButton(), Qt::LeftButton);
+    QCOMPARE(editor->text(), QStringLiteral("1"));
+    QVERIFY(editor->hasFocus());
+    QTest::mouseClick(field->DownButton(), Qt::LeftButton);
+    QTest::mouseClick(field->DownButton(), Qt::LeftButton);
+    QCOMPARE(editor->text(), QStringLiteral("0"));
+    // Held down: one step at once, none more before 400 ms, then repeats.
+    QTest::mousePress(field->UpButton(), Qt::LeftButton);
+    QCOMPARE(editor->text(), QStringLiteral("1"));
+    QTest::qWait(250);
+    QCOMPARE(editor->text(), QStringLiteral("1"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor->text().toInt() >= 3, 3000);
+    QTest::mouseRelease(field->UpButton(), Qt::LeftButton);
+    const QString released = editor->text();
+    QTest::qWait(300);
+    QCOMPARE(editor->text(), released);
+}
+
+void MainWindowTest::addFilesTypedNames_data() {
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("letters");
+    QTest::newRow("one file") << QStringList{"a.txt"} << QStringList{"a.txt"} << QStringList{""};
+    QTest::newRow("several files, in the order given")
+        << QStringList{"a.txt", "b.doc", "c"} << QStringList{"c", "a.txt", "b.doc"}
+        << QStringList{"", "", ""};
+    QTest::newRow("a name that does not exist, kept without suffix")
+        << QStringList{} << QStringList{"newname"} << QStringList{"R H A S "};
+    QTest::newRow("in a folder that does not exist")
+        << QStringList{} << QStringList{"nofolder/x.txt"} << QStringList{"R H A S "};
+    QTest::newRow("existing and missing together")
+        << QStringList{"a.txt", "b.doc"} << QStringList{"a.txt", "gone.txt", "b.doc"}
+        << QStringList{"", "R H A S ", ""};
+    QTest::newRow("the same file twice gives two rows")
+        << QStringList{"a.txt"} << QStringList{"a.txt", "a.txt"} << QStringList{"", ""};
+}
+
+void MainWindowTest::addFilesTypedNames() {
+    QFETCH(QStringList, existing);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, letters);
+    Scratch scratch;
+    for (const QString& name : existing)
+        scratch.Make(name);
+    QStringList paths;
+    for (const QString& name : typed)
+        paths << scratch.Path(name);
+    bool titled = false;
+    HandleNextDialog([&](QFileDialog& dialog) {
+        titled = dialog.windowTitle() == QStringLiteral("Add Files");
+        TypeAndConfirm(dialog, paths.size() == 1 ? paths.front() : Quoted(paths));
+    });
+    Click("Button1");
+    Reactivate();
+    QVERIFY(titled);
+    QCOMPARE(Rows(), paths.size());
+    QCOMPARE(form->fileNames.size(), std::size_t(paths.size()));
+    for (int row = 0; row < paths.size(); ++row) {
+        QCOMPARE(Cell(row, 0), paths[row]);
+        QCOMPARE(QString::fromStdString(form->fileNames[std::size_t(row)]), paths[row]);
+        QCOMPARE(Cell(row, 1), letters[row]);
+        QCOMPARE(Cell(row, 3).isEmpty(), !QFile::exists(paths[row]));
+    }
+}
+
+void MainWindowTest::addFilesShowsNamesWithoutDot() {
+    Scratch scratch;
+    scratch.Make(QStringLiteral("README"));
+    scratch.Make(QStringLiteral("page.htm"));
+    bool listedWithoutDot = false;
+    QString filter;
+    HandleNextDialog([&](QFileDialog& dialog) {
+        filter = dialog.selectedNameFilter().section(u' ', 0, 0);
+        // Go to the folder as a user would: type it and press Enter.
+        TypeAndConfirm(dialog, scratch.dir.path());
+        auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) == 2);
+        for (int row = 0; row < 2; ++row)
+            listedWithoutDot |=
+                view->model()->index(row, 0, view->rootIndex()).data() == QStringLiteral("README");
+        TypeAndConfirm(dialog, QStringLiteral("README"));
+    });
+    Click("Button1");
+    QCOMPARE(filter, QStringLiteral("*.*"));
+    QVERIFY(listedWithoutDot);
+    QCOMPARE(Rows(), 1);
+    QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("README")));
+}
+
+void MainWindowTest::addFilesPickedWithTheMouse() {
+    Scratch scratch;
+    for (const char* name : {"one.txt", "two.txt", "three.txt"})
+        scratch.Make(QLatin1String(name));
+    HandleNextDialog([&](QFileDialog& dialog) {
+        TypeAndConfirm(dialog, scratch.dir.path());
+        auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 3);
+        QTest::qWait(50); // the listing is sorted once it is complete
+        const auto itemNamed = [view](const QString& name) {
+            for (int row = 0; row < 3; ++row) {
+                const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+                if (index.data().toString() == name)
+                    return index;
+            }
+            return QModelIndex();
+        };
+        const QModelIndex one = itemNamed(QStringLiteral("one.txt"));
+        const QModelIndex three = itemNamed(QStringLiteral("three.txt"));
+        QVERIFY(one.isValid() && three.isValid());
+        view->scrollTo(one);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(one).center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          view->visualRect(three).center());
+        auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+    });
+    Click("Button1");
+    QStringList rows;
+    for (int row = 0; row < Rows(); ++row)
+        rows << Cell(row, 0);
+    QCOMPARE(rows, (QStringList{scratch.Path("one.txt"), scratch.Path("three.txt")}));
+}
+
+void MainWindowTest::addFilesTakesALongSelection() {
+    // Far more than the 32767 characters a name field takes by default; none of the files
+    // exists, so the names alone count.
+    Scratch scratch;
+    QStringList paths;
+    for (int i = 0; i < 500; ++i)
+        paths << scratch.Path(
+            QStringLiteral("%1-%2.txt").arg(i, 4, 10, QChar(u'0')).arg(QString(70, u'n')));
+    const QString text = Quoted(paths);
+    QVERIFY(text.size() > 40000);
+    HandleNextDialog([&](QFileDialog& dialog) {
+        QApplication::clipboard()->setText(text);
+        QLineEdit* field = NameField(dialog);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    Click("Button1");
+    QCOMPARE(Rows(), paths.size());
+    QCOMPARE(Cell(0, 0), paths.front());
+    QCOMPARE(Cell(499, 0), paths.back());
+}
+
+void MainWindowTest::addFilesCancelledRereadsRows() {
+    Scratch scratch;
+    const QStringList paths = {scratch.Make("a.txt"), scratch.Make("b.txt"), scratch.Make("c")};
+    AddFiles(paths);
+    QCOMPARE(Rows(), 3);
+    QCOMPARE(Cell(1, 1), QString());
+    // The file goes behind the program's back; a cancelled "Add Files" still re-reads it.
+    QVERIFY(QFile::remove(paths[1]));
+    HandleNextDialog([](QFileDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    Click("Button1");
+    QCOMPARE(Rows(), 3);
+    QCOMPARE(form->fileNames.size(), std::size_t{3});
+    QCOMPARE(Cell(1, 0), paths[1]);
+    QCOMPARE(Cell(1, 1), QStringLiteral("R H A S "));
+    QCOMPARE(Cell(1, 2), QString());
+    QCOMPARE(Cell(0, 1), QString());
+}
+
+void MainWindowTest::addFilesRemembersConfirmedFilter() {
+    Scratch scratch;
+    const QString file = scratch.Make("notes.txt");
+    // Picks a filter with the arrow keys on the filter list, as a user can.
+    const auto pickFilter = [](QFileDialog& dialog, const QString& caption) {
+        auto* filters = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        filters->setFocus();
+        const int target = filters->findText(caption);
+        while (filters->currentIndex() != target)
+            QTest::keyClick(filters, filters->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        QCOMPARE(dialog.selectedNameFilter().section(u' ', 0, 0), caption);
+    };
+    QStringList captions;
+    HandleNextDialog([&](QFileDialog& dialog) {
+        auto* filters = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < filters->count(); ++i)
+            captions << filters->itemText(i);
+        pickFilter(dialog, QStringLiteral("*.txt"));
+        TypeAndConfirm(dialog, file);
+    });
+    Click("Button1");
+    QCOMPARE(captions, (QStringList{"*.*", "*.htm", "*.html", "*.txt"}));
+
+    QString preselected;
+    HandleNextDialog([&](QFileDialog& dialog) {
+        preselected = dialog.selectedNameFilter().section(u' ', 0, 0);
+        pickFilter(dialog, QStringLiteral("*.htm"));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    Click("Button1");
+    QCOMPARE(preselected, QStringLiteral("*.txt"));
+
+    // The cancelled choice of "*.htm" is not remembered.
+    HandleNextDialog([&](QFileDialog& dialog) {
+        preselected = dialog.selectedNameFilter().section(u' ', 0, 0);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    Click("Button1");
+    QCOMPARE(preselected, QStringLiteral("*.txt"));
+    QCOMPARE(Rows(), 1);
+}
+
+void MainWindowTest::deleteKey_data() {
+    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("delete removes the selected row")
+        << 1 << int(Qt::Key_Delete) << 0 << QStringList{"a", "c"};
+    QTest::newRow("with shift") << 0 << int(Qt::Key_Delete) << int(Qt::ShiftModifier)
+                                << QStringList{"b", "c"};
+    QTest::newRow("with ctrl") << 2 << int(Qt::Key_Delete) << int(Qt::ControlModifier)
+                               << QStringList{"a", "b"};
+    QTest::newRow("with alt") << 2 << int(Qt::Key_Delete) << int(Qt::AltModifier)
+                              << QStringList{"a", "b"};
+    QTest::newRow("no selection, nothing happens")
+        << -1 << int(Qt::Key_Delete) << 0 << QStringList{"a", "b", "c"};
+    QTest::newRow("backspace is not delete")
+        << 1 << int(Qt::Key_Backspace) << 0 << QStringList{"a", "b", "c"};
+}
+
+void MainWindowTest::deleteKey() {
+    QFETCH(int, selected);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, left);
+    Scratch scratch;
+    AddFiles({scratch.Make("a"), scratch.Make("b"), scratch.Make("c")});
+    List()->setFocus();
+    if (selected >= 0) {
+        SelectRow(selected);
+        QCOMPARE(form->SelectedPosition(), selected);
+    }
+    const auto shown = [this] {
+        QStringList rows;
+        for (int row = 0; row < Rows(); ++row) {
+            rows << QFileInfo(Cell(row, 0)).fileName();
+            if (QString::fromStdString(form->fileNames[std::size_t(row)]) != Cell(row, 0))
+                rows << QStringLiteral("(list and rows differ)");
+        }
+        return rows;
+    };
+    QTest::keyClick(List(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(shown(), left);
+    QCOMPARE(form->fileNames.size(), std::size_t(left.size()));
+    QCOMPARE(form->SelectedPosition(), key == Qt::Key_Delete ? -1 : selected);
+    if (key == Qt::Key_Delete) {
+        // A second Delete finds no selection and removes nothing more.
+        QTest::keyClick(List(), Qt::Key_Delete);
+        QCOMPARE(shown(), left);
+    }
+    // The files on disk stay.
+    for (const char* name : {"a", "b", "c"})
+        QVERIFY(scratch.Has(QLatin1String(name)));
+}
+
+void MainWindowTest::startRenamesFiles() {
+    Scratch scratch;
+    AddFiles({scratch.Make("a.txt"), scratch.Make("b.doc"), scratch.Make("c")});
+    TypeBaseName(QStringLiteral("x"));
+    SpinEditor()->setFocus();
+    SpinEditor()->selectAll();
+    QTest::keyClick(SpinEditor(), Qt::Key_7);
+    Click("BitBtn1");
+    const QStringList expected = {"x_7.txt", "x_8.doc", "x_9"};
+    for (int row = 0; row < 3; ++row) {
+        QVERIFY2(scratch.Has(expected[row]), qPrintable(expected[row]));
+        QCOMPARE(Cell(row, 0), scratch.Path(expected[row]));
+    }
+    for (const char* old : {"a.txt", "b.doc", "c"})
+        QVERIFY(!scratch.Has(QLatin1String(old)));
+    QCOMPARE(TheGauge()->MaxValue(), 2);
+    QCOMPARE(TheGauge()->PercentDone(), 100);
+
+    // Attributes through the window: "Property" with "ReadOnly", no new name.
+    Control<QLineEdit>("Edit1")->clear();
+    ClickBox("CheckBox3");
+    ClickBox("chR");
+    Click("BitBtn1");
+    for (int row = 0; row < 3; ++row) {
+        QVERIFY(scratch.Has(expected[row]));
+        QCOMPARE(Cell(row, 1).left(2), QStringLiteral("R "));
+        QVERIFY(ReadAttributes(form->fileNames[std::size_t(row)]) & kReadOnly);
+    }
+    ClickBox("chR");
+    Click("BitBtn1"); // leaves them writable for the clean-up
+}
+
+// Records which widgets receive a paint event while it is installed on the application.
+class PaintRecorder : public QObject {
+public:
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted << watched->objectName();
+        return false;
+    }
+};
+
+void MainWindowTest::runPaintsOnlyTheGauge() {
+    Scratch scratch;
+    AddFiles({scratch.Make("a"), scratch.Make("b"), scratch.Make("c")});
+    TypeBaseName(QStringLiteral("p"));
+    QTest::qWait(50); // what is already due is painted before the run
+    PaintRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    QTest::keyClick(Control("Edit1"), Qt::Key_Return); // handled to the end, run included
+    qApp->removeEventFilter(&recorder);
+    QVERIFY(scratch.Has("p_2"));
+    // The gauge went 0%, 50%, 100%, each painted at once; the rewritten rows wait.
+    QCOMPARE(recorder.painted.count(QStringLiteral("Gauge1")), 2);
+    recorder.painted.removeAll(QStringLiteral("Gauge1"));
+    QCOMPARE(recorder.painted, QStringList());
+    // Once the run is over the list is painted with the new names.
+    PaintRecorder after;
+    List()->viewport()->installEventFilter(&after);
+    QTRY_VERIFY(!after.painted.isEmpty());
+    QCOMPARE(Cell(2, 0), scratch.Path("p_2"));
+}
+
+void MainWindowTest::startErrors_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("after"); // names on disk afterwards
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("empty list") << "empty"
+                                << "Did not specify the modification's document!" << QStringList{}
+                                << QStringList{};
+    QTest::newRow("second name taken")
+        << "taken"
+        << "Rename Error!" << QStringList{"c.txt", "x_0.txt", "x_1.txt", "b.txt"}
+        << QStringList{"x_0.txt", "b.txt", "c.txt"};
+    QTest::newRow("read-only, then a creation time")
+        << "readonly"
+        << "Set file Create Time Error!" << QStringList{"b.txt", "c.txt", "x_0.txt"}
+        << QStringList{"x_0.txt", "b.txt", "c.txt"};
+    QTest::newRow("same file listed twice")
+        << "twice"
+        << "Rename Error!" << QStringList{"x_0.txt"} << QStringList{"x_0.txt", "a.txt"};
+}
+
+void MainWindowTest::startErrors() {
+    QFETCH(QString, scenario);
+    QFETCH(QString, text);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, rows);
+    Scratch scratch;
+    if (scenario == "twice") {
+        // Two "Add Files" with the same file give two rows.
+        const QString a = scratch.Make("a.txt");
+        AddFiles({a});
+        AddFiles({a});
+        QCOMPARE(Rows(), 2);
+    } else if (scenario != "empty") {
+        AddFiles({scratch.Make("a.txt"), scratch.Make("b.txt"), scratch.Make("c.txt")});
+    }
+    if (scenario == "taken")
+        scratch.Make("x_1.txt");
+    if (scenario == "readonly") {
+        ClickBox("CheckBox3");
+        ClickBox("chR");
+        ClickBox("CheckBox2");
+    }
+    TypeBaseName(QStringLiteral("x"));
+    BoxSeen box;
+    CloseNextBox(box);
+    Click("BitBtn1");
+    QVERIFY(box.shown);
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.parent, form.get());
+    QStringList onDisk = QDir(scratch.dir.path()).entryList(QDir::Files, QDir::Name);
+    std::sort(after.begin(), after.end());
+    QCOMPARE(onDisk, after);
+    QStringList shown;
+    for (int row = 0; row < Rows(); ++row)
+        shown << QFileInfo(Cell(row, 0)).fileName();
+    QCOMPARE(shown, rows);
+    if (scenario == "readonly") {
+        QCOMPARE(Cell(0, 1).left(2), QStringLiteral("R "));
+        ApplyAttributes(TextToPath(scratch.Path("x_0.txt")), false, false, false, false);
+    }
+}
+
+void MainWindowTest::enterKey_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("startEnabled");
+    QTest::addColumn<QString>("outcome"); // "renamed", "nothing" or "cleared"
+    QTest::newRow("Enter in the name field starts")
+        << "Edit1" << int(Qt::Key_Return) << 0 << true << "renamed";
+    QTest::newRow("keypad Enter starts")
+        << "Edit1" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << "renamed";
+    QTest::newRow("Enter in the list starts")
+        << "fileList" << int(Qt::Key_Return) << 0 << true << "renamed";
+    QTest::newRow("Enter on a check box starts")
+        << "CheckBox1" << int(Qt::Key_Return) << 0 << true << "renamed";
+    QTest::newRow("shift+Enter does nothing")
+        << "Edit1" << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true << "nothing";
+    QTest::newRow("Escape does nothing")
+        << "Edit1" << int(Qt::Key_Escape) << 0 << true << "nothing";
+    QTest::newRow("Start disabled: nothing")
+        << "Edit1" << int(Qt::Key_Return) << 0 << false << "nothing";
+    QTest::newRow("Enter on a focused button clicks that button")
+        << "Button2" << int(Qt::Key_Return) << 0 << true << "cleared";
+}
+
+void MainWindowTest::enterKey() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, startEnabled);
+    QFETCH(QString, outcome);
+    Scratch scratch;
+    AddFiles({scratch.Make("a.txt")});
+    TypeBaseName(QStringLiteral("x"));
+    Control("BitBtn1")->setEnabled(startEnabled);
+    QWidget* focused = Control(qPrintable(focus));
+    focused->setFocus();
+    QTest::keyClick(focused, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(form->isVisible());
+    QVERIFY(focused->hasFocus());
+    if (outcome == "renamed") {
+        QVERIFY(scratch.Has("x_0.txt"));
+        QCOMPARE(Rows(), 1);
+    } else if (outcome == "cleared") {
+        QVERIFY(scratch.Has("a.txt"));
+        QCOMPARE(Rows(), 0);
+    } else {
+        QVERIFY(scratch.Has("a.txt"));
+        QCOMPARE(Rows(), 1);
+    }
+}
+
+void MainWindowTest::enterInSpinFieldStartsUnclamped() {
+    Scratch scratch;
+    AddFiles({scratch.Make("a.txt")});
+    TypeBaseName(QStringLiteral("x"));
+    QApplication::clipboard()->setText(QStringLiteral("-5"));
+    QLineEdit* editor = SpinEditor();
+    editor->setFocus();
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // Started with Enter the field kept the focus, so the number went in unclamped.
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QStringLiteral("-5"));
+    QVERIFY(scratch.Has("x_-5.txt"));
+    // Clicking "Start" takes the focus first, which clamps the field.
+    Click("BitBtn1");
+    QCOMPARE(editor->text(), QStringLiteral("0"));
+    QVERIFY(scratch.Has("x_0.txt"));
+}
+
+void MainWindowTest::clearKeepsGaugeRange() {
+    Scratch scratch;
+    AddFiles({scratch.Make("a"), scratch.Make("b"), scratch.Make("c")});
+    TypeBaseName(QStringLiteral("n"));
+    Click("BitBtn1");
+    QCOMPARE(TheGauge()->PercentDone(), 100);
+    Click("Button2");
+    QCOMPARE(Rows(), 0);
+    QVERIFY(form->fileNames.empty());
+    QCOMPARE(TheGauge()->Progress(), 0);
+    QCOMPARE(TheGauge()->MinValue(), 0);
+    QCOMPARE(TheGauge()->MaxValue(), 2);
+    // The renamed files are still there: "Clear" only empties the list.
+    for (const char* name : {"n_0", "n_1", "n_2"})
+        QVERIFY(scratch.Has(QLatin1String(name)));
+}
+
+void MainWindowTest::quitAndDesktopCloseEndTheProgram_data() {
+    QTest::addColumn<bool>("byQuit");
+    QTest::newRow("Quit") << true;
+    QTest::newRow("closed from the desktop") << false;
+}
+
+void MainWindowTest::quitAndDesktopCloseEndTheProgram() {
+    QFETCH(bool, byQuit);
+    QTimer::singleShot(0, [this, byQuit] {
+        if (byQuit)
+            Click("BitBtn2");
+        else
+            form->close();
+    });
+    // Should the program not end, the loop is ended with a code the test would reject.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    watchdog.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,439 @@
+#include "Unit1.h"
+
+#include "AddFilesDialog.h"
+#include "BevelPanel.h"
+#include "ErrorBoxes.h"
+#include "FileListModel.h"
+#include "Gauge.h"
+#include "RenameJob.h"
+#include "RowTexts.h"
+#include "ShowFileRow.h"
+#include "SpinField.h"
+#include "WindowOutlets.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimeEdit>
+
+// The images live in this static library; they are registered before the first window.
+static void InitUiResources() {
+    Q_INIT_RESOURCE(ui);
+}
+
+namespace tarvolin {
+
+namespace {
+
+const QColor kFormColor(217, 217, 217);
+const QColor kPanelColor(232, 227, 204);
+const QColor kBarColor(0, 128, 255);
+const QColor kWhite(255, 255, 255);
+
+constexpr int kStartNumberMaximum = 9999;
+constexpr int kStartNumberLength = 4;
+
+QFont Arial(int pixels, bool bold = false) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// Names the control, places it at its 96-dpi position and gives it its font. `caption` is
+// what a screen reader announces.
+template <typename Control>
+Control* Place(Control* control, const char* name, const QString& caption, QRect geometry,
+               const QFont& font) {
+    control->setObjectName(QLatin1String(name));
+    control->setAccessibleName(caption);
+    control->setGeometry(geometry);
+    control->setFont(font);
+    return control;
+}
+
+void SetBaseColor(QWidget* control, const QColor& color) {
+    QPalette colours = control->palette();
+    colours.setColor(QPalette::Base, color);
+    colours.setColor(QPalette::Window, color);
+    control->setPalette(colours);
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                        const QFont& font) {
+    return Place(new QCheckBox(caption, parent), name, caption, geometry, font);
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* edit = Place(new QLineEdit(parent), name, caption, geometry, Arial(14));
+    edit->setFrame(false);
+    SetBaseColor(edit, kWhite);
+    return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                        const QFont& font) {
+    auto* button = Place(new QPushButton(caption, parent), name, caption, geometry, font);
+    // Enter on a focused button clicks that button, as in a dialog.
+    button->setAutoDefault(true);
+    return button;
+}
+
+QIcon Glyph(const QString& name) {
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1.xpm").arg(name)), QIcon::Normal);
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1-disabled.xpm").arg(name)),
+                   QIcon::Disabled);
+    return icon;
+}
+
+QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption,
+                             QRect geometry, const QString& glyph) {
+    auto* button = MakeButton(parent, name, caption, geometry, Arial(12));
+    button->setIcon(Glyph(glyph));
+    button->setIconSize(QSize(18, 18));
+    return button;
+}
+
+QDateEdit* MakeDatePicker(QWidget* parent, const char* name, const QString& caption,
+                          QRect geometry) {
+    auto* picker = Place(new QDateEdit(parent), name, caption, geometry, Arial(12));
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(ShortDateFormatOf(QLocale()));
+    picker->setEnabled(false);
+    return picker;
+}
+
+QTimeEdit* MakeTimePicker(QWidget* parent, const char* name, const QString& caption,
+                          QRect geometry) {
+    auto* picker = Place(new QTimeEdit(parent), name, caption, geometry, Arial(12));
+    picker->setDisplayFormat(LongTimeFormatOf(QLocale()));
+    picker->setEnabled(false);
+    return picker;
+}
+
+BevelPanel* MakePanel(QWidget* parent, const char* name, BevelPanel::Bevel outer,
+                      BevelPanel::Bevel inner, const QColor& color, QRect geometry, int font) {
+    return Place(new BevelPanel(outer, inner, color, parent), name, QLatin1String(name), geometry,
+                 Arial(font));
+}
+
+constexpr auto kRaised = BevelPanel::Bevel::Raised;
+constexpr auto kLowered = BevelPanel::Bevel::Lowered;
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    InitUiResources();
+    CreateControls();
+    outlets_ = std::make_unique<WindowOutlets>(*this, *Gauge1, *rows_, *fileList);
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::CreateControls() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("C-Tarvolin"));
+    setAccessibleName(QStringLiteral("C-Tarvolin"));
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/icon16.xpm")));
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/icon32.xpm")));
+    setWindowIcon(icon);
+    setFont(Arial(12));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kFormColor);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setFixedSize(615, 401);
+    move(96, 106);
+
+    Panel1 = MakePanel(this, "Panel1", kRaised, kLowered, kFormColor, {4, 4, 605, 133}, 14);
+    Label3 = Place(new QLabel(QStringLiteral("Start Number:"), Panel1), "Label3",
+                   QStringLiteral("Start Number:"), {31, 71, 96, 16}, Arial(14, true));
+    Label1 = Place(new QLabel(QStringLiteral("File Name:"), Panel1), "Label1",
+                   QStringLiteral("File Name:"), {54, 8, 73, 16}, Arial(14, true));
+    for (QLabel* label : {Label3, Label1})
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    CheckBox1 = MakeCheckBox(Panel1, "CheckBox1", QStringLiteral("Expand Name:"), {8, 40, 121, 17},
+                             Arial(14, true));
+    Edit1 = MakeEdit(Panel1, "Edit1", QStringLiteral("File Name:"), {130, 8, 150, 22});
+    Edit2 = MakeEdit(Panel1, "Edit2", QStringLiteral("Extension"), {130, 40, 75, 22});
+    Edit2->setEnabled(false);
+    aUpper = MakeCheckBox(Panel1, "aUpper", QStringLiteral("All Uppercase"), {8, 104, 121, 17},
+                          Arial(14, true));
+    Panel3 = MakePanel(Panel1, "Panel3", kLowered, kRaised, kPanelColor, {288, 30, 89, 95}, 12);
+    chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, Arial(12));
+    chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, Arial(12));
+    chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, Arial(12));
+    chA = MakeCheckBox(Panel3, "chA", QStringLiteral("Archive"), {8, 72, 57, 17}, Arial(12));
+    for (QCheckBox* box : {chR, chH, chS, chA})
+        box->setEnabled(false);
+    CheckBox3 = MakeCheckBox(Panel1, "CheckBox3", QStringLiteral("Property"), {288, 8, 89, 17},
+                             Arial(14, true));
+    aLower = MakeCheckBox(Panel1, "aLower", QStringLiteral("All Lowercase"), {160, 104, 121, 17},
+                          Arial(14, true));
+    Button3 = MakeButton(Panel1, "Button3", QStringLiteral("Change"), {496, 8, 45, 17}, Arial(9));
+    Button4 = MakeButton(Panel1, "Button4", QStringLiteral("Cancel"), {546, 8, 45, 17}, Arial(9));
+    Button3->hide();
+    Button4->hide();
+    SpinEdit1 = Place(new SpinField(Panel1), "SpinEdit1", QStringLiteral("Start Number:"),
+                      {132, 72, 71, 24}, Arial(12));
+    SpinEdit1->SetRange(0, kStartNumberMaximum);
+    SpinEdit1->SetMaxLength(kStartNumberLength);
+    SpinEdit1->Editor()->setAccessibleName(QStringLiteral("Start Number:"));
+    SetBaseColor(SpinEdit1, kPanelColor);
+    SetBaseColor(SpinEdit1->Editor(), kPanelColor);
+    SpinEdit1->setAutoFillBackground(true);
+    Panel4 = MakePanel(Panel1, "Panel4", kLowered, kRaised, kPanelColor, {384, 30, 209, 33}, 14);
+    DP1 = MakeDatePicker(Panel4, "DP1", QStringLiteral("Create Time date"), {8, 5, 89, 23});
+    DT1 = MakeTimePicker(Panel4, "DT1", QStringLiteral("Create Time time"), {104, 5, 73, 23});
+    CheckBox2 = MakeCheckBox(Panel1, "CheckBox2", QStringLiteral("Create Time"), {380, 8, 105, 17},
+                             Arial(14, true));
+    CheckBox4 = MakeCheckBox(Panel1, "CheckBox4", QStringLiteral("Modify Time"), {380, 68, 105, 17},
+                             Arial(14, true));
+    Panel5 = MakePanel(Panel1, "Panel5", kLowered, kRaised, kPanelColor, {384, 88, 209, 33}, 14);
+    DP2 = MakeDatePicker(Panel5, "DP2", QStringLiteral("Modify Time date"), {8, 5, 89, 23});
+    DT2 = MakeTimePicker(Panel5, "DT2", QStringLiteral("Modify Time time"), {104, 5, 73, 23});
+
+    Panel2 = MakePanel(this, "Panel2", kRaised, kLowered, kFormColor, {4, 144, 605, 217}, 12);
+    Gauge1 = Place(new Gauge(Panel2), "Gauge1", QStringLiteral("Progress"), {8, 185, 409, 21},
+                   Arial(12));
+    Gauge1->SetForeColor(kBarColor);
+    Gauge1->SetBackColor(kPanelColor);
+
+    rows_ = new FileListModel(this);
+    fileList = Place(new QTableView(Panel2), "fileList", QStringLiteral("Files"), {6, 6, 592, 171},
+                     Arial(14));
+    fileList->setModel(rows_);
+    fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList->setSelectionBehavior(QAbstractItemView::SelectItems);
+    fileList->setTabKeyNavigation(false);
+    fileList->setShowGrid(false);
+    fileList->setWordWrap(false);
+    fileList->setCornerButtonEnabled(false);
+    fileList->setFrameShape(QFrame::Box);
+    fileList->setLineWidth(1);
+    QHeaderView* rowHeader = fileList->verticalHeader();
+    rowHeader->hide();
+    // Fixed, equal rows: the view then never measures rows one by one, whatever their number.
+    rowHeader->setSectionResizeMode(QHeaderView::Fixed);
+    rowHeader->setMinimumSectionSize(1);
+    rowHeader->setDefaultSectionSize(QFontMetrics(Arial(14)).height() + 2);
+    QHeaderView* columns = fileList->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const int widths[] = {260, 66, 150, 150};
+    for (int column = 0; column < FileListModel::ColumnCount; ++column)
+        columns->resizeSection(column, widths[column]);
+    // White, and the selection is shown only while the list has the focus.
+    QPalette listColours = fileList->palette();
+    listColours.setColor(QPalette::Base, kWhite);
+    listColours.setColor(QPalette::Inactive, QPalette::Highlight, kWhite);
+    listColours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         listColours.color(QPalette::Active, QPalette::Text));
+    fileList->setPalette(listColours);
+    fileList->installEventFilter(this);
+
+    Button1 =
+        MakeButton(Panel2, "Button1", QStringLiteral("Add Files"), {432, 184, 75, 22}, Arial(12));
+    Button2 = MakeButton(Panel2, "Button2", QStringLiteral("Clear"), {520, 184, 75, 22}, Arial(12));
+    BitBtn1 = MakeGlyphButton(this, "BitBtn1", QStringLiteral("Start"), {144, 368, 75, 25},
+                              QStringLiteral("start"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = MakeGlyphButton(this, "BitBtn2", QStringLiteral("Quit"), {432, 368, 75, 25},
+                              QStringLiteral("quit"));
+    BitBtn3 = MakeGlyphButton(this, "BitBtn3", QStringLiteral("About..."), {280, 368, 89, 25},
+                              QStringLiteral("about"));
+
+    OpenDialog1 = new AddFilesDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+
+    const QList<QWidget*> tabOrder = {
+        CheckBox1, Edit1,    Edit2,   aUpper,    chR,     chH,     chS,       chA,       CheckBox3,
+        aLower,    Button3,  Button4, SpinEdit1, DP1,     DT1,     CheckBox2, CheckBox4, DP2,
+        DT2,       fileList, Button1, Button2,   BitBtn1, BitBtn2, BitBtn3};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void TForm1::ConnectHandlers() {
+    // Each handler runs guarded: a failure nothing caught ends that handler only.
+    const auto guarded = [this](void (TForm1::*handler)()) {
+        return [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(&TForm1::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(&TForm1::BitBtn2Click));
+    // Check box handlers follow every change of state, the program's own included.
+    connect(CheckBox1, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox1Click));
+    connect(CheckBox2, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox2Click));
+    connect(CheckBox3, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox3Click));
+    connect(CheckBox4, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox4Click));
+    connect(aUpper, &QCheckBox::toggled, this, guarded(&TForm1::aUpperClick));
+    connect(aLower, &QCheckBox::toggled, this, guarded(&TForm1::aLowerClick));
+    SpinEdit1->onKeyPress = [this](char16_t& key) { SpinEdit1KeyPress(key); };
+}
+
+void TForm1::FormCreate() {
+    fileNames.clear();
+    // A fixed frame with the system menu and minimize only: no maximize, and no close
+    // button, so that "Quit" is the window's only way out.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    const QDate today = QDate::currentDate();
+    const QTime now = QTime::currentTime();
+    DP1->setDate(today);
+    DP2->setDate(today);
+    DT1->setTime(now);
+    DT2->setTime(now);
+}
+
+void TForm1::FormDestroy() {
+    FileNames().swap(fileNames);
+}
+
+int TForm1::SelectedPosition() const {
+    const QModelIndexList selected = fileList->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+RenameOptions TForm1::TakeRenameOptions() const {
+    RenameOptions options;
+    options.baseName = TextToPath(Edit1->text());
+    options.startNumber = SpinEdit1->Value();
+    options.replaceExtension = CheckBox1->isChecked();
+    options.extension = TextToPath(Edit2->text());
+    options.setAttributes = CheckBox3->isChecked();
+    options.readOnly = chR->isChecked();
+    options.hidden = chH->isChecked();
+    options.system = chS->isChecked();
+    options.archive = chA->isChecked();
+    options.setCreationTime = CheckBox2->isChecked();
+    options.creationDate = FromQDate(DP1->date());
+    options.creationTime = FromQTime(DT1->time());
+    options.setModifyTime = CheckBox4->isChecked();
+    options.modifyDate = FromQDate(DP2->date());
+    options.modifyTime = FromQTime(DT2->time());
+    return options;
+}
+
+void TForm1::Button1Click() {
+    rows_->RemoveAllRows();
+    for (const QString& chosen : OpenDialog1->Choose())
+        fileNames.push_back(TextToPath(chosen));
+    ShowAllFileRows(*rows_, fileNames);
+}
+
+void TForm1::Button2Click() {
+    rows_->RemoveAllRows();
+    fileNames.clear();
+    outlets_->SetGaugePosition(0);
+}
+
+void TForm1::BitBtn1Click() {
+    const RenameOptions options = TakeRenameOptions();
+    struct ListPaintingHold {
+        WindowOutlets& outlets;
+        explicit ListPaintingHold(WindowOutlets& o) : outlets(o) { outlets.HoldListPainting(); }
+        ~ListPaintingHold() { outlets.ReleaseListPainting(); }
+    } hold(*outlets_);
+    RunRenameJob(fileNames, options, *outlets_);
+}
+
+void TForm1::BitBtn2Click() {
+    // Posted, so that this handler finishes before the event loop ends and the window goes.
+    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+}
+
+void TForm1::fileListKeyDown(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Delete)
+        return;
+    const int position = SelectedPosition();
+    if (position < 0)
+        return;
+    fileNames.erase(fileNames.begin() + position);
+    rows_->RemoveRow(position);
+    fileList->selectionModel()->clearSelection();
+}
+
+void TForm1::SpinEdit1KeyPress(char16_t& key) {
+    if (key < u'0' || key > u'9')
+        key = 0;
+}
+
+void TForm1::CheckBox1Click() {
+    Edit2->setEnabled(CheckBox1->isChecked());
+}
+
+void TForm1::CheckBox2Click() {
+    DP1->setEnabled(CheckBox2->isChecked());
+    DT1->setEnabled(CheckBox2->isChecked());
+}
+
+void TForm1::CheckBox3Click() {
+    for (QCheckBox* box : {chR, chH, chA, chS})
+        box->setEnabled(CheckBox3->isChecked());
+}
+
+void TForm1::CheckBox4Click() {
+    DP2->setEnabled(CheckBox4->isChecked());
+    DT2->setEnabled(CheckBox4->isChecked());
+}
+
+void TForm1::aUpperClick() {
+    if (!aUpper->isChecked())
+        return;
+    aLower->setChecked(false);
+    const QLocale locale;
+    Edit1->setText(locale.toUpper(Edit1->text()));
+    Edit2->setText(locale.toUpper(Edit2->text()));
+}
+
+void TForm1::aLowerClick() {
+    if (!aLower->isChecked())
+        return;
+    aUpper->setChecked(false);
+    const QLocale locale;
+    Edit1->setText(locale.toLower(Edit1->text()));
+    Edit2->setText(locale.toLower(Edit2->text()));
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    // "Start" is the default button: Enter that no control used for itself clicks it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (BitBtn1->isEnabled())
+            BitBtn1->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fileList && event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() == Qt::Key_Delete) {
+            RunGuarded(this, [this, &key] { fileListKeyDown(key); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tarvolin

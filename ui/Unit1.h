@@ -1,0 +1,108 @@
+#pragma once
+
+#include "FileNames.h"
+#include "RenameOptions.h"
+
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTimeEdit;
+
+namespace tarvolin {
+
+class AddFilesDialog;
+class BevelPanel;
+class FileListModel;
+class Gauge;
+class SpinField;
+class WindowOutlets;
+
+// The main window. It owns the controls and the list of paths; its handlers read the
+// controls, hand the work to the renaming core and the file list, and show what comes back.
+class TForm1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The ordered paths the renames work on; row k of `fileList` always shows entry k.
+    FileNames fileNames;
+
+    // The controls, in the order they are created; each carries its name as object name.
+    BevelPanel* Panel1;
+    QLabel* Label3;
+    QLabel* Label1;
+    QCheckBox* CheckBox1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QCheckBox* aUpper;
+    BevelPanel* Panel3;
+    QCheckBox* chR;
+    QCheckBox* chH;
+    QCheckBox* chS;
+    QCheckBox* chA;
+    QCheckBox* CheckBox3;
+    QCheckBox* aLower;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    SpinField* SpinEdit1;
+    BevelPanel* Panel4;
+    QDateEdit* DP1;
+    QTimeEdit* DT1;
+    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox4;
+    BevelPanel* Panel5;
+    QDateEdit* DP2;
+    QTimeEdit* DT2;
+    BevelPanel* Panel2;
+    Gauge* Gauge1;
+    QTableView* fileList;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    AddFilesDialog* OpenDialog1;
+
+    // The row selected in the file list, -1 when none.
+    int SelectedPosition() const;
+    // The option values as the controls hold them now, enabled or not.
+    RenameOptions TakeRenameOptions() const;
+
+    // Event handlers.
+    void FormCreate();
+    void FormDestroy();
+    void Button1Click();
+    void Button2Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void fileListKeyDown(const QKeyEvent& key);
+    void SpinEdit1KeyPress(char16_t& key);
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void aUpperClick();
+    void aLowerClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+
+    FileListModel* rows_;
+    std::unique_ptr<WindowOutlets> outlets_;
+};
+
+} // namespace tarvolin

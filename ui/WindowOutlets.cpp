@@ -1,0 +1,47 @@
+#include "WindowOutlets.h"
+
+#include "ErrorBoxes.h"
+#include "Gauge.h"
+#include "RowTexts.h"
+#include "ShowFileRow.h"
+
+#include <QWidget>
+
+namespace tarvolin {
+
+WindowOutlets::WindowOutlets(QWidget& owner, Gauge& gauge, FileListModel& rows, QWidget& listView)
+    : owner_(owner), gauge_(gauge), rows_(rows), listView_(listView) {}
+
+void WindowOutlets::SetGaugeRange(int minimum, int maximum) {
+    gauge_.SetMinValue(minimum);
+    gauge_.SetMaxValue(maximum);
+}
+
+void WindowOutlets::SetGaugePosition(int position) {
+    gauge_.SetProgress(position);
+}
+
+void WindowOutlets::RowChanged(int position, const std::string& path) {
+    ShowFileRow(rows_, path, position);
+}
+
+void WindowOutlets::ShowError(const std::string& text) {
+    ReleaseListPainting();
+    ShowErrorBox(&owner_, QString::fromStdString(text));
+}
+
+void WindowOutlets::HoldListPainting() {
+    if (holding_)
+        return;
+    holding_ = true;
+    listView_.setUpdatesEnabled(false);
+}
+
+void WindowOutlets::ReleaseListPainting() {
+    if (!holding_)
+        return;
+    holding_ = false;
+    listView_.setUpdatesEnabled(true);
+}
+
+} // namespace tarvolin

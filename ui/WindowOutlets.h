@@ -1,0 +1,36 @@
+#pragma once
+
+#include "RenameOutlets.h"
+
+class QWidget;
+
+namespace tarvolin {
+
+class FileListModel;
+class Gauge;
+
+// Where a rename shows its progress on the main window: the gauge, the file list rows and
+// the error box.
+class WindowOutlets final : public RenameOutlets {
+public:
+    WindowOutlets(QWidget& owner, Gauge& gauge, FileListModel& rows, QWidget& listView);
+
+    void SetGaugeRange(int minimum, int maximum) override;
+    void SetGaugePosition(int position) override;
+    void RowChanged(int position, const std::string& path) override;
+    void ShowError(const std::string& text) override;
+
+    // While a run holds the event loop only the gauge may repaint; the rows it rewrites are
+    // drawn when the run ends, or when an error box lets the window repaint.
+    void HoldListPainting();
+    void ReleaseListPainting();
+
+private:
+    QWidget& owner_;
+    Gauge& gauge_;
+    FileListModel& rows_;
+    QWidget& listView_;
+    bool holding_ = false;
+};
+
+} // namespace tarvolin
