@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test twice: in a normal build, then under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything failed.
+# Builds everything and runs every test: a normal build, the fuzz targets for a bounded
+# time, the core and file layer as Windows programs under Wine, and finally the whole suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything
+# failed; the last lines are ctest's summary of the sanitizer run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
