@@ -21,7 +21,7 @@ build_and_test() { # build-dir, extra cmake arguments...
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The fuzz targets need clang's libFuzzer; they run for a bounded time each.
 CXX=clang++ build_and_test build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_FUZZ=ON \
-    -DTARVOLIN_BUILD_UI=OFF -DTARVOLIN_BUILD_TESTS=OFF
+    -DTARVOLIN_BUILD_TESTS=OFF
 # The core and the file layer once more as Windows programs, under Wine.
 scripts/test-windows.sh || status=1
 build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON
