@@ -5,10 +5,13 @@
 #include "ErrorBoxes.h"
 #include "FileListModel.h"
 #include "Gauge.h"
+#include "NameRules.h"
+#include "Placement.h"
 #include "RenameJob.h"
 #include "RowTexts.h"
 #include "ShowFileRow.h"
 #include "SpinField.h"
+#include "Unit2.h"
 #include "WindowOutlets.h"
 
 #include <QCheckBox>
@@ -40,25 +43,6 @@ const QColor kWhite(255, 255, 255);
 
 constexpr int kStartNumberMaximum = 9999;
 constexpr int kStartNumberLength = 4;
-
-QFont Arial(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-// Names the control, places it at its 96-dpi position and gives it its font. `caption` is
-// what a screen reader announces.
-template <typename Control>
-Control* Place(Control* control, const char* name, const QString& caption, QRect geometry,
-               const QFont& font) {
-    control->setObjectName(QLatin1String(name));
-    control->setAccessibleName(caption);
-    control->setGeometry(geometry);
-    control->setFont(font);
-    return control;
-}
 
 void SetBaseColor(QWidget* control, const QColor& color) {
     QPalette colours = control->palette();
@@ -247,6 +231,9 @@ void TForm1::CreateControls() {
                          listColours.color(QPalette::Active, QPalette::Text));
     fileList->setPalette(listColours);
     fileList->installEventFilter(this);
+    // A double-click anywhere in the list, on a row or below the rows, reaches the handler,
+    // which acts only when a row is selected.
+    fileList->viewport()->installEventFilter(this);
 
     Button1 =
         MakeButton(Panel2, "Button1", QStringLiteral("Add Files"), {432, 184, 75, 22}, Arial(12));
@@ -279,6 +266,9 @@ void TForm1::ConnectHandlers() {
     connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
     connect(BitBtn1, &QPushButton::clicked, this, guarded(&TForm1::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(&TForm1::BitBtn2Click));
+    connect(BitBtn3, &QPushButton::clicked, this, guarded(&TForm1::BitBtn3Click));
+    connect(Button3, &QPushButton::clicked, this, guarded(&TForm1::Button3Click));
+    connect(Button4, &QPushButton::clicked, this, guarded(&TForm1::Button4Click));
     // Check box handlers follow every change of state, the program's own included.
     connect(CheckBox1, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox1Click));
     connect(CheckBox2, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox2Click));
@@ -360,6 +350,92 @@ void TForm1::BitBtn2Click() {
     QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
 }
 
+void TForm1::SetAboutWindow(TForm2* window) {
+    aboutWindow_ = window;
+}
+
+void TForm1::BitBtn3Click() {
+    if (aboutWindow_ != nullptr)
+        aboutWindow_->exec();
+}
+
+void TForm1::fileListDblClick() {
+    const int position = SelectedPosition();
+    if (position < 0)
+        return;
+    SetButtonsLocked(true);
+    Button3->show();
+    Button4->show();
+    // The single-file name carries no number.
+    SpinEdit1->setEnabled(false);
+    ResetOptions();
+    const std::string path = fileNames.at(static_cast<std::size_t>(position));
+    Edit1->setText(PathToText(ExtractFileTitle(path)));
+    const std::string extension = ExtractExtension(path);
+    Edit2->setText(PathToText(extension.empty() ? extension : extension.substr(1)));
+    ShowAttributes(ReadAttributes(path));
+    ShowFileTimes(GetCreationTime(path), GetModifyTime(path));
+}
+
+void TForm1::Button3Click() {
+    // The row selected now, which need not be the one that was double-clicked; with no row
+    // selected nothing is changed.
+    ChangeSingleFile(fileNames, SelectedPosition(), TakeRenameOptions(), *outlets_);
+}
+
+void TForm1::Button4Click() {
+    ResetOptions();
+    SetButtonsLocked(false);
+    Button3->hide();
+    Button4->hide();
+    SpinEdit1->setEnabled(true);
+}
+
+void TForm1::SetButtonsLocked(bool locked) {
+    for (QPushButton* button : {Button1, Button2, BitBtn1, BitBtn3, BitBtn2})
+        button->setEnabled(!locked);
+}
+
+void TForm1::ResetOptions() {
+    Edit1->clear();
+    Edit2->clear();
+    // Each unticking runs its box's handler, which disables the controls the box governs.
+    for (QCheckBox* box : {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH,
+                           chA, chS})
+        box->setChecked(false);
+    const QDate today = QDate::currentDate();
+    const QTime now = QTime::currentTime();
+    DP1->setDate(today);
+    DT1->setTime(now);
+    DP2->setDate(today);
+    DT2->setTime(now);
+}
+
+void TForm1::ShowAttributes(AttributeSet attributes) {
+    if (attributes & kReadOnly)
+        chR->setChecked(true);
+    if (attributes & kHidden)
+        chH->setChecked(true);
+    if (attributes & kArchive)
+        chA->setChecked(true);
+    if (attributes & kSystem)
+        chS->setChecked(true);
+}
+
+void TForm1::ShowFileTimes(const std::optional<LocalDateTime>& creation,
+                           const std::optional<LocalDateTime>& modification) {
+    // A file that has gone has no times to show: the pickers then keep what ResetOptions
+    // gave them, today and the time of the double-click, rather than some made-up date.
+    if (creation) {
+        DP1->setDate(ToQDate(*creation));
+        DT1->setTime(ToQTime(*creation));
+    }
+    if (modification) {
+        DP2->setDate(ToQDate(*modification));
+        DT2->setTime(ToQTime(*modification));
+    }
+}
+
 void TForm1::fileListKeyDown(const QKeyEvent& key) {
     if (key.key() != Qt::Key_Delete)
         return;
@@ -426,6 +502,10 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fileList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        RunGuarded(this, [this] { fileListDblClick(); });
+        return false;
+    }
     if (watched == fileList && event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (key.key() == Qt::Key_Delete) {

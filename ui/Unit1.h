@@ -1,10 +1,14 @@
 #pragma once
 
+#include "AttributeSet.h"
 #include "FileNames.h"
+#include "LocalDateTime.h"
 #include "RenameOptions.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QDateEdit;
@@ -22,6 +26,7 @@ class BevelPanel;
 class FileListModel;
 class Gauge;
 class SpinField;
+class TForm2;
 class WindowOutlets;
 
 // The main window. It owns the controls and the list of paths; its handlers read the
@@ -76,6 +81,15 @@ public:
     int SelectedPosition() const;
     // The option values as the controls hold them now, enabled or not.
     RenameOptions TakeRenameOptions() const;
+    // The About window that "About..." shows, made once at start-up and reused.
+    void SetAboutWindow(TForm2* window);
+
+    // Single-file editing: the steps its handlers are made of.
+    void SetButtonsLocked(bool locked);
+    void ResetOptions();
+    void ShowAttributes(AttributeSet attributes);
+    void ShowFileTimes(const std::optional<LocalDateTime>& creation,
+                       const std::optional<LocalDateTime>& modification);
 
     // Event handlers.
     void FormCreate();
@@ -84,6 +98,10 @@ public:
     void Button2Click();
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtn3Click();
+    void fileListDblClick();
+    void Button3Click();
+    void Button4Click();
     void fileListKeyDown(const QKeyEvent& key);
     void SpinEdit1KeyPress(char16_t& key);
     void CheckBox1Click();
@@ -103,6 +121,7 @@ private:
 
     FileListModel* rows_;
     std::unique_ptr<WindowOutlets> outlets_;
+    QPointer<TForm2> aboutWindow_;
 };
 
 } // namespace tarvolin

@@ -137,9 +137,11 @@ SambaServer::SambaServer(const std::string& workDir)
         return;
     }
     // smbd stays in the foreground as the test's child, but in a process group of its own:
-    // it signals its whole group when it ends, which must not include the test.
+    // it signals its whole group when it ends, which must not include the test. The log
+    // directory is given here too, as smbd opens its log before it reads the configuration.
     auto server = std::make_unique<ChildProcess>(
-        std::vector<std::string>{Tool("smbd"), "--foreground", "-s", config_},
+        std::vector<std::string>{Tool("smbd"), "--foreground", "-s", config_,
+                                 "--log-basename=" + workDir},
         workDir + "/smbd.out");
     const bool listening =
         WaitUntil(kStartTimeout, [&] { return Accepts(port_) || !server->running(); }) &&

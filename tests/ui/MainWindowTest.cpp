@@ -8,6 +8,7 @@
 #include "SpinField.h"
 #include "SpinFieldRules.h"
 #include "Unit1.h"
+#include "WindowDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,134 +36,10 @@
 #include <functional>
 
 using namespace tarvolin;
+using namespace tarvolin::uitest;
 
-namespace {
-
-// What an error box showed before the test closed it with its OK button.
-struct BoxSeen {
-    bool shown = false;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QWidget* parent = nullptr;
-};
-
-// Arranges for the next message box to be read and closed.
-void CloseNextBox(BoxSeen& seen) {
-    QTimer::singleShot(0, [&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        seen = {true,        box->windowTitle(),     box->text(),
-                box->icon(), box->standardButtons(), box->parentWidget()};
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    });
-}
-
-QLineEdit* NameField(QFileDialog& dialog);
-
-// Arranges for the next "Add Files" dialog to be handled by `user`.
-void HandleNextDialog(const std::function<void(QFileDialog&)>& user) {
-    QTimer::singleShot(0, [user] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr)
-            return;
-        // The user's keys go to the dialog once it is the active window.
-        dialog->activateWindow();
-        QApplication::setActiveWindow(dialog);
-        if (!QTest::qWaitForWindowActive(dialog))
-            qWarning("the dialog did not become active");
-        user(*dialog);
-        // A dialog the user's keys did not close would hang the test: close it, and let
-        // the test find the rows missing.
-        if (dialog->isVisible()) {
-            qWarning("the dialog stayed open with %s", qPrintable(NameField(*dialog)->text()));
-            dialog->reject();
-        }
-    });
-}
-
-QLineEdit* NameField(QFileDialog& dialog) {
-    return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-}
-
-// Types `text` into the dialog's name field and presses Enter.
-void TypeAndConfirm(QFileDialog& dialog, const QString& text) {
-    QLineEdit* field = NameField(dialog);
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier); // typing replaces what is there
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
-QString Quoted(const QStringList& paths) {
-    QStringList quoted;
-    for (const QString& path : paths)
-        quoted << u'"' + path + u'"';
-    return quoted.join(u' ');
-}
-
-struct Scratch {
-    QTemporaryDir dir;
-    QString Make(const QString& name) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(name.toUtf8());
-        return path;
-    }
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    bool Has(const QString& name) const { return QFile::exists(dir.filePath(name)); }
-};
-
-} // namespace
-
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public uitest::WindowDriver {
     Q_OBJECT
-
-private:
-    std::unique_ptr<TForm1> form;
-
-    template <typename T = QWidget>
-    T* Control(const char* name) const {
-        T* control = form->findChild<T*>(QLatin1String(name));
-        if (control == nullptr)
-            qFatal("no control %s", name);
-        return control;
-    }
-    QTableView* List() const { return Control<QTableView>("fileList"); }
-    int Rows() const { return List()->model()->rowCount(); }
-    QString Cell(int row, int column) const {
-        return List()->model()->index(row, column).data().toString();
-    }
-    Gauge* TheGauge() const { return Control<Gauge>("Gauge1"); }
-    QLineEdit* SpinEditor() const { return Control<SpinField>("SpinEdit1")->Editor(); }
-    void Click(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
-    void ClickBox(const char* name) {
-        auto* box = Control<QCheckBox>(name);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    }
-    void AddFiles(const QStringList& paths) {
-        HandleNextDialog([paths](QFileDialog& dialog) { TypeAndConfirm(dialog, Quoted(paths)); });
-        Click("Button1");
-        Reactivate();
-    }
-    // Back to the main window once a dialog has closed, so that keys reach its controls.
-    void Reactivate() {
-        form->activateWindow();
-        QApplication::setActiveWindow(form.get());
-        QTRY_VERIFY(form->isActiveWindow() && QTest::qWaitForWindowActive(form.get()));
-    }
-    void SelectRow(int row) {
-        List()->setFocus();
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
-                          List()->visualRect(List()->model()->index(row, 0)).center());
-    }
-    void TypeBaseName(const QString& text) {
-        Control<QLineEdit>("Edit1")->setFocus();
-        QTest::keyClicks(Control("Edit1"), text);
-    }
 
 private slots:
     void init();
@@ -206,11 +83,8 @@ private slots:
 };
 
 void MainWindowTest::init() {
-    QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
-    form = std::make_unique<TForm1>();
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    OpenWindow();
+    QVERIFY(form->isActiveWindow());
 }
 
 void MainWindowTest::cleanup() {

@@ -1,0 +1,664 @@
+// Editing one file at a time: a double-click loads a row's file into the option controls,
+// "Change" applies them to the selected file only and "Cancel" leaves. Files are real, and
+// what happened is read back from the disk, the rows and the error boxes.
+
+#include "FileOps.h"
+#include "RenameJob.h"
+#include "RowTexts.h"
+#include "WindowDriver.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <optional>
+
+using namespace tarvolin;
+using namespace tarvolin::uitest;
+
+namespace {
+
+// Records, in order, which check boxes were unticked and which controls changed their
+// enabled state while it is installed on the application.
+class ChangeRecorder : public QObject {
+public:
+    QStringList unticked;
+    QStringList enabledChanged;
+
+    void Watch(const QList<QCheckBox*>& boxes) {
+        for (QCheckBox* box : boxes)
+            connect(box, &QCheckBox::toggled, this, [this, box](bool ticked) {
+                if (!ticked)
+                    unticked << box->objectName();
+            });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && qobject_cast<QPushButton*>(watched))
+            enabledChanged << watched->objectName();
+        return false;
+    }
+};
+
+const char* const kLockedButtons[] = {"Button1", "Button2", "BitBtn1", "BitBtn2", "BitBtn3"};
+
+LocalDateTime At(int year, int month, int day, int hour, int minute, int second) {
+    return {year, month, day, hour, minute, second, 0};
+}
+
+QDateTime ToQDateTime(const LocalDateTime& value) {
+    return QDateTime(ToQDate(value), ToQTime(value));
+}
+
+} // namespace
+
+class EditModeTest : public QObject, public WindowDriver {
+    Q_OBJECT
+
+private:
+    QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(name); }
+    QCheckBox* Box(const char* name) const { return Control<QCheckBox>(name); }
+    std::string PathOf(const QString& path) const { return TextToPath(path); }
+    bool Editing() const {
+        return Control("Button3")->isVisible() && Control("Button4")->isVisible();
+    }
+    // Adds `names`, made fresh in `scratch`, and double-clicks the row of the first.
+    void EnterOn(Scratch& scratch, const QStringList& names, int row = 0) {
+        QStringList paths;
+        for (const QString& name : names)
+            paths << scratch.Make(name);
+        AddFiles(paths);
+        DoubleClickRow(row);
+    }
+    void ReplaceText(const char* name, const QString& text) {
+        QLineEdit* edit = Edit(name);
+        edit->setFocus();
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+        else
+            QTest::keyClicks(edit, text);
+    }
+    QStringList FilesIn(const Scratch& scratch) const {
+        return QDir(scratch.dir.path()).entryList(QDir::Files, QDir::Name);
+    }
+    void SetPickers(const char* date, const char* time, const LocalDateTime& value) {
+        Control<QDateEdit>(date)->setDate(ToQDate(value));
+        Control<QTimeEdit>(time)->setTime(ToQTime(value));
+    }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void entersWithNameAndExtension_data();
+    void entersWithNameAndExtension();
+    void entersWithAttributes_data();
+    void entersWithAttributes();
+    void entersWithTimes();
+    void entersInTheOrderGiven();
+    void vanishedFileTicksEveryAttribute();
+    void doubleClickWithoutRowDoesNothing();
+    void doubleClickWhileEditingReloads();
+    void lockedWhileEditing();
+    void listStaysUsableWhileEditing();
+    void enterKeyWhileEditing_data();
+    void enterKeyWhileEditing();
+    void changeRenames_data();
+    void changeRenames();
+    void changeOntoItselfRewritesRow();
+    void changeMakesReadOnly();
+    void changeCaseOnly();
+    void changeWritesTimes();
+    void changeTakesRowSelectedNow();
+    void changeWithoutSelectionDoesNothing();
+    void changeFailures_data();
+    void changeFailures();
+    void cancelResetsAndUnlocks();
+    void desktopCloseWhileEditing();
+};
+
+void EditModeTest::init() {
+    OpenWindow();
+    QVERIFY(form->isActiveWindow());
+}
+
+void EditModeTest::cleanup() {
+    // Files a test left read-only would stop its scratch folder from going.
+    if (form != nullptr) {
+        for (const std::string& path : form->fileNames)
+            ApplyAttributes(path, false, false, false, false);
+    }
+    form.reset();
+}
+
+void EditModeTest::entersWithNameAndExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("two dots") << "report.final.txt"
+                              << "report.final"
+                              << "txt";
+    QTest::newRow("no extension") << "README"
+                                  << "README"
+                                  << "";
+    QTest::newRow("only an extension") << ".profile"
+                                       << ""
+                                       << "profile";
+    QTest::newRow("last dot counts") << "archive.tar.gz"
+                                     << "archive.tar"
+                                     << "gz";
+    QTest::newRow("trailing dot") << "notes."
+                                  << "notes"
+                                  << "";
+}
+
+void EditModeTest::entersWithNameAndExtension() {
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, extension);
+    Scratch scratch;
+    // Values left in the controls beforehand are replaced, not merged.
+    TypeBaseName(QStringLiteral("leftover"));
+    ClickBox("CheckBox1");
+    EnterOn(scratch, {name});
+    QVERIFY(Editing());
+    QCOMPARE(Edit("Edit1")->text(), title);
+    QCOMPARE(Edit("Edit2")->text(), extension);
+    QVERIFY(!Box("CheckBox1")->isChecked());
+    QVERIFY(!Edit("Edit2")->isEnabled());
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+        QVERIFY2(!Box(box)->isChecked(), box);
+    // Loading changed nothing on the disk.
+    QCOMPARE(FilesIn(scratch), QStringList{name});
+}
+
+void EditModeTest::entersWithAttributes_data() {
+    QTest::addColumn<int>("attributes");
+    QTest::newRow("none") << 0;
+    QTest::newRow("read-only") << int(kReadOnly);
+    QTest::newRow("hidden") << int(kHidden);
+    QTest::newRow("system") << int(kSystem);
+    QTest::newRow("archive") << int(kArchive);
+    QTest::newRow("hidden and archive") << int(kHidden | kArchive);
+    QTest::newRow("all four") << int(kReadOnly | kHidden | kSystem | kArchive);
+}
+
+void EditModeTest::entersWithAttributes() {
+    QFETCH(int, attributes);
+    Scratch scratch;
+    const QString path = scratch.Make(QStringLiteral("a.txt"));
+    const std::string bytes = PathOf(path);
+    QVERIFY(ApplyAttributes(bytes, attributes & kReadOnly, attributes & kHidden,
+                            attributes & kSystem, attributes & kArchive));
+    if (ReadAttributes(bytes) != attributes)
+        QSKIP("this file system does not keep the DOS attributes");
+    AddFiles({path});
+    DoubleClickRow(0);
+    QVERIFY(Editing());
+    QCOMPARE(Box("chR")->isChecked(), bool(attributes & kReadOnly));
+    QCOMPARE(Box("chH")->isChecked(), bool(attributes & kHidden));
+    QCOMPARE(Box("chS")->isChecked(), bool(attributes & kSystem));
+    QCOMPARE(Box("chA")->isChecked(), bool(attributes & kArchive));
+    // Loaded, but not in force: "Property" stays unticked and the boxes disabled.
+    QVERIFY(!Box("CheckBox3")->isChecked());
+    for (const char* box : {"chR", "chH", "chS", "chA"})
+        QVERIFY2(!Box(box)->isEnabled(), box);
+}
+
+void EditModeTest::entersWithTimes() {
+    Scratch scratch;
+    const QString path = scratch.Make(QStringLiteral("a.txt"));
+    const LocalDateTime created = At(2003, 4, 5, 6, 7, 8);
+    const LocalDateTime modified = At(2011, 12, 13, 14, 15, 16);
+    QVERIFY(SetCreationTime(PathOf(path), created, created));
+    QVERIFY(SetModifyTime(PathOf(path), modified, modified));
+    QCOMPARE(GetCreationTime(PathOf(path)), std::optional(created));
+    QCOMPARE(GetModifyTime(PathOf(path)), std::optional(modified));
+    AddFiles({path});
+    DoubleClickRow(0);
+    QVERIFY(Editing());
+    QCOMPARE(Control<QDateEdit>("DP1")->date(), QDate(2003, 4, 5));
+    QCOMPARE(Control<QTimeEdit>("DT1")->time(), QTime(6, 7, 8));
+    QCOMPARE(Control<QDateEdit>("DP2")->date(), QDate(2011, 12, 13));
+    QCOMPARE(Control<QTimeEdit>("DT2")->time(), QTime(14, 15, 16));
+    QVERIFY(!Box("CheckBox2")->isChecked());
+    QVERIFY(!Box("CheckBox4")->isChecked());
+    for (const char* picker : {"DP1", "DT1", "DP2", "DT2"})
+        QVERIFY2(!Control(picker)->isEnabled(), picker);
+}
+
+void EditModeTest::entersInTheOrderGiven() {
+    Scratch scratch;
+    AddFiles({scratch.Make(QStringLiteral("a.txt"))});
+    // Every box ticked, so that the reset unticks each of them.
+    for (const char* box :
+         {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4", "aUpper", "chR", "chH", "chS", "chA"})
+        Box(box)->setChecked(true);
+    Box("aLower")->setChecked(true); // unticks "All Uppercase" again
+    Box("aUpper")->blockSignals(true);
+    Box("aUpper")->setChecked(true);
+    Box("aUpper")->blockSignals(false);
+    ChangeRecorder recorder;
+    recorder.Watch(form->findChildren<QCheckBox*>());
+    qApp->installEventFilter(&recorder);
+    DoubleClickRow(0);
+    qApp->removeEventFilter(&recorder);
+    QCOMPARE(recorder.enabledChanged,
+             (QStringList{"Button1", "Button2", "BitBtn1", "BitBtn3", "BitBtn2"}));
+    QCOMPARE(recorder.unticked,
+             (QStringList{"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4", "aUpper", "aLower",
+                          "chR", "chH", "chA", "chS"}));
+}
+
+void EditModeTest::vanishedFileTicksEveryAttribute() {
+    Scratch scratch;
+    const QString path = scratch.Make(QStringLiteral("gone.txt"));
+    AddFiles({path});
+    QVERIFY(QFile::remove(path));
+    // Pickers set to other values beforehand show that the reset's today and now stay.
+    for (const char* date : {"DP1", "DP2"})
+        Control<QDateEdit>(date)->setDate(QDate(2001, 1, 1));
+    const QDate today = QDate::currentDate();
+    const QTime before = QTime::currentTime();
+    DoubleClickRow(0);
+    const QTime after = QTime::currentTime();
+    QVERIFY(Editing());
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("gone"));
+    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("txt"));
+    for (const char* box : {"chR", "chH", "chS", "chA"})
+        QVERIFY2(Box(box)->isChecked(), box);
+    if (QDate::currentDate() == today && after >= before) { // not across midnight
+        for (const char* date : {"DP1", "DP2"})
+            QCOMPARE(Control<QDateEdit>(date)->date(), today);
+        for (const char* time : {"DT1", "DT2"}) {
+            const QTime shown = Control<QTimeEdit>(time)->time();
+            QVERIFY2(shown >= before.addMSecs(-before.msec()) && shown <= after, time);
+        }
+    }
+}
+
+void EditModeTest::doubleClickWithoutRowDoesNothing() {
+    Scratch scratch;
+    AddFiles({scratch.Make(QStringLiteral("a.txt")), scratch.Make(QStringLiteral("b.txt"))});
+    TypeBaseName(QStringLiteral("keep"));
+    // First with nothing selected, then after a row was selected: the first click below the
+    // rows takes the selection away, so neither double-click finds a file.
+    for (const bool rowSelectedBefore : {false, true}) {
+        if (rowSelectedBefore) {
+            SelectRow(1);
+            QCOMPARE(form->SelectedPosition(), 1);
+        }
+        const QPoint belowRows(40, List()->viewport()->height() - 5);
+        QVERIFY(!List()->indexAt(belowRows).isValid());
+        List()->setFocus();
+        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, belowRows);
+        QCOMPARE(form->SelectedPosition(), -1);
+        QVERIFY(!Editing());
+        QCOMPARE(Edit("Edit1")->text(), QStringLiteral("keep"));
+        for (const char* name : kLockedButtons)
+            QVERIFY2(Control(name)->isEnabled(), name);
+        QVERIFY(SpinEditor()->isEnabled());
+    }
+}
+
+void EditModeTest::doubleClickWhileEditingReloads() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("first.txt"), QStringLiteral("second.doc")});
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("first"));
+    ClickBox("CheckBox3");
+    DoubleClickRow(1);
+    QVERIFY(Editing());
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("second"));
+    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("doc"));
+    QVERIFY(!Box("CheckBox3")->isChecked());
+}
+
+void EditModeTest::lockedWhileEditing() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    QVERIFY(Editing());
+    for (const char* name : kLockedButtons)
+        QVERIFY2(!Control(name)->isEnabled(), name);
+    QVERIFY(!Control("SpinEdit1")->isEnabled());
+    for (const char* name : {"Button3", "Button4", "fileList", "Edit1", "CheckBox1", "CheckBox2",
+                             "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+        QVERIFY2(Control(name)->isEnabled(), name);
+    // Clicking the locked buttons does nothing: no dialog, no rename, no About window.
+    for (const char* name : kLockedButtons)
+        Click(name);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(form->isVisible());
+    QCOMPARE(Rows(), 1);
+    QCOMPARE(FilesIn(scratch), QStringList{"a.txt"});
+    // "Change" keeps the mode.
+    Click("Button3");
+    QVERIFY(Editing());
+    for (const char* name : kLockedButtons)
+        QVERIFY2(!Control(name)->isEnabled(), name);
+    QVERIFY(!Control("SpinEdit1")->isEnabled());
+}
+
+void EditModeTest::listStaysUsableWhileEditing() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
+    SelectRow(2);
+    QCOMPARE(form->SelectedPosition(), 2);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    QCOMPARE(Rows(), 2);
+    QCOMPARE(form->fileNames.size(), std::size_t{2});
+    QCOMPARE(QFileInfo(Cell(1, 0)).fileName(), QStringLiteral("b.txt"));
+    QVERIFY(Editing());
+    QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "b.txt", "c.txt"}));
+}
+
+void EditModeTest::enterKeyWhileEditing_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("after");
+    const QStringList untouched = {"a.txt"};
+    QTest::newRow("in the name field") << "Edit1" << untouched;
+    QTest::newRow("in the extension field") << "Edit2" << untouched;
+    QTest::newRow("in the list") << "fileList" << untouched;
+    QTest::newRow("on a check box") << "CheckBox3" << untouched;
+    QTest::newRow("on Change, which it clicks") << "Button3" << QStringList{"b.txt"};
+    QTest::newRow("on Cancel, which it clicks") << "Button4" << untouched;
+}
+
+void EditModeTest::enterKeyWhileEditing() {
+    QFETCH(QString, focus);
+    QFETCH(QStringList, after);
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    ClickBox("CheckBox1"); // so that the extension field can take the focus
+    ReplaceText("Edit1", QStringLiteral("b"));
+    QWidget* focused = Control(qPrintable(focus));
+    focused->setFocus();
+    QVERIFY(focused->hasFocus());
+    BoxSeen box;
+    CloseNextBox(box);
+    QTest::keyClick(focused, Qt::Key_Return);
+    QVERIFY(!box.shown);
+    QCOMPARE(FilesIn(scratch), after);
+    QCOMPARE(Editing(), focus != "Button4");
+}
+
+void EditModeTest::changeRenames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typedName");
+    QTest::addColumn<bool>("expand");
+    QTest::addColumn<QString>("typedExtension");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("new name, old extension")
+        << "report.final.txt"
+        << "summary" << false << ""
+        << "summary.txt";
+    QTest::newRow("extension typed while unticked is not used")
+        << "report.txt"
+        << "summary" << false << "doc"
+        << "summary.txt";
+    QTest::newRow("expand with an empty extension drops it") << "report.final.txt"
+                                                             << "summary" << true << ""
+                                                             << "summary";
+    QTest::newRow("expand with a new extension") << "report.txt"
+                                                 << "summary" << true << "md"
+                                                 << "summary.md";
+    QTest::newRow("new extension, name kept") << "report.txt"
+                                              << "report" << true << "htm"
+                                              << "report.htm";
+    QTest::newRow("no number is added") << "a.txt"
+                                        << "photo" << false << ""
+                                        << "photo.txt";
+}
+
+void EditModeTest::changeRenames() {
+    QFETCH(QString, name);
+    QFETCH(QString, typedName);
+    QFETCH(bool, expand);
+    QFETCH(QString, typedExtension);
+    QFETCH(QString, after);
+    Scratch scratch;
+    EnterOn(scratch, {name, QStringLiteral("other.txt")});
+    // The start number is not read even when it holds a value.
+    SpinEditor()->setText(QStringLiteral("7"));
+    ReplaceText("Edit1", typedName);
+    if (expand)
+        ClickBox("CheckBox1");
+    if (!expand)
+        ClickBox("CheckBox1"); // the field is typed into while enabled, then unticked again
+    ReplaceText("Edit2", typedExtension);
+    if (!expand)
+        ClickBox("CheckBox1");
+    QCOMPARE(Box("CheckBox1")->isChecked(), expand);
+    SelectRow(0);
+    Click("Button3");
+    QCOMPARE(FilesIn(scratch), (QStringList{after, "other.txt"}));
+    QCOMPARE(Cell(0, 0), scratch.Path(after));
+    QCOMPARE(form->fileNames[0], PathOf(scratch.Path(after)));
+    QCOMPARE(Cell(1, 0), scratch.Path(QStringLiteral("other.txt")));
+    QCOMPARE(TheGauge()->Progress(), 0);
+    QVERIFY(Editing());
+}
+
+void EditModeTest::changeOntoItselfRewritesRow() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("report.txt")});
+    ReplaceText("Edit1", QString());
+    QCOMPARE(Edit("Edit1")->text(), QString());
+    // Changed behind the program's back: the rewritten row shows it.
+    const std::string path = form->fileNames[0];
+    QVERIFY(ApplyAttributes(path, false, true, false, false));
+    QCOMPARE(Cell(0, 1), QString());
+    SelectRow(0);
+    Click("Button3");
+    QCOMPARE(FilesIn(scratch), QStringList{"report.txt"});
+    QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("report.txt")));
+    QCOMPARE(Cell(0, 1), QStringLiteral("H "));
+    QVERIFY(Editing());
+}
+
+void EditModeTest::changeMakesReadOnly() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("report.txt")});
+    ClickBox("CheckBox3");
+    ClickBox("chR");
+    SelectRow(0);
+    Click("Button3");
+    QCOMPARE(FilesIn(scratch), QStringList{"report.txt"});
+    QVERIFY(ReadAttributes(form->fileNames[0]) & kReadOnly);
+    QCOMPARE(Cell(0, 1), QStringLiteral("R "));
+    QVERIFY(Editing());
+}
+
+void EditModeTest::changeCaseOnly() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("report.txt")});
+    ClickBox("aUpper");
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("REPORT"));
+    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("TXT"));
+    SelectRow(0);
+    Click("Button3");
+    // The extension box is unticked, so the old extension stays as it was.
+    QCOMPARE(FilesIn(scratch), QStringList{"REPORT.txt"});
+    QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("REPORT.txt")));
+    QCOMPARE(Cell(0, 1), QString());
+}
+
+void EditModeTest::changeWritesTimes() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    const LocalDateTime created = At(2004, 2, 29, 23, 58, 58);
+    const LocalDateTime modified = At(1999, 7, 1, 0, 0, 2);
+    ClickBox("CheckBox2");
+    SetPickers("DP1", "DT1", created);
+    ClickBox("CheckBox4");
+    SetPickers("DP2", "DT2", modified);
+    SelectRow(0);
+    Click("Button3");
+    const std::string path = form->fileNames[0];
+    QCOMPARE(GetCreationTime(path), std::optional(created));
+    QCOMPARE(GetModifyTime(path), std::optional(modified));
+    const TimeTextFormat format = TimeTextFormatOf(QLocale());
+    QCOMPARE(Cell(0, 2), FormatTimeText(created, format));
+    QCOMPARE(Cell(0, 3), FormatTimeText(modified, format));
+    QCOMPARE(QFileInfo(PathToText(path)).lastModified(), ToQDateTime(modified));
+}
+
+void EditModeTest::changeTakesRowSelectedNow() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("a"));
+    ReplaceText("Edit1", QStringLiteral("c"));
+    SelectRow(1);
+    Click("Button3");
+    QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "c.txt"}));
+    QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("a.txt")));
+    QCOMPARE(Cell(1, 0), scratch.Path(QStringLiteral("c.txt")));
+}
+
+void EditModeTest::changeWithoutSelectionDoesNothing() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    ReplaceText("Edit1", QStringLiteral("c"));
+    // Deleting a row leaves no row selected.
+    SelectRow(1);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    QCOMPARE(form->SelectedPosition(), -1);
+    BoxSeen box;
+    CloseNextBox(box);
+    Click("Button3");
+    QVERIFY(!box.shown);
+    QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "b.txt"}));
+    QVERIFY(Editing());
+}
+
+void EditModeTest::changeFailures_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("letters");
+    QTest::newRow("target exists") << "taken"
+                                   << "Rename Error!" << QStringList{"a.txt", "b.txt"} << "a.txt"
+                                   << "";
+    QTest::newRow("file gone") << "gone"
+                               << "Rename Error!" << QStringList{} << "a.txt"
+                               << "R H A S ";
+    QTest::newRow("read-only, then a creation time")
+        << "readonly"
+        << "Set file Create Time Error!" << QStringList{"b.txt"} << "b.txt"
+        << "R ";
+    QTest::newRow("read-only, then a modification time")
+        << "readonly-modify"
+        << "Set file Modify Time Error!" << QStringList{"b.txt"} << "b.txt"
+        << "R ";
+    QTest::newRow("list emptied while editing")
+        << "empty"
+        << "Did not specify the modification's document!" << QStringList{"a.txt"} << ""
+        << "";
+}
+
+void EditModeTest::changeFailures() {
+    QFETCH(QString, scenario);
+    QFETCH(QString, text);
+    QFETCH(QStringList, after);
+    QFETCH(QString, row);
+    QFETCH(QString, letters);
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    ReplaceText("Edit1", QStringLiteral("b"));
+    if (scenario == "taken")
+        scratch.Make(QStringLiteral("b.txt"));
+    if (scenario == "gone")
+        QVERIFY(QFile::remove(scratch.Path(QStringLiteral("a.txt"))));
+    if (scenario.startsWith(QStringLiteral("readonly"))) {
+        ClickBox("CheckBox3");
+        ClickBox("chR");
+        ClickBox(scenario == "readonly" ? "CheckBox2" : "CheckBox4");
+    }
+    if (scenario == "empty") {
+        SelectRow(0);
+        QTest::keyClick(List(), Qt::Key_Delete);
+    } else {
+        SelectRow(0);
+    }
+    BoxSeen box;
+    CloseNextBox(box);
+    Click("Button3");
+    QVERIFY(box.shown);
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.parent, form.get());
+    QCOMPARE(FilesIn(scratch), after);
+    if (!row.isEmpty()) {
+        QCOMPARE(Cell(0, 0), scratch.Path(row));
+        QCOMPARE(Cell(0, 1), letters);
+    }
+    // The mode survives the failure, and the next "Change" works.
+    QVERIFY(Editing());
+    for (const char* name : kLockedButtons)
+        QVERIFY2(!Control(name)->isEnabled(), name);
+    if (scenario == "taken") {
+        ReplaceText("Edit1", QStringLiteral("c"));
+        Click("Button3");
+        QCOMPARE(FilesIn(scratch), (QStringList{"b.txt", "c.txt"}));
+    }
+    if (scenario.startsWith(QStringLiteral("readonly"))) {
+        ClickBox(scenario == "readonly" ? "CheckBox2" : "CheckBox4");
+        ClickBox("chR");
+        Click("Button3");
+        QCOMPARE(ReadAttributes(form->fileNames[0]) & kReadOnly, 0);
+        QCOMPARE(Cell(0, 1), QString());
+    }
+}
+
+void EditModeTest::cancelResetsAndUnlocks() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    for (const char* date : {"DP1", "DP2"})
+        Control<QDateEdit>(date)->setDate(QDate(2001, 1, 1));
+    for (const char* box : {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4", "chR", "aLower"})
+        ClickBox(box);
+    const QDate today = QDate::currentDate();
+    Click("Button4");
+    QVERIFY(!Control("Button3")->isVisible());
+    QVERIFY(!Control("Button4")->isVisible());
+    for (const char* name : kLockedButtons)
+        QVERIFY2(Control(name)->isEnabled(), name);
+    QVERIFY(Control("SpinEdit1")->isEnabled());
+    QCOMPARE(Edit("Edit1")->text(), QString());
+    QCOMPARE(Edit("Edit2")->text(), QString());
+    for (QCheckBox* box : form->findChildren<QCheckBox*>())
+        QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
+    for (const char* name : {"Edit2", "chR", "chH", "chS", "chA", "DP1", "DT1", "DP2", "DT2"})
+        QVERIFY2(!Control(name)->isEnabled(), name);
+    if (QDate::currentDate() == today) {
+        for (const char* date : {"DP1", "DP2"})
+            QCOMPARE(Control<QDateEdit>(date)->date(), today);
+    }
+    QCOMPARE(FilesIn(scratch), QStringList{"a.txt"});
+    // Normal again: "Start" renames the whole list.
+    TypeBaseName(QStringLiteral("x"));
+    Click("BitBtn1");
+    QCOMPARE(FilesIn(scratch), QStringList{"x_0.txt"});
+}
+
+void EditModeTest::desktopCloseWhileEditing() {
+    Scratch scratch;
+    EnterOn(scratch, {QStringLiteral("a.txt")});
+    QVERIFY(Editing());
+    QTimer::singleShot(0, [this] { form->close(); });
+    // Should the program not end, the loop is ended with a code the test would reject.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    watchdog.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+}
+
+QTEST_MAIN(EditModeTest)
+#include "EditModeTest.moc"

@@ -1,0 +1,165 @@
+#pragma once
+
+// Drives the main window as a user does: files go in through the real "Add Files" dialog by
+// typing their names, boxes and buttons are clicked with the mouse, and message boxes are
+// read and closed with their OK button. Shared by the window's test suites.
+
+#include "Gauge.h"
+#include "SpinField.h"
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace tarvolin::uitest {
+
+// What an error box showed before the test closed it with its OK button.
+struct BoxSeen {
+    bool shown = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QWidget* parent = nullptr;
+};
+
+// Arranges for the next message box to be read and closed.
+inline void CloseNextBox(BoxSeen& seen) {
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        seen = {true,        box->windowTitle(),     box->text(),
+                box->icon(), box->standardButtons(), box->parentWidget()};
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+}
+
+inline QLineEdit* NameField(QFileDialog& dialog) {
+    return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+// Arranges for the next "Add Files" dialog to be handled by `user`.
+inline void HandleNextDialog(const std::function<void(QFileDialog&)>& user) {
+    QTimer::singleShot(0, [user] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        // The user's keys go to the dialog once it is the active window.
+        dialog->activateWindow();
+        QApplication::setActiveWindow(dialog);
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the dialog did not become active");
+        user(*dialog);
+        // A dialog the user's keys did not close would hang the test: close it, and let
+        // the test find the rows missing.
+        if (dialog->isVisible()) {
+            qWarning("the dialog stayed open with %s", qPrintable(NameField(*dialog)->text()));
+            dialog->reject();
+        }
+    });
+}
+
+// Types `text` into the dialog's name field and presses Enter.
+inline void TypeAndConfirm(QFileDialog& dialog, const QString& text) {
+    QLineEdit* field = NameField(dialog);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier); // typing replaces what is there
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+inline QString Quoted(const QStringList& paths) {
+    QStringList quoted;
+    for (const QString& path : paths)
+        quoted << u'"' + path + u'"';
+    return quoted.join(u' ');
+}
+
+struct Scratch {
+    QTemporaryDir dir;
+    QString Make(const QString& name) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(name.toUtf8());
+        return path;
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    bool Has(const QString& name) const { return QFile::exists(dir.filePath(name)); }
+};
+
+// The main window under test and the moves a user makes on it.
+class WindowDriver {
+protected:
+    std::unique_ptr<TForm1> form;
+
+    // A fresh window, shown and active, as the program starts.
+    void OpenWindow() {
+        QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
+        form = std::make_unique<TForm1>();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("the main window did not become active");
+    }
+
+    template <typename T = QWidget>
+    T* Control(const char* name) const {
+        T* control = form->findChild<T*>(QLatin1String(name));
+        if (control == nullptr)
+            qFatal("no control %s", name);
+        return control;
+    }
+    QTableView* List() const { return Control<QTableView>("fileList"); }
+    int Rows() const { return List()->model()->rowCount(); }
+    QString Cell(int row, int column) const {
+        return List()->model()->index(row, column).data().toString();
+    }
+    Gauge* TheGauge() const { return Control<Gauge>("Gauge1"); }
+    QLineEdit* SpinEditor() const { return Control<SpinField>("SpinEdit1")->Editor(); }
+    void Click(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    void ClickBox(const char* name) {
+        auto* box = Control<QCheckBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    void AddFiles(const QStringList& paths) {
+        HandleNextDialog([paths](QFileDialog& dialog) { TypeAndConfirm(dialog, Quoted(paths)); });
+        Click("Button1");
+        Reactivate();
+    }
+    // Back to the main window once a dialog has closed, so that keys reach its controls.
+    void Reactivate() {
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+        QTRY_VERIFY(form->isActiveWindow() && QTest::qWaitForWindowActive(form.get()));
+    }
+    QPoint RowCentre(int row) const {
+        return List()->visualRect(List()->model()->index(row, 0)).center();
+    }
+    void SelectRow(int row) {
+        List()->setFocus();
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, RowCentre(row));
+    }
+    // Double-clicks the first column of `row`, as a user picks a file to edit.
+    void DoubleClickRow(int row) {
+        List()->setFocus();
+        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, RowCentre(row));
+    }
+    void TypeBaseName(const QString& text) {
+        Control<QLineEdit>("Edit1")->setFocus();
+        QTest::keyClicks(Control("Edit1"), text);
+    }
+};
+
+} // namespace tarvolin::uitest

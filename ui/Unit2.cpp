@@ -1,0 +1,90 @@
+#include "Unit2.h"
+
+#include "BevelPanel.h"
+#include "Placement.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+// The glyphs live in this static library; they are registered before the first window.
+static void InitUiResources() {
+    Q_INIT_RESOURCE(ui);
+}
+
+namespace tarvolin {
+
+namespace {
+
+const QColor kFormColor(217, 217, 217);
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                  const QFont& font) {
+    auto* label = Place(new QLabel(text, parent), name, text, geometry, font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QIcon OkGlyph() {
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/ok.xpm")), QIcon::Normal);
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/ok-disabled.xpm")), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent) {
+    InitUiResources();
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("About..."));
+    setAccessibleName(QStringLiteral("About..."));
+    // A fixed dialog frame: title and close button, no minimize, maximize or help button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(Arial(12));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kFormColor);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setFixedSize(210, 302);
+    move(271, 135);
+
+    Panel1 = Place(new BevelPanel(BevelPanel::Bevel::Raised, BevelPanel::Bevel::Lowered,
+                                  kFormColor, this),
+                   "Panel1", QStringLiteral("Panel1"), {8, 8, 193, 257}, Arial(12));
+    Label1 = MakeLabel(Panel1, "Label1", QStringLiteral("C- Tarvolin"), {48, 8, 108, 22},
+                       Arial(19));
+    Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, Arial(12));
+    Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("(C) 2025-2026, written by"),
+                       {32, 80, 139, 15}, Arial(12));
+    Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("the team"), {72, 112, 39, 15}, Arial(12));
+    Label5 = MakeLabel(Panel1, "Label5",
+                       QStringLiteral("E-mail:\n"
+                                      "  tarvolin@example.org\n"
+                                      "  help@example.com\n"
+                                      "\n"
+                                      "Home page:\n"
+                                      "  www.example.org/tarvolin"),
+                       {8, 152, 173, 90}, Arial(12));
+
+    BitBtn1 = Place(new QPushButton(QStringLiteral("OK"), this), "BitBtn1", QStringLiteral("OK"),
+                    {64, 272, 75, 25}, Arial(12));
+    BitBtn1->setIcon(OkGlyph());
+    BitBtn1->setIconSize(QSize(18, 18));
+    // The default button: Enter anywhere in the window presses it.
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace tarvolin
