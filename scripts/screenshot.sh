@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Starts C-Tarvolin under a virtual X server, adds a few files through the real "Add Files"
-# dialog, types a base name and saves a picture of the main window.
+# dialog, types a base name and saves a picture of the main window. It then double-clicks a
+# row to edit that one file and saves the window again, leaves with "Cancel", opens the About
+# window with "About..." and saves that too; both pictures go next to the first.
 #   scripts/screenshot.sh [output.png]      (default: docs/screenshot-main.png)
+#   -> output.png, screenshot-edit.png, screenshot-about.png
 # BUILD_DIR names the build directory that holds app/ctarvolin (default: build-ui).
 set -euo pipefail
 
@@ -68,3 +71,22 @@ sleep 0.5
 mkdir -p "$(dirname "$out")"
 import -window "$window" "$out"
 echo "saved $out"
+
+# Single-file editing: a double-click on the read-only README row loads its name and
+# attributes; "Change" and "Cancel" appear and the other buttons are locked.
+shots=$(dirname "$out")
+xdotool mousemove --window "$window" 60 253 click --repeat 2 --delay 100 1
+sleep 0.5
+import -window "$window" "$shots/screenshot-edit.png"
+echo "saved $shots/screenshot-edit.png"
+
+# "Cancel", then "About...".
+click 568 16
+sleep 0.3
+click 324 380
+about=$(xdotool search --sync --onlyvisible --name '^About\.\.\.$' | head -1)
+sleep 0.5
+import -window "$about" "$shots/screenshot-about.png"
+echo "saved $shots/screenshot-about.png"
+# Enter closes it: OK is its default button.
+xdotool key Return

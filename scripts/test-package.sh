@@ -6,8 +6,8 @@
 # and once scaled by two. Exits non-zero when any check fails.
 #   scripts/test-package.sh          (build directory: build-deb; JOBS=2 parallel jobs)
 set -uo pipefail
-cd "$(dirname "$0")/.."
-build=build-deb
+cd "$(dirname "$0")/.." || exit 1
+build="build-deb"
 jobs=${JOBS:-2}
 started=$SECONDS
 
@@ -19,8 +19,8 @@ fail() {
 pass() { echo "ok: $*"; }
 
 # --- tools -----------------------------------------------------------------------------------
-needed=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins dpkg-dev fakeroot
-    desktop-file-utils appstream lintian xvfb xauth x11-utils)
+needed=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins dpkg-dev
+    desktop-file-utils appstream lintian xvfb x11-utils)
 missing=()
 for package in "${needed[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -85,17 +85,21 @@ root=$work/root
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-depend_names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
+depend_names=$(tr ',|' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 qt6-qpa-plugins; do
     grep -qxF "$library" <<<"$depend_names" || fail "Depends does not name $library"
 done
 
-must_have() { # path under the root, test flag
-    if [ "${2:--f}" "$root/$1" ]; then pass "$1"; else fail "missing $1"; fi
+must_have() { # path under the root; "executable" when it must be one
+    if [ -f "$root/$1" ] && { [ "${2:-}" != executable ] || [ -x "$root/$1" ]; }; then
+        pass "$1"
+    else
+        fail "missing $1"
+    fi
 }
-must_have usr/bin/ctarvolin -x
+must_have usr/bin/ctarvolin executable
 must_have usr/share/applications/ctarvolin.desktop
-must_have usr/share/metainfo/$(basename "$metainfo_src")
+must_have "usr/share/metainfo/$(basename "$metainfo_src")"
 must_have usr/share/icons/hicolor/scalable/apps/ctarvolin.svg
 must_have usr/share/man/man1/ctarvolin.1.gz
 must_have usr/share/doc/ctarvolin/copyright
@@ -130,7 +134,8 @@ Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" 2>"$wor
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -1 "$work/display")
+DISPLAY=:$(head -1 "$work/display")
+export DISPLAY
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 wm_class=$(key StartupWMClass)

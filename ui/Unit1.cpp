@@ -400,8 +400,8 @@ void TForm1::ResetOptions() {
     Edit1->clear();
     Edit2->clear();
     // Each unticking runs its box's handler, which disables the controls the box governs.
-    for (QCheckBox* box : {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH,
-                           chA, chS})
+    for (QCheckBox* box :
+         {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH, chA, chS})
         box->setChecked(false);
     const QDate today = QDate::currentDate();
     const QTime now = QTime::currentTime();

@@ -52,15 +52,15 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setFixedSize(210, 302);
     move(271, 135);
 
-    Panel1 = Place(new BevelPanel(BevelPanel::Bevel::Raised, BevelPanel::Bevel::Lowered,
-                                  kFormColor, this),
-                   "Panel1", QStringLiteral("Panel1"), {8, 8, 193, 257}, Arial(12));
-    Label1 = MakeLabel(Panel1, "Label1", QStringLiteral("C- Tarvolin"), {48, 8, 108, 22},
-                       Arial(19));
+    Panel1 = Place(
+        new BevelPanel(BevelPanel::Bevel::Raised, BevelPanel::Bevel::Lowered, kFormColor, this),
+        "Panel1", QStringLiteral("Panel1"), {8, 8, 193, 257}, Arial(12));
+    Label1 =
+        MakeLabel(Panel1, "Label1", QStringLiteral("C- Tarvolin"), {48, 8, 108, 22}, Arial(19));
     Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, Arial(12));
     Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("(C) 2025-2026, written by"),
                        {32, 80, 139, 15}, Arial(12));
-    Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("the team"), {72, 112, 39, 15}, Arial(12));
+    Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("T-team"), {72, 112, 39, 15}, Arial(12));
     Label5 = MakeLabel(Panel1, "Label5",
                        QStringLiteral("E-mail:\n"
                                       "  tarvolin@example.org\n"

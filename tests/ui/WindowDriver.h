@@ -151,11 +151,19 @@ protected:
         List()->setFocus();
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, RowCentre(row));
     }
-    // Double-clicks the first column of `row`, as a user picks a file to edit.
-    void DoubleClickRow(int row) {
+    // A double-click as the window system delivers it: press, release, then a second press
+    // followed by the double-click itself, and the last release.
+    void DoubleClickList(QPoint at) {
+        QWidget* viewport = List()->viewport();
         List()->setFocus();
-        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, RowCentre(row));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     }
+    // Double-clicks the first column of `row`, as a user picks a file to edit.
+    void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
     void TypeBaseName(const QString& text) {
         Control<QLineEdit>("Edit1")->setFocus();
         QTest::keyClicks(Control("Edit1"), text);

@@ -1,0 +1,125 @@
+// The main window used with the keyboard alone, and drawn on a scaled screen. The suite runs
+// twice: at scale 1 and with QT_SCALE_FACTOR=2, where every fixed position and size the
+// window declares must come out twice as large in device pixels.
+
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPixmap>
+#include <QTest>
+#include <memory>
+
+using tarvolin::TForm1;
+
+class KeyboardAndScalingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void tabWalksEveryControlInOrder();
+    void backtabWalksBack();
+    void fixedGeometryScales();
+
+private:
+    // The named control that has the focus; a field's inner editor counts as the field.
+    QString Focused() const;
+    // Presses Tab (or Shift+Tab) until the focus reaches another control: a date or time
+    // field moves between its day, month and year first.
+    void Step(bool forward);
+    // The controls the focus visits in `count` steps from the one that has it now.
+    QStringList Walk(int count, bool forward, const QStringList& boxesToCheck = {});
+
+    std::unique_ptr<TForm1> form;
+};
+
+// The window's tab order with every control enabled.
+static const QStringList kOrder = {
+    "CheckBox1", "Edit1",     "Edit2",     "aUpper",   "chR",     "chH",     "chS",
+    "chA",       "CheckBox3", "aLower",    "SpinEdit1", "DP1",    "DT1",     "CheckBox2",
+    "CheckBox4", "DP2",       "DT2",       "fileList", "Button1", "Button2", "BitBtn1",
+    "BitBtn2",   "BitBtn3"};
+
+void KeyboardAndScalingTest::init() {
+    QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
+    form = std::make_unique<TForm1>();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+}
+
+void KeyboardAndScalingTest::cleanup() {
+    form.reset();
+}
+
+QString KeyboardAndScalingTest::Focused() const {
+    for (QWidget* w = QApplication::focusWidget(); w != nullptr && w != form.get();
+         w = w->parentWidget()) {
+        if (kOrder.contains(w->objectName()))
+            return w->objectName();
+    }
+    return QStringLiteral("(none)");
+}
+
+void KeyboardAndScalingTest::Step(bool forward) {
+    const QString from = Focused();
+    for (int press = 0; press < 8 && Focused() == from; ++press)
+        QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                        forward ? Qt::NoModifier : Qt::ShiftModifier);
+}
+
+QStringList KeyboardAndScalingTest::Walk(int count, bool forward,
+                                         const QStringList& boxesToCheck) {
+    QStringList visited;
+    for (int i = 0; i < count; ++i) {
+        const QString name = Focused();
+        visited << name;
+        auto* box = form->findChild<QCheckBox*>(name);
+        if (box != nullptr && boxesToCheck.contains(name) && !box->isChecked())
+            QTest::keyClick(box, Qt::Key_Space);
+        Step(forward);
+    }
+    return visited;
+}
+
+void KeyboardAndScalingTest::tabWalksEveryControlInOrder() {
+    form->findChild<QWidget*>(QStringLiteral("CheckBox1"))->setFocus();
+    // First round: Space checks the four option boxes as the focus reaches them, which
+    // enables the controls they govern; those before their box come in the second round.
+    const QStringList boxes = {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4"};
+    const QStringList firstRound = Walk(17, true, boxes);
+    const QStringList expectedFirst = {
+        "CheckBox1", "Edit1",     "Edit2",   "aUpper",  "CheckBox3", "aLower",
+        "SpinEdit1", "CheckBox2", "CheckBox4", "DP2",   "DT2",       "fileList",
+        "Button1",   "Button2",   "BitBtn1", "BitBtn2", "BitBtn3"};
+    QCOMPARE(firstRound, expectedFirst);
+    for (const QString& name : boxes)
+        QVERIFY2(form->findChild<QCheckBox*>(name)->isChecked(), qPrintable(name));
+    // Second round: every control, in the window's order, and round again to the first.
+    QCOMPARE(Walk(kOrder.size() + 1, true), kOrder + QStringList{"CheckBox1"});
+}
+
+void KeyboardAndScalingTest::backtabWalksBack() {
+    for (const char* name : {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4"})
+        form->findChild<QCheckBox*>(QLatin1String(name))->setChecked(true);
+    form->findChild<QWidget*>(QStringLiteral("BitBtn3"))->setFocus();
+    QStringList reversed(kOrder.rbegin(), kOrder.rend());
+    QCOMPARE(Walk(kOrder.size() + 1, false), reversed + QStringList{"BitBtn3"});
+}
+
+void KeyboardAndScalingTest::fixedGeometryScales() {
+    const qreal expected = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                               ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                               : 1.0;
+    QCOMPARE(form->devicePixelRatio(), expected);
+    // The fixed size stays 615 by 401 in the window's own units; the screen gets it scaled.
+    QCOMPARE(form->size(), QSize(615, 401));
+    const QPixmap picture = form->grab();
+    QCOMPARE(picture.size(), QSize(615, 401) * expected);
+    auto* list = form->findChild<QWidget*>(QStringLiteral("fileList"));
+    QCOMPARE(list->grab().size(), list->size() * expected);
+}
+
+QTEST_MAIN(KeyboardAndScalingTest)
+#include "KeyboardAndScalingTest.moc"
