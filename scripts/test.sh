@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a normal build, the fuzz targets for a bounded
-# time, the core and file layer as Windows programs under Wine, and finally the whole suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything
-# failed; the last lines are ctest's summary of the sanitizer run.
+# time, the core and file layer as Windows programs under Wine, the Debian package, and
+# finally the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Exits non-zero when anything failed; the last lines are ctest's summary of that last run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -24,5 +24,7 @@ CXX=clang++ build_and_test build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOL
     -DTARVOLIN_BUILD_TESTS=OFF
 # The core and the file layer once more as Windows programs, under Wine.
 scripts/test-windows.sh || status=1
+# The .deb: validators, lintian, its files, and its program showing a window under Xvfb.
+scripts/test-package.sh || status=1
 build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON
 exit $status
