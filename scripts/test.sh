@@ -10,18 +10,20 @@ scripts/install-deps.sh || exit 1
 jobs=$(nproc)
 status=0
 
+ctest_output=--output-on-failure
 build_and_test() { # build-dir, extra cmake arguments...
     local dir=$1
     shift
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null &&
         cmake --build "$dir" -j "$jobs" &&
-        (cd "$dir" && ctest --output-on-failure -j "$jobs") || status=1
+        (cd "$dir" && ctest "$ctest_output" -j "$jobs") || status=1
 }
 
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-# The fuzz targets need clang's libFuzzer; they run for a bounded time each.
-CXX=clang++ build_and_test build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_FUZZ=ON \
-    -DTARVOLIN_BUILD_TESTS=OFF
+# The fuzz targets need clang's libFuzzer; they run for a bounded time each and print how
+# many inputs they tried.
+CXX=clang++ ctest_output=--verbose build_and_test build-fuzz \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_FUZZ=ON -DTARVOLIN_BUILD_TESTS=OFF
 # The core and the file layer once more as Windows programs, under Wine.
 scripts/test-windows.sh || status=1
 # The .deb: validators, lintian, its files, and its program showing a window under Xvfb.
