@@ -3,7 +3,6 @@
 // what happened is read back from the disk, the rows and the error boxes.
 
 #include "FileOps.h"
-#include "RenameJob.h"
 #include "RowTexts.h"
 #include "WindowDriver.h"
 
@@ -11,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QTimeEdit>
 #include <optional>
 

@@ -1,0 +1,120 @@
+// The window with a hundred thousand files: added through the dialog, deleted one by one
+// from the middle, cleared, added again, and renamed with a failure waiting at the very
+// last file. Nothing may crash or leak, and the rows, the list and the disk must agree.
+
+#include "RenameJob.h"
+#include "WindowDriver.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace tarvolin;
+using namespace tarvolin::uitest;
+
+namespace {
+
+constexpr int kFileCount = 100000;
+constexpr int kDeletions = 1000;
+
+QStringList MakeEmptyFiles(Scratch& scratch, int count) {
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        paths << scratch.Path(QStringLiteral("file%1.dat").arg(i));
+        QFile file(paths.back());
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(paths.back()));
+    }
+    return paths;
+}
+
+// Pastes `text` into the dialog's name field, as a user pastes a long list of names that
+// would take hours to type, and confirms it.
+void PasteAndConfirm(QFileDialog& dialog, const QString& text) {
+    QLineEdit* field = NameField(dialog);
+    field->setFocus();
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+} // namespace
+
+class WindowStressTest : public QObject, public WindowDriver {
+    Q_OBJECT
+
+    void PasteFiles(const QStringList& paths) {
+        HandleNextDialog([paths](QFileDialog& dialog) { PasteAndConfirm(dialog, Quoted(paths)); });
+        Click("Button1");
+        Reactivate();
+    }
+
+    void DeleteSelectedRow(int row) {
+        List()->scrollTo(List()->model()->index(row, 0));
+        SelectRow(row);
+        QTest::keyClick(List(), Qt::Key_Delete);
+    }
+
+    // Every row shows its entry of the list, and every entry names a file on disk.
+    void VerifyRowsMatchListAndDisk() {
+        QCOMPARE(Rows(), static_cast<int>(form->fileNames.size()));
+        for (int row = 0; row < Rows(); ++row) {
+            const QString path = QString::fromStdString(form->fileNames[row]);
+            if (Cell(row, 0) != path || !QFileInfo::exists(path))
+                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(row).arg(Cell(row, 0))));
+        }
+    }
+
+private slots:
+    void init() { OpenWindow(); }
+    void cleanup() { form.reset(); }
+    void hundredThousandFiles();
+};
+
+void WindowStressTest::hundredThousandFiles() {
+    Scratch scratch;
+    const QStringList paths = MakeEmptyFiles(scratch, kFileCount);
+
+    PasteFiles(paths);
+    QCOMPARE(Rows(), kFileCount);
+    VerifyRowsMatchListAndDisk();
+
+    const QString firstDeleted = Cell(kFileCount / 2, 0);
+    for (int i = 0; i < kDeletions; ++i)
+        DeleteSelectedRow(Rows() / 2);
+    QCOMPARE(Rows(), kFileCount - kDeletions);
+    QVERIFY(!form->fileNames.empty());
+    QVERIFY(std::find(form->fileNames.begin(), form->fileNames.end(),
+                      firstDeleted.toStdString()) == form->fileNames.end());
+    VerifyRowsMatchListAndDisk();
+    QVERIFY2(QFileInfo::exists(firstDeleted), "Delete must never touch the file on disk");
+
+    Click("Button2");
+    QCOMPARE(Rows(), 0);
+    QVERIFY(form->fileNames.empty());
+
+    PasteFiles(paths);
+    QCOMPARE(Rows(), kFileCount);
+
+    // The last file's new name is taken by a file outside the list.
+    const QString blocker = scratch.Make(QStringLiteral("x_%1.dat").arg(kFileCount - 1));
+    TypeBaseName(QStringLiteral("x"));
+    BoxSeen box;
+    CloseNextBox(box);
+    Click("BitBtn1");
+
+    QVERIFY(box.shown);
+    QCOMPARE(box.text, QString::fromLatin1(kRenameErrorText));
+    QCOMPARE(Cell(kFileCount - 1, 0), paths.back());
+    QCOMPARE(Cell(kFileCount - 2, 0), scratch.Path(QStringLiteral("x_%1.dat").arg(kFileCount - 2)));
+    QFile blockerFile(blocker);
+    QVERIFY(blockerFile.open(QIODevice::ReadOnly));
+    QCOMPARE(blockerFile.readAll(), QByteArray("x_99999.dat"));
+    VerifyRowsMatchListAndDisk();
+    QCOMPARE(QDir(scratch.dir.path()).entryList(QDir::Files).size(), kFileCount + 1);
+}
+
+QTEST_MAIN(WindowStressTest)
+#include "WindowStressTest.moc"
