@@ -8,6 +8,7 @@
 #include "ScratchMount.h"
 #include "TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -41,6 +42,108 @@ void ExpectUntouched(const std::vector<std::string>& paths) {
     for (const std::string& path : paths)
         EXPECT_EQ(ReadFile(path), path.substr(path.rfind('/') + 1)) << path;
 }
+
+// Outlets that do something to the disk as soon as the first file is done, so that the
+// rest of the run meets a disk that changed under it.
+class DiskChangingOutlets : public RecordingOutlets {
+public:
+    explicit DiskChangingOutlets(std::function<void()> change) : change_(std::move(change)) {}
+    void RowChanged(int position, const std::string& path) override {
+        RecordingOutlets::RowChanged(position, path);
+        if (change_) {
+            change_();
+            change_ = nullptr;
+        }
+    }
+
+private:
+    std::function<void()> change_;
+};
+
+TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
+    TempDir dir;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
+    std::vector<std::string> fileNames = listed;
+    bool frozen = false;
+    DiskChangingOutlets outlets([&] { frozen = test::SetImmutable(dir.path(), true); });
+
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+    test::SetImmutable(dir.path(), false);
+
+    ASSERT_TRUE(frozen) << "chattr +i is needed for this test";
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, (std::vector<std::string>{dir / "x_0.txt", listed[1], listed[2]}));
+    EXPECT_EQ(outlets.rows.back(), std::make_pair(1, listed[1]));
+    EXPECT_EQ(ReadFile(dir / "x_0.txt"), "a.txt");
+    ExpectUntouched({listed[1], listed[2]});
+}
+
+TEST(FailingDisk, VolumeRemountedReadOnlyMidRunStopsAtTheNextFile) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting a scratch file system needs root";
+    TempDir dir;
+    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+    ASSERT_TRUE(volume.mounted());
+    const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = listed;
+    DiskChangingOutlets outlets([&] { volume.RemountReadOnly(); });
+
+    RunRenameJob(fileNames, Numbered("x"), outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, (std::vector<std::string>{volume / "x_0.txt", listed[1]}));
+    EXPECT_EQ(ListDir(volume.path()), (std::vector<std::string>{"b.txt", "x_0.txt"}));
+}
+
+// A tmpfs with no inode space left: every inode it allows is taken, so not even an
+// extended attribute fits any more.
+struct FullVolumeCase {
+    const char* label;
+    RenameOptions options;
+    const char* error;
+};
+
+class FullVolume : public testing::TestWithParam<FullVolumeCase> {};
+
+TEST_P(FullVolume, RefusesTheWriteAndKeepsTheFile) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << "mounting a scratch file system needs root";
+    TempDir dir;
+    test::ScratchMount volume(dir.path(), "tmpfs", "size=64k,nr_inodes=3");
+    ASSERT_TRUE(volume.mounted());
+    const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
+    ASSERT_FALSE(test::Exists(volume / "c")) << "the volume should be full";
+    std::vector<std::string> fileNames = listed;
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, GetParam().options, outlets);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{GetParam().error}));
+    EXPECT_EQ(fileNames, listed);
+    EXPECT_EQ(ReadAttributes(listed[0]), 0);
+    EXPECT_EQ(GetCreationTime(listed[0]), GetCreationTime(listed[1]));
+    ExpectUntouched(listed);
+}
+
+RenameOptions HiddenInPlace() {
+    RenameOptions options;
+    options.setAttributes = true;
+    options.hidden = true;
+    return options;
+}
+
+RenameOptions CreationTimeInPlace() {
+    RenameOptions options;
+    options.setCreationTime = true;
+    options.creationDate = {2001, 2, 3};
+    return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FullVolume,
+    testing::Values(FullVolumeCase{"Attributes", HiddenInPlace(), kAttributesErrorText},
+                    FullVolumeCase{"CreationTime", CreationTimeInPlace(), kCreateTimeErrorText}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
     TempDir dir;

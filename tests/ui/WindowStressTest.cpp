@@ -5,7 +5,6 @@
 #include "RenameJob.h"
 #include "WindowDriver.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 
@@ -29,24 +28,19 @@ QStringList MakeEmptyFiles(Scratch& scratch, int count) {
     return paths;
 }
 
-// Pastes `text` into the dialog's name field, as a user pastes a long list of names that
-// would take hours to type, and confirms it.
-void PasteAndConfirm(QFileDialog& dialog, const QString& text) {
-    QLineEdit* field = NameField(dialog);
-    field->setFocus();
-    QApplication::clipboard()->setText(text);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
 } // namespace
 
 class WindowStressTest : public QObject, public WindowDriver {
     Q_OBJECT
 
-    void PasteFiles(const QStringList& paths) {
-        HandleNextDialog([paths](QFileDialog& dialog) { PasteAndConfirm(dialog, Quoted(paths)); });
+    // Puts the paths into the list the way a confirmed dialog does, then lets "Add Files"
+    // rebuild every row with the dialog cancelled. Typing or pasting 100 000 names into
+    // Qt's dialog is no way in: it selects each name in its own view as it goes, which
+    // takes quadratic time; the dialog's handling of long selections has its own tests.
+    void AddFilesAtOnce(const QStringList& paths) {
+        for (const QString& path : paths)
+            form->fileNames.push_back(path.toStdString());
+        HandleNextDialog([](QFileDialog& dialog) { dialog.reject(); });
         Click("Button1");
         Reactivate();
     }
@@ -77,7 +71,7 @@ void WindowStressTest::hundredThousandFiles() {
     Scratch scratch;
     const QStringList paths = MakeEmptyFiles(scratch, kFileCount);
 
-    PasteFiles(paths);
+    AddFilesAtOnce(paths);
     QCOMPARE(Rows(), kFileCount);
     VerifyRowsMatchListAndDisk();
 
@@ -86,8 +80,8 @@ void WindowStressTest::hundredThousandFiles() {
         DeleteSelectedRow(Rows() / 2);
     QCOMPARE(Rows(), kFileCount - kDeletions);
     QVERIFY(!form->fileNames.empty());
-    QVERIFY(std::find(form->fileNames.begin(), form->fileNames.end(),
-                      firstDeleted.toStdString()) == form->fileNames.end());
+    QVERIFY(std::find(form->fileNames.begin(), form->fileNames.end(), firstDeleted.toStdString()) ==
+            form->fileNames.end());
     VerifyRowsMatchListAndDisk();
     QVERIFY2(QFileInfo::exists(firstDeleted), "Delete must never touch the file on disk");
 
@@ -95,7 +89,7 @@ void WindowStressTest::hundredThousandFiles() {
     QCOMPARE(Rows(), 0);
     QVERIFY(form->fileNames.empty());
 
-    PasteFiles(paths);
+    AddFilesAtOnce(paths);
     QCOMPARE(Rows(), kFileCount);
 
     // The last file's new name is taken by a file outside the list.
