@@ -8,6 +8,7 @@
 #include "ScratchMount.h"
 #include "TempDir.h"
 
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -276,6 +277,29 @@ TEST(FailingDisk, NameLongerThanTheFileSystemAllowsIsARenameError) {
     RunRenameJob(fileNames, Numbered(fits.c_str()), outlets);
     EXPECT_EQ(outlets.errors.size(), 1u);
     EXPECT_EQ(ReadFile(dir / (fits + "_0.txt")), "a.txt");
+}
+
+TEST(FailingDisk, PathLongerThanTheSystemAllowsIsARenameError) {
+    TempDir dir;
+    // Directories deep enough that the file's own path still fits in PATH_MAX (4096 bytes
+    // with its NUL) while a slightly longer new name does not.
+    std::string deep = dir.path();
+    while (deep.size() < 4096 - 300)
+        deep += "/" + std::string(200, 'd');
+    deep += "/" + std::string(4096 - 40 - deep.size(), 'e');
+    ASSERT_TRUE(std::filesystem::create_directories(deep));
+    const std::vector<std::string> listed = MakeFiles(deep, {"a.txt"});
+    std::vector<std::string> fileNames = listed;
+
+    RecordingOutlets outlets;
+    RunRenameJob(fileNames, Numbered(std::string(40, 'n').c_str()), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, listed);
+    ExpectUntouched(listed);
+
+    RunRenameJob(fileNames, Numbered("n"), outlets);
+    EXPECT_EQ(outlets.errors.size(), 1u);
+    EXPECT_EQ(ReadFile(deep + "/n_0.txt"), "a.txt");
 }
 
 TEST(FailingDisk, HostileNamesRenameAndKeepTheirBytes) {
