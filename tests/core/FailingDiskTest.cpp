@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace tarvolin {
@@ -61,6 +62,24 @@ private:
     std::function<void()> change_;
 };
 
+// A scratch file system of the test's own, mounted over its temporary directory. Only root
+// may mount one: elsewhere the test is skipped.
+class FailingVolume : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::RunningAsRoot())
+            GTEST_SKIP() << "mounting a scratch file system needs root";
+    }
+    test::ScratchMount& Mount(const std::string& type, const std::string& options = "") {
+        volume_ = std::make_unique<test::ScratchMount>(dir_.path(), type, options);
+        return *volume_;
+    }
+
+private:
+    TempDir dir_;
+    std::unique_ptr<test::ScratchMount> volume_; // unmounted before dir_ goes
+};
+
 TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
     TempDir dir;
     const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
@@ -79,11 +98,8 @@ TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
     ExpectUntouched({listed[1], listed[2]});
 }
 
-TEST(FailingDisk, VolumeRemountedReadOnlyMidRunStopsAtTheNextFile) {
-    if (!test::RunningAsRoot())
-        GTEST_SKIP() << "mounting a scratch file system needs root";
-    TempDir dir;
-    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
+    test::ScratchMount& volume = Mount("tmpfs", "size=1m");
     ASSERT_TRUE(volume.mounted());
     const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
     std::vector<std::string> fileNames = listed;
@@ -104,13 +120,10 @@ struct FullVolumeCase {
     const char* error;
 };
 
-class FullVolume : public testing::TestWithParam<FullVolumeCase> {};
+class FullVolume : public FailingVolume, public testing::WithParamInterface<FullVolumeCase> {};
 
 TEST_P(FullVolume, RefusesTheWriteAndKeepsTheFile) {
-    if (!test::RunningAsRoot())
-        GTEST_SKIP() << "mounting a scratch file system needs root";
-    TempDir dir;
-    test::ScratchMount volume(dir.path(), "tmpfs", "size=64k,nr_inodes=3");
+    test::ScratchMount& volume = Mount("tmpfs", "size=64k,nr_inodes=3");
     ASSERT_TRUE(volume.mounted());
     const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
     ASSERT_FALSE(test::Exists(volume / "c")) << "the volume should be full";
@@ -178,11 +191,8 @@ TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
     EXPECT_EQ(ReadFile(dir / "x_0.txt"), "a.txt");
 }
 
-TEST(FailingDisk, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
-    if (!test::RunningAsRoot())
-        GTEST_SKIP() << "mounting a scratch file system needs root";
-    TempDir dir;
-    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
+    test::ScratchMount& volume = Mount("tmpfs", "size=1m");
     ASSERT_TRUE(volume.mounted());
     const std::vector<std::string> listed = MakeFiles(volume.path(), {"a.txt", "b.txt"});
     std::vector<std::string> fileNames = listed;
@@ -196,11 +206,8 @@ TEST(FailingDisk, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
     ExpectUntouched(listed);
 }
 
-TEST(FailingDisk, ReadOnlyVolumeRefusesAttributesAfterAnInPlaceRename) {
-    if (!test::RunningAsRoot())
-        GTEST_SKIP() << "mounting a scratch file system needs root";
-    TempDir dir;
-    test::ScratchMount volume(dir.path(), "tmpfs", "size=1m");
+TEST_F(FailingVolume, ReadOnlyRefusesAttributesAfterAnInPlaceRename) {
+    test::ScratchMount& volume = Mount("tmpfs", "size=1m");
     ASSERT_TRUE(volume.mounted());
     std::vector<std::string> fileNames = MakeFiles(volume.path(), {"a.txt"});
     ASSERT_TRUE(volume.RemountReadOnly());
@@ -215,11 +222,8 @@ TEST(FailingDisk, ReadOnlyVolumeRefusesAttributesAfterAnInPlaceRename) {
     EXPECT_EQ(outlets.rows.back(), std::make_pair(0, volume / "a.txt"));
 }
 
-TEST(FailingDisk, VolumeWithoutUserXattrsRefusesHiddenButRenames) {
-    if (!test::RunningAsRoot())
-        GTEST_SKIP() << "mounting a scratch file system needs root";
-    TempDir dir;
-    test::ScratchMount volume(dir.path(), "ramfs");
+TEST_F(FailingVolume, WithoutUserXattrsRefusesHiddenButRenames) {
+    test::ScratchMount& volume = Mount("ramfs");
     ASSERT_TRUE(volume.mounted());
     std::vector<std::string> fileNames = MakeFiles(volume.path(), {"a.txt", "b.txt"});
     RenameOptions options = Numbered("x");

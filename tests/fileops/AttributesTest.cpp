@@ -45,14 +45,14 @@ std::string NewFile(const TempDir& dir, const std::string& name, mode_t mode = 0
 
 class EveryCombination : public ::testing::TestWithParam<AttributeSet> {};
 
-TEST_P(EveryCombination, RoundTripsAndReachesTheDisk) {
+// The read-back itself runs in PortableAttributesTest.cpp; here, where the bits are kept.
+TEST_P(EveryCombination, ReachesTheModeAndTheXattr) {
     const AttributeSet bits = GetParam();
     TempDir dir;
     const std::string path = NewFile(dir, "file.txt", 0666);
 
     ASSERT_TRUE(Apply(path, bits));
 
-    EXPECT_EQ(ReadAttributes(path), bits);
     const bool readOnly = (bits & kReadOnly) != 0;
     EXPECT_EQ((ModeOf(path) & kAllWriteBits) == 0, readOnly);
     if (bits & (kHidden | kSystem | kArchive)) {
@@ -62,19 +62,6 @@ TEST_P(EveryCombination, RoundTripsAndReachesTheDisk) {
 
 INSTANTIATE_TEST_SUITE_P(AllSixteen, EveryCombination,
                          ::testing::ValuesIn(cases::kEveryAttributeSet));
-
-// Every transition between two of the sixteen values, on one file, as a batch run makes them.
-TEST(ApplyAttributes, EveryValueFollowsEveryOther) {
-    for (const AttributeSet from : cases::kEveryAttributeSet) {
-        for (const AttributeSet to : cases::kEveryAttributeSet) {
-            TempDir dir;
-            const std::string path = NewFile(dir, "file.txt");
-            ASSERT_TRUE(Apply(path, from));
-            ASSERT_TRUE(Apply(path, to)) << std::hex << from << " -> " << to;
-            EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
-        }
-    }
-}
 
 TEST(ApplyAttributes, NothingSetLeavesAPlainFile) {
     TempDir dir;
@@ -123,11 +110,10 @@ TEST(ReadAttributes, ReadOnlyByModeAlone) {
     EXPECT_EQ(ReadAttributes(NewFile(dir, "other.txt", 0644)), 0);
 }
 
-TEST(ReadAttributes, DirectoryReadsLikeAFile) {
+// A plain directory runs in PortableAttributesTest.cpp; a dot name and the mode add bits here.
+TEST(ReadAttributes, DotDirectoryWithoutWriteBitsReadsReadOnlyAndHidden) {
     TempDir dir;
-    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
     ASSERT_EQ(mkdir((dir / ".dotdir").c_str(), 0555), 0);
-    EXPECT_EQ(ReadAttributes(dir / "sub"), 0);
     EXPECT_EQ(ReadAttributes(dir / ".dotdir"), kReadOnly | kHidden);
 }
 
@@ -196,15 +182,6 @@ TEST(ApplyAttributes, KeepsACreationTimeStoredInTheXattr) {
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->attributes, static_cast<std::uint32_t>(kHidden));
     EXPECT_EQ(stored->createTime, kCreate);
-}
-
-TEST(MissingFile, ReadsAllBitsAndCannotBeChanged) {
-    TempDir dir;
-    EXPECT_EQ(ReadAttributes(dir / "missing"), kUnreadableAttributes);
-    EXPECT_EQ(ReadAttributes(""), kUnreadableAttributes);
-    EXPECT_FALSE(Apply(dir / "missing", 0));
-    EXPECT_FALSE(Apply(dir / "missing", kHidden));
-    EXPECT_FALSE(test::Exists(dir / "missing"));
 }
 
 const AttributeSet kRefusalRows[] = {0, kReadOnly, kHidden, kSystem, kArchive, 0x27};

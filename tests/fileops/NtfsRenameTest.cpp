@@ -4,6 +4,7 @@
 // to another case changes nothing, and listings show every name in lower case. ntfsls, which
 // reads the unmounted image, shows the names as Windows will.
 #include "FileOps.h"
+#include "IdentityOf.h"
 #include "NtfsFixture.h"
 #include "SharedCases.h"
 #include "TimeZone.h"
@@ -17,17 +18,12 @@
 namespace tarvolin {
 namespace {
 
+using test::IdentityOf;
 using test::ListDir;
 using test::NtfsDriver;
 using test::ReadFile;
 using test::WriteFile;
 using Names = std::vector<std::string>;
-
-ino_t InodeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st.st_ino;
-}
 
 // ntfsls writes one name a line, so a name holding a line break shows as its pieces.
 Names AsNtfslsShows(const std::string& name) {
@@ -106,13 +102,13 @@ TEST_P(NtfsRename, NeverReplacesAnotherEntry) {
         const std::string target = *this / (std::string(c.label) + "-target");
         Make(source, c.source, "source content");
         Make(target, c.target, "target content");
-        const ino_t sourceInode = InodeOf(source);
-        const ino_t targetInode = InodeOf(target);
+        const auto sourceIdentity = IdentityOf(source);
+        const auto targetIdentity = IdentityOf(target);
 
         EXPECT_FALSE(RenameOnDisk(source, target)) << c.label;
 
-        EXPECT_EQ(InodeOf(source), sourceInode) << c.label;
-        EXPECT_EQ(InodeOf(target), targetInode) << c.label;
+        EXPECT_EQ(IdentityOf(source), sourceIdentity) << c.label;
+        EXPECT_EQ(IdentityOf(target), targetIdentity) << c.label;
         if (c.target == Kind::File) {
             EXPECT_EQ(ReadFile(target), "target content");
         }
@@ -154,11 +150,11 @@ TEST_P(NtfsRename, HardLinkIsRefused) {
 
 TEST_P(NtfsRename, IdenticalPathSucceedsAndChangesNothing) {
     WriteFile(*this / "same.txt", "kept");
-    const ino_t inode = InodeOf(*this / "same.txt");
+    const auto identity = IdentityOf(*this / "same.txt");
 
     EXPECT_TRUE(RenameOnDisk(*this / "same.txt", *this / "same.txt"));
 
-    EXPECT_EQ(InodeOf(*this / "same.txt"), inode);
+    EXPECT_EQ(IdentityOf(*this / "same.txt"), identity);
     EXPECT_EQ(ListDir(volume().path()), Names{"same.txt"});
 }
 
@@ -206,11 +202,11 @@ TEST_F(CaseInsensitiveNtfs, LetterCaseChangesReachTheDisk) {
         const std::string dir = *this / c.label;
         ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
         Make(dir + "/" + c.oldName, c.directory ? Kind::Directory : Kind::File, "payload");
-        const ino_t inode = InodeOf(dir + "/" + c.oldName);
+        const auto identity = IdentityOf(dir + "/" + c.oldName);
 
         EXPECT_TRUE(RenameOnDisk(dir + "/" + c.oldName, dir + "/" + c.newName)) << c.label;
 
-        EXPECT_EQ(InodeOf(dir + "/" + c.newName), inode) << c.label;
+        EXPECT_EQ(IdentityOf(dir + "/" + c.newName), identity) << c.label;
         EXPECT_EQ(ListDir(dir).size(), 1u) << c.label;
     }
     ASSERT_TRUE(Unmount());

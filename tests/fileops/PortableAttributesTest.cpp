@@ -1,6 +1,7 @@
 // ReadAttributes and ApplyAttributes as both backends must give them.
 #include "FileOps.h"
 #include "Platform.h"
+#include "SharedCases.h"
 #include "TempDir.h"
 
 #include <filesystem>
@@ -31,9 +32,6 @@ bool WineShowsArchiveAnyway(AttributeSet wanted) {
     return test::RunningUnderWine() && (wanted & kArchive) == 0;
 }
 
-const AttributeSet kAllSixteen[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
-                                    0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27};
-
 class AnyCombination : public ::testing::TestWithParam<AttributeSet> {};
 
 TEST_P(AnyCombination, ReadsBackAsWritten) {
@@ -49,15 +47,16 @@ TEST_P(AnyCombination, ReadsBackAsWritten) {
     EXPECT_EQ(ReadFileSummary(dir / "file.txt").attributes, bits);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSixteen, AnyCombination, ::testing::ValuesIn(kAllSixteen));
+INSTANTIATE_TEST_SUITE_P(AllSixteen, AnyCombination,
+                         ::testing::ValuesIn(cases::kEveryAttributeSet));
 
 // Every transition between two of the sixteen values, on one file, as batch runs make them.
 TEST(PortableAttributes, EveryValueFollowsEveryOther) {
     TempDir dir;
     const std::string path = dir / "file.txt";
     WriteFile(path, "data");
-    for (const AttributeSet from : kAllSixteen) {
-        for (const AttributeSet to : kAllSixteen) {
+    for (const AttributeSet from : cases::kEveryAttributeSet) {
+        for (const AttributeSet to : cases::kEveryAttributeSet) {
             if (WineShowsArchiveAnyway(to))
                 continue; // kWineArchive
             ASSERT_TRUE(Apply(path, from)) << std::hex << from;
@@ -123,6 +122,7 @@ TEST_P(PatternName, MatchesOnlyItself) {
     EXPECT_EQ(GetCreationTime(asked), std::nullopt);
     EXPECT_EQ(ReadFileSummary(asked).attributes, kUnreadableAttributes);
     EXPECT_NE(ReadAttributes(dir / "ab"), kUnreadableAttributes);
+    EXPECT_TRUE(GetModifyTime(dir / "ab").has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PatternName,

@@ -3,6 +3,7 @@
 #include "SameFileRename.h"
 
 #include "DirectoryListing.h"
+#include "IdentityOf.h"
 #include "SharedCases.h"
 #include "TempDir.h"
 
@@ -12,17 +13,12 @@
 namespace tarvolin {
 namespace {
 
+using test::IdentityOf;
 using test::ListDir;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 using Names = std::vector<std::string>;
-
-ino_t InodeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st.st_ino;
-}
 
 using cases::CaseChange;
 
@@ -35,12 +31,12 @@ TEST_P(LetterCaseChange, EndsUnderTheNewNameWithNoTemporaryLeft) {
         ASSERT_EQ(mkdir((dir / c.oldName).c_str(), 0755), 0);
     else
         WriteFile(dir / c.oldName, "payload");
-    const ino_t inode = InodeOf(dir / c.oldName);
+    const auto identity = IdentityOf(dir / c.oldName);
 
     EXPECT_TRUE(ChangeLetterCase(dir / c.oldName, dir / c.newName));
 
     EXPECT_EQ(ListDir(dir.path()), Names{c.newName});
-    EXPECT_EQ(InodeOf(dir / c.newName), inode);
+    EXPECT_EQ(IdentityOf(dir / c.newName), identity);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LetterCaseChange, ::testing::ValuesIn(cases::LetterCaseChanges()),

@@ -15,15 +15,8 @@ namespace tarvolin {
 namespace {
 
 using test::TempDir;
+using test::Wide;
 using test::WriteFile;
-
-std::wstring Wide(const std::string& utf8) {
-    const int length = static_cast<int>(utf8.size());
-    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wideLength);
-    return wide;
-}
 
 std::wstring LongForm(const std::string& path) {
     return L"\\\\?\\" + Wide(path);

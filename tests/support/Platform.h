@@ -13,6 +13,11 @@ namespace tarvolin::test {
 // assertion holds on Windows but not under Wine skips there and says why.
 bool RunningUnderWine();
 
+#ifdef _WIN32
+// UTF-8, as the program keeps paths, to the UTF-16 the wide Windows calls take.
+std::wstring Wide(const std::string& utf8);
+#endif
+
 // A moment in UTC: seconds since 1970-01-01 and the nanoseconds within that second.
 struct UtcTime {
     std::int64_t seconds = 0;
@@ -27,6 +32,21 @@ struct AccessAndModify {
 
     friend bool operator==(const AccessAndModify&, const AccessAndModify&) = default;
 };
+
+// Which file an entry names: equal identities are one file, however many names it has.
+// `links` counts those names; it takes no part in the comparison.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uint64_t links = 0;
+
+    friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+        return a.volume == b.volume && a.index == b.index;
+    }
+};
+
+// The entry itself, a final symbolic link not followed; no value when it cannot be queried.
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
 
 // No value when the file cannot be queried.
 std::optional<AccessAndModify> ReadRawTimes(const std::string& path);

@@ -9,6 +9,15 @@ bool RunningUnderWine() {
     return false;
 }
 
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::uint64_t>(st.st_nlink)};
+}
+
 std::optional<AccessAndModify> ReadRawTimes(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)

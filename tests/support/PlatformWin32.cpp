@@ -12,14 +12,6 @@ namespace {
 constexpr std::int64_t kUnixEpochInFileTime = 116'444'736'000'000'000;
 constexpr std::int64_t kTicksPerSecond = 10'000'000;
 
-std::wstring Wide(const std::string& utf8) {
-    const int length = static_cast<int>(utf8.size());
-    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wideLength);
-    return wide;
-}
-
 UtcTime FromFileTime(const FILETIME& time) {
     const std::int64_t ticks =
         static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
@@ -38,9 +30,35 @@ FILETIME ToFileTime(const UtcTime& time) {
 
 } // namespace
 
+std::wstring Wide(const std::string& utf8) {
+    const int length = static_cast<int>(utf8.size());
+    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wideLength);
+    return wide;
+}
+
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
+    const HANDLE file =
+        CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool read = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+                            info.nFileIndexLow,
+                        info.nNumberOfLinks};
 }
 
 std::optional<AccessAndModify> ReadRawTimes(const std::string& path) {

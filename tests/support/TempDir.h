@@ -15,7 +15,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name; on Windows (PortableTempDir.cpp) with "\\" instead of "/"
+    // path() + "/" + name; on Windows with "\\" instead of "/"
     std::string operator/(const std::string& name) const;
 
 private:

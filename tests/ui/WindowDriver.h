@@ -45,6 +45,16 @@ inline void CloseNextBox(BoxSeen& seen) {
     });
 }
 
+// Runs the event loop until the program ends it, and gives the loop's exit code. Should the
+// program not end, a watchdog ends the loop after five seconds with 3, a code tests reject.
+inline int RunUntilTheProgramEnds() {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    watchdog.start(5000);
+    return QApplication::exec();
+}
+
 inline QLineEdit* NameField(QFileDialog& dialog) {
     return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
@@ -164,6 +174,16 @@ protected:
     }
     // Double-clicks the first column of `row`, as a user picks a file to edit.
     void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
+    // An error box as the program shows one: titled "Error", with the information icon and
+    // only OK, over the main window. The caller returns when QTest::currentTestFailed().
+    void VerifyErrorBox(const BoxSeen& box, const QString& text) const {
+        QVERIFY(box.shown);
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.text, text);
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.parent, form.get());
+    }
     void TypeBaseName(const QString& text) {
         Control<QLineEdit>("Edit1")->setFocus();
         QTest::keyClicks(Control("Edit1"), text);
