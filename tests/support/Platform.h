@@ -4,6 +4,7 @@
 // straight through the platform, past the program's own file layer.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -13,10 +14,23 @@ namespace tarvolin::test {
 // assertion holds on Windows but not under Wine skips there and says why.
 bool RunningUnderWine();
 
-#ifdef _WIN32
-// UTF-8, as the program keeps paths, to the UTF-16 the wide Windows calls take.
+// UTF-8, as the program keeps paths, to the UTF-16 the wide Windows calls take. Defined
+// in Windows builds only.
 std::wstring Wide(const std::string& utf8);
-#endif
+
+// A path as std::filesystem takes it: on Windows the UTF-8 string as char8_t, so that no
+// code page gets in between; on Linux the bytes as they are, so that names which are no
+// UTF-8 stay usable. Utf8String is the way back.
+std::filesystem::path Utf8Path(const std::string& path);
+std::string Utf8String(const std::filesystem::path& path);
+
+// A new, empty directory of this process's own in the system's temporary folder.
+std::string CreateScratchDirectory();
+// Lifts whatever would keep `path` from being removed: Windows' read-only attribute;
+// Linux's immutable and append-only flags and a directory without write permission.
+void MakeRemovable(const std::filesystem::path& path);
+// Whether names may hold any byte but '/' and NUL (Windows refuses several more).
+bool NamesMayHoldAnyByte();
 
 // A moment in UTC: seconds since 1970-01-01 and the nanoseconds within that second.
 struct UtcTime {

@@ -2,6 +2,8 @@
 #define NOMINMAX
 #include "Platform.h"
 
+#include <random>
+#include <stdexcept>
 #include <windows.h>
 
 namespace tarvolin::test {
@@ -36,6 +38,39 @@ std::wstring Wide(const std::string& utf8) {
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wideLength);
     return wide;
+}
+
+std::filesystem::path Utf8Path(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string Utf8String(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string CreateScratchDirectory() {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = base / ("tarvolin-" + std::to_string(random() % 1'000'000'000));
+        if (std::filesystem::create_directory(candidate))
+            return Utf8String(candidate);
+    }
+    throw std::runtime_error("cannot create a directory in " + Utf8String(base));
+}
+
+// Windows refuses to delete a read-only file; giving back the owner's write permission
+// clears that attribute.
+void MakeRemovable(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, error);
+}
+
+bool NamesMayHoldAnyByte() {
+    return false;
 }
 
 bool RunningUnderWine() {

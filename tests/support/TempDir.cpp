@@ -1,7 +1,9 @@
-// TempDir.h for every platform. Paths are UTF-8 strings as everywhere in the program; on
-// Windows std::filesystem takes them as char8_t so that no code page gets in between, on
-// Linux as the bytes they are, so that names which are no UTF-8 stay usable.
+// TempDir.h for every platform. Paths are UTF-8 strings as everywhere in the program; the
+// platform's part (how a path reaches std::filesystem, what blocks a removal) is in
+// Platform.h.
 #include "TempDir.h"
+
+#include "Platform.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,93 +11,11 @@
 #include <sstream>
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <random>
-#else
-#include <cstdlib>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
 
 namespace tarvolin::test {
 
-namespace {
-
-fs::path Utf8Path(const std::string& path) {
-#ifdef _WIN32
-    return fs::path(std::u8string(path.begin(), path.end()));
-#else
-    return fs::path(path);
-#endif
-}
-
-std::string Utf8String(const fs::path& path) {
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
-}
-
-#ifdef _WIN32
-// Windows refuses to delete a read-only file; giving back the owner's write permission
-// clears that attribute.
-void MakeRemovable(const fs::path& path) {
-    std::error_code error;
-    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-}
-#else
-void ClearImmutable(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    int flags = 0;
-    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL))) {
-        flags &= ~(FS_IMMUTABLE_FL | FS_APPEND_FL);
-        ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    }
-    close(fd);
-}
-
-// Immutable and append-only flags stop any removal; a directory without write permission
-// keeps its entries.
-void MakeRemovable(const fs::path& path) {
-    ClearImmutable(path.string());
-    std::error_code error;
-    if (fs::is_directory(fs::symlink_status(path, error)))
-        chmod(path.c_str(), 0700);
-}
-#endif
-
-} // namespace
-
-TempDir::TempDir() {
-#ifdef _WIN32
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    const fs::path base = fs::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path candidate = base / ("tarvolin-" + std::to_string(random() % 1'000'000'000));
-        if (fs::create_directory(candidate)) {
-            path_ = Utf8String(candidate);
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a directory in " + Utf8String(base));
-#else
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarvolin-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = pattern;
-#endif
-}
+TempDir::TempDir() : path_(CreateScratchDirectory()) {}
 
 TempDir::~TempDir() {
     RemoveTree(path_);
