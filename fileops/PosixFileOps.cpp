@@ -10,6 +10,7 @@
 #include "DosDateTime.h"
 #include "FileFacts.h"
 #include "FileOps.h"
+#include "Guarded.h"
 #include "NoReplaceMove.h"
 #include "SameFileRename.h"
 
@@ -82,7 +83,7 @@ PathSyntax NativePathSyntax() {
 }
 
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
-    try {
+    return Guarded(false, [&]() -> bool {
         if (oldPath == newPath) {
             // Nothing to move, but a vanished file must not look renamed.
             struct stat entry {};
@@ -97,77 +98,59 @@ bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
             return false;
         }
         return false;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 AttributeSet ReadAttributes(const std::string& path) {
-    try {
+    return Guarded(kUnreadableAttributes, [&]() -> AttributeSet {
         const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
         return facts ? facts->dos.attributes : kUnreadableAttributes;
-    } catch (...) {
-        return kUnreadableAttributes;
-    }
+    });
 }
 
 bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
                      bool archive) {
-    try {
+    return Guarded(false, [&]() -> bool {
         const FileRef file{path};
         const std::optional<struct statx> st = StatFile(file);
         return st && StoreFor(file, *st).WriteAttributes(
                          file, *st, MakeAttributeSet(readOnly, hidden, system, archive));
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 std::optional<LocalDateTime> GetCreationTime(const std::string& path) {
-    try {
+    return Guarded(std::optional<LocalDateTime>{}, [&]() -> std::optional<LocalDateTime> {
         const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
         return facts ? UtcToLocal(facts->dos.creationTime) : std::nullopt;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
-    try {
+    return Guarded(std::optional<LocalDateTime>{}, [&]() -> std::optional<LocalDateTime> {
         const std::optional<struct statx> st = StatFile(FileRef{path});
         return st ? UtcToLocal(ToUnixTime(st->stx_mtime)) : std::nullopt;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool SetCreationTime(const std::string& path, const LocalDateTime& date,
                      const LocalDateTime& time) {
-    try {
-        return WriteFileTime(path, date, time, WriteCreationTime);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(false,
+                   [&]() -> bool { return WriteFileTime(path, date, time, WriteCreationTime); });
 }
 
 bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
-    try {
-        return WriteFileTime(path, date, time, WriteAccessAndModifyTime);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(
+        false, [&]() -> bool { return WriteFileTime(path, date, time, WriteAccessAndModifyTime); });
 }
 
 FileSummary ReadFileSummary(const std::string& path) {
-    try {
+    return Guarded(FileSummary{}, [&]() -> FileSummary {
         const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
         if (!facts)
             return FileSummary{};
         return FileSummary{facts->dos.attributes, UtcToLocal(facts->dos.creationTime),
                            UtcToLocal(ToUnixTime(facts->stat.stx_mtime))};
-    } catch (...) {
-        return FileSummary{};
-    }
+    });
 }
 
 } // namespace tarvolin

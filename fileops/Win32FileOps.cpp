@@ -13,6 +13,7 @@
 #define NOMINMAX
 #include "DosDateTime.h"
 #include "FileOps.h"
+#include "Guarded.h"
 #include "Win32Paths.h"
 
 #include <atomic>
@@ -218,28 +219,22 @@ PathSyntax NativePathSyntax() {
 }
 
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
-    try {
-        return Rename(oldPath, newPath);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(false, [&]() -> bool { return Rename(oldPath, newPath); });
 }
 
 AttributeSet ReadAttributes(const std::string& path) {
-    try {
+    return Guarded(kUnreadableAttributes, [&]() -> AttributeSet {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
         const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
             systemPath ? QueryFile(*systemPath) : std::nullopt;
         return data ? static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits)
                     : kUnreadableAttributes;
-    } catch (...) {
-        return kUnreadableAttributes;
-    }
+    });
 }
 
 bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
                      bool archive) {
-    try {
+    return Guarded(false, [&]() -> bool {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
         if (!systemPath)
             return false;
@@ -247,46 +242,35 @@ bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool s
         // 0 would mean "leave the attributes as they are" to the file system.
         return SetFileAttributesW(systemPath->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) !=
                0;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 std::optional<LocalDateTime> GetCreationTime(const std::string& path) {
-    try {
+    return Guarded(std::optional<LocalDateTime>{}, [&]() -> std::optional<LocalDateTime> {
         return ReadFileSummary(path).creationTime;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
-    try {
+    return Guarded(std::optional<LocalDateTime>{}, [&]() -> std::optional<LocalDateTime> {
         return ReadFileSummary(path).modifyTime;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool SetCreationTime(const std::string& path, const LocalDateTime& date,
                      const LocalDateTime& time) {
-    try {
-        return WriteFileTime(path, date, time, TimeSlot::Creation);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(false,
+                   [&]() -> bool { return WriteFileTime(path, date, time, TimeSlot::Creation); });
 }
 
 bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
-    try {
+    return Guarded(false, [&]() -> bool {
         return WriteFileTime(path, date, time, TimeSlot::AccessAndModify);
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 FileSummary ReadFileSummary(const std::string& path) {
-    try {
+    return Guarded(FileSummary{}, [&]() -> FileSummary {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
         const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
             systemPath ? QueryFile(*systemPath) : std::nullopt;
@@ -294,9 +278,7 @@ FileSummary ReadFileSummary(const std::string& path) {
             return FileSummary{};
         return FileSummary{static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits),
                            ToLocal(data->ftCreationTime), ToLocal(data->ftLastWriteTime)};
-    } catch (...) {
-        return FileSummary{};
-    }
+    });
 }
 
 } // namespace tarvolin

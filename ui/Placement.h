@@ -1,14 +1,25 @@
 #pragma once
 
-// How both windows set up a control: its name, what a screen reader announces, its place in
-// 96-dpi pixels and its font.
+// How both windows set up themselves and their controls: name, what a screen reader
+// announces, place in 96-dpi pixels, font and colour.
 
+#include <QColor>
 #include <QFont>
 #include <QLatin1String>
+#include <QPalette>
 #include <QRect>
 #include <QString>
+#include <QWidget>
+
+// The images live in this static library; they are registered before the first window.
+// Qt's registration has to be called from outside any namespace.
+inline void InitUiResources() {
+    Q_INIT_RESOURCE(ui);
+}
 
 namespace tarvolin {
+
+inline const QColor kFormColor(217, 217, 217);
 
 inline QFont Arial(int pixels, bool bold = false) {
     QFont font(QStringLiteral("Arial"));
@@ -27,6 +38,20 @@ Control* Place(Control* control, const char* name, const QString& caption, QRect
     control->setGeometry(geometry);
     control->setFont(font);
     return control;
+}
+
+// A fixed-size window with its name, caption, the forms' font and colour, at its place.
+inline void SetUpWindow(QWidget* window, const char* name, const QString& caption, QRect geometry) {
+    window->setObjectName(QLatin1String(name));
+    window->setWindowTitle(caption);
+    window->setAccessibleName(caption);
+    window->setFont(Arial(12));
+    QPalette colours = window->palette();
+    colours.setColor(QPalette::Window, kFormColor);
+    window->setPalette(colours);
+    window->setAutoFillBackground(true);
+    window->setFixedSize(geometry.size());
+    window->move(geometry.topLeft());
 }
 
 } // namespace tarvolin

@@ -27,16 +27,10 @@
 #include <QTableView>
 #include <QTimeEdit>
 
-// The images live in this static library; they are registered before the first window.
-static void InitUiResources() {
-    Q_INIT_RESOURCE(ui);
-}
-
 namespace tarvolin {
 
 namespace {
 
-const QColor kFormColor(217, 217, 217);
 const QColor kPanelColor(232, 227, 204);
 const QColor kBarColor(0, 128, 255);
 const QColor kWhite(255, 255, 255);
@@ -128,20 +122,11 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateControls() {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("C-Tarvolin"));
-    setAccessibleName(QStringLiteral("C-Tarvolin"));
+    SetUpWindow(this, "Form1", QStringLiteral("C-Tarvolin"), {96, 106, 615, 401});
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/icon16.xpm")));
     icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/icon32.xpm")));
     setWindowIcon(icon);
-    setFont(Arial(12));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, kFormColor);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    setFixedSize(615, 401);
-    move(96, 106);
 
     Panel1 = MakePanel(this, "Panel1", kRaised, kLowered, kFormColor, {4, 4, 605, 133}, 14);
     Label3 = Place(new QLabel(QStringLiteral("Start Number:"), Panel1), "Label3",

@@ -9,16 +9,9 @@
 #include <QPixmap>
 #include <QPushButton>
 
-// The glyphs live in this static library; they are registered before the first window.
-static void InitUiResources() {
-    Q_INIT_RESOURCE(ui);
-}
-
 namespace tarvolin {
 
 namespace {
-
-const QColor kFormColor(217, 217, 217);
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                   const QFont& font) {
@@ -38,19 +31,10 @@ QIcon OkGlyph() {
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     InitUiResources();
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("About..."));
-    setAccessibleName(QStringLiteral("About..."));
     // A fixed dialog frame: title and close button, no minimize, maximize or help button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(Arial(12));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, kFormColor);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    setFixedSize(210, 302);
-    move(271, 135);
+    SetUpWindow(this, "Form2", QStringLiteral("About..."), {271, 135, 210, 302});
 
     Panel1 = Place(
         new BevelPanel(BevelPanel::Bevel::Raised, BevelPanel::Bevel::Lowered, kFormColor, this),
