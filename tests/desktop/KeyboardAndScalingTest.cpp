@@ -36,10 +36,9 @@ private:
 
 // The window's tab order with every control enabled.
 static const QStringList kOrder = {
-    "CheckBox1", "Edit1",     "Edit2",     "aUpper",   "chR",     "chH",     "chS",
-    "chA",       "CheckBox3", "aLower",    "SpinEdit1", "DP1",    "DT1",     "CheckBox2",
-    "CheckBox4", "DP2",       "DT2",       "fileList", "Button1", "Button2", "BitBtn1",
-    "BitBtn2",   "BitBtn3"};
+    "CheckBox1", "Edit1",    "Edit2",     "aUpper",  "chR",     "chH",       "chS",       "chA",
+    "CheckBox3", "aLower",   "SpinEdit1", "DP1",     "DT1",     "CheckBox2", "CheckBox4", "DP2",
+    "DT2",       "fileList", "Button1",   "Button2", "BitBtn1", "BitBtn2",   "BitBtn3"};
 
 void KeyboardAndScalingTest::init() {
     QApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
@@ -69,8 +68,7 @@ void KeyboardAndScalingTest::Step(bool forward) {
                         forward ? Qt::NoModifier : Qt::ShiftModifier);
 }
 
-QStringList KeyboardAndScalingTest::Walk(int count, bool forward,
-                                         const QStringList& boxesToCheck) {
+QStringList KeyboardAndScalingTest::Walk(int count, bool forward, const QStringList& boxesToCheck) {
     QStringList visited;
     for (int i = 0; i < count; ++i) {
         const QString name = Focused();
@@ -90,9 +88,9 @@ void KeyboardAndScalingTest::tabWalksEveryControlInOrder() {
     const QStringList boxes = {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4"};
     const QStringList firstRound = Walk(17, true, boxes);
     const QStringList expectedFirst = {
-        "CheckBox1", "Edit1",     "Edit2",   "aUpper",  "CheckBox3", "aLower",
-        "SpinEdit1", "CheckBox2", "CheckBox4", "DP2",   "DT2",       "fileList",
-        "Button1",   "Button2",   "BitBtn1", "BitBtn2", "BitBtn3"};
+        "CheckBox1", "Edit1",     "Edit2",     "aUpper",  "CheckBox3", "aLower",
+        "SpinEdit1", "CheckBox2", "CheckBox4", "DP2",     "DT2",       "fileList",
+        "Button1",   "Button2",   "BitBtn1",   "BitBtn2", "BitBtn3"};
     QCOMPARE(firstRound, expectedFirst);
     for (const QString& name : boxes)
         QVERIFY2(form->findChild<QCheckBox*>(name)->isChecked(), qPrintable(name));

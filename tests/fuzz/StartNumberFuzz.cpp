@@ -38,8 +38,8 @@ void CheckRoundTrips(std::int32_t number) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarvolin::ReadSpinText;
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                           static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const int value = ReadSpinText(text);
     Require(ReadSpinText(QStringLiteral(" ") + text) == value);
     if (!OnlyNumberCharacters(text))
