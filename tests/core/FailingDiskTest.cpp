@@ -71,13 +71,12 @@ protected:
             GTEST_SKIP() << "mounting a scratch file system needs root";
     }
     test::ScratchMount& Mount(const std::string& type, const std::string& options = "") {
-        volume_ = std::make_unique<test::ScratchMount>(dir_.path(), type, options);
+        volume_ = std::make_unique<test::ScratchVolume>(type, options);
         return *volume_;
     }
 
 private:
-    TempDir dir_;
-    std::unique_ptr<test::ScratchMount> volume_; // unmounted before dir_ goes
+    std::unique_ptr<test::ScratchVolume> volume_;
 };
 
 TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {

@@ -189,9 +189,7 @@ const AttributeSet kRefusalRows[] = {0, kReadOnly, kHidden, kSystem, kArchive, 0
 TEST(ReadOnlyMount, RefusesEveryChange) {
     if (!test::RunningAsRoot())
         GTEST_SKIP() << "mounting needs root";
-    TempDir dir;
-    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
-    test::ScratchMount volume(dir / "mnt", "tmpfs", "size=1m");
+    test::ScratchVolume volume("tmpfs", "size=1m");
     ASSERT_TRUE(volume.mounted());
     const std::string plain = volume / "plain";
     const std::string marked = volume / "marked";
@@ -237,9 +235,7 @@ TEST_P(VolumeWithoutXattrs, TakesOnlyWhatTheModeCanHold) {
     if (!test::RunningAsRoot())
         GTEST_SKIP() << "mounting needs root";
     const NoXattrCase& c = GetParam();
-    TempDir dir;
-    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
-    test::ScratchMount volume(dir / "mnt", "ramfs");
+    test::ScratchVolume volume("ramfs");
     ASSERT_TRUE(volume.mounted());
     const std::string path = volume / "file";
     WriteFile(path, "x");

@@ -270,9 +270,7 @@ TEST_F(InZone, CreationTimeWithoutXattrIsTheBirthTime) {
 TEST_F(InZone, CreationTimeWithoutBirthTimeIsTheEarliestInodeTime) {
     if (!test::RunningAsRoot())
         GTEST_SKIP() << "mounting needs root";
-    TempDir dir;
-    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
-    test::ScratchMount volume(dir / "mnt", "ramfs");
+    test::ScratchVolume volume("ramfs");
     ASSERT_TRUE(volume.mounted());
     const std::string path = volume / "file";
     WriteFile(path, "x");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TempDir.h"
+
 #include <string>
 
 namespace tarvolin::test {
@@ -29,6 +31,20 @@ public:
 private:
     std::string mountPoint_;
     bool mounted_ = false;
+};
+
+namespace detail {
+// Holds the mount point so that it is made before the mount and removed after it.
+struct OwnMountPoint {
+    TempDir mountPoint;
+};
+} // namespace detail
+
+// A scratch file system on a fresh temporary directory of its own.
+class ScratchVolume : private detail::OwnMountPoint, public ScratchMount {
+public:
+    explicit ScratchVolume(const std::string& type, const std::string& options = "")
+        : ScratchMount(mountPoint.path(), type, options) {}
 };
 
 } // namespace tarvolin::test
