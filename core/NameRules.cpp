@@ -73,7 +73,10 @@ LeadByteTable LeadBytesOfCurrentLocale() {
 }
 
 const PathRules& NativePathRules() {
-    static const PathRules rules{NativePathSyntax(), LeadBytesOfCurrentLocale()};
+    // The program's own paths are UTF-8 whatever the locale: the window hands them over
+    // that way, and a lead-byte walk over UTF-8 under a double-byte locale would swallow the
+    // separator after a CJK character and move the file into the parent folder.
+    static const PathRules rules{NativePathSyntax(), LeadByteTable{}};
     return rules;
 }
 

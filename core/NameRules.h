@@ -26,7 +26,8 @@ struct PathRules {
     LeadByteTable leadBytes;
 };
 
-// The platform's syntax with the lead bytes of the locale in force when first asked.
+// The platform's syntax for the program's own paths, which are UTF-8: no lead bytes. Input
+// explicitly in a double-byte code page takes rules with LeadBytesOfCurrentLocale().
 const PathRules& NativePathRules();
 
 std::string ExtractDirectory(std::string_view path, const PathRules& rules = NativePathRules());

@@ -1,6 +1,5 @@
 #include "RowTexts.h"
 
-#include <QFile>
 
 namespace tarvolin {
 
@@ -90,11 +89,13 @@ LocalDateTime FromQTime(QTime time) {
 }
 
 std::string TextToPath(const QString& text) {
-    return QFile::encodeName(text).toStdString();
+    // UTF-8 on every platform: the file layer expects it, and on Windows the local 8-bit
+    // encoding would be the ANSI code page.
+    return text.toStdString();
 }
 
 QString PathToText(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return QString::fromStdString(path);
 }
 
 } // namespace tarvolin

@@ -45,7 +45,7 @@ QTime ToQTime(const LocalDateTime& value);
 LocalDateTime FromQDate(QDate date);
 LocalDateTime FromQTime(QTime time);
 
-// Paths and names travel as bytes in the system's file name encoding.
+// Paths and names travel as UTF-8 bytes on every platform.
 std::string TextToPath(const QString& text);
 QString PathToText(const std::string& path);
 

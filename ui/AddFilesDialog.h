@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QFileDialog>
+#include <QString>
 #include <QStringList>
+
+class QWidget;
 
 namespace tarvolin {
 
@@ -10,26 +12,24 @@ namespace tarvolin {
 // a relative name is taken in `folder`. None for an empty field.
 QStringList TypedFileNames(const QString& text, const QString& folder);
 
-// The "Add Files" open dialog. Several files may be chosen, and a typed name is taken
-// whether or not the file or its folder exists. It offers the filters "*.*", "*.htm",
-// "*.html" and "*.txt" and preselects the one of the last confirmed choice.
-class AddFilesDialog final : public QFileDialog {
-    Q_OBJECT
-
+// "Add Files": Qt's own open-file dialog, shown modally over `owner`. Several files may be
+// chosen, and a typed name is taken whether or not the file or its folder exists. It offers
+// the filters "*.*", "*.htm", "*.html" and "*.txt" and preselects the one of the last
+// confirmed choice.
+//
+// The file dialog itself lives only while it is shown. Kept alive between uses it would go
+// on watching its last folder with the old names still selected, and digest every rename a
+// later "Start" makes there, one by one, with the window frozen.
+class AddFilesDialog final {
 public:
-    explicit AddFilesDialog(QWidget* parent = nullptr);
+    explicit AddFilesDialog(QWidget* owner) : owner_(owner) {}
 
-    // Shows the dialog modally; the chosen full paths in the dialog's order, or none when
-    // the user cancelled.
+    // The chosen full paths in the dialog's order, or none when the user cancelled.
     QStringList Choose();
 
-    void accept() override;
-
 private:
+    QWidget* owner_;
     QString confirmedFilter_;
-    // Whether the name field holds names the user typed, rather than the previous folder or
-    // a selection made in the file list.
-    bool namesTyped_ = false;
 };
 
 } // namespace tarvolin

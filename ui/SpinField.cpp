@@ -3,6 +3,8 @@
 #include "SpinFieldRules.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -84,6 +86,10 @@ bool SpinField::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
         if (event->type() == QEvent::KeyPress)
             return FilterKey(static_cast<QKeyEvent&>(*event));
+        if (event->type() == QEvent::InputMethod)
+            return FilterInputMethod(static_cast<QInputMethodEvent&>(*event));
+        if (event->type() == QEvent::Drop)
+            return FilterDrop(static_cast<QDropEvent&>(*event));
         if (event->type() == QEvent::FocusOut) {
             const int value = Value();
             if (Clamp(value) != value)
@@ -99,8 +105,11 @@ bool SpinField::FilterKey(QKeyEvent& event) {
         return true;
     }
     char16_t key = TypedCharacter(event);
-    if (key == 0)
-        return false;
+    if (key == 0) {
+        // Alt+letter and the like type nothing here, though the editor would insert their text.
+        const QString text = event.text();
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    }
     if (!IsSpinFieldCharacter(key, QLocale().decimalPoint().front())) {
         QApplication::beep();
         emit KeyRefused();
@@ -116,6 +125,48 @@ bool SpinField::FilterKey(QKeyEvent& event) {
     // The owner put another character in its place: type that one instead.
     if (key >= 0x20)
         editor_->insert(QString(QChar(key)));
+    return true;
+}
+
+QString SpinField::TakenCharacters(const QString& text) {
+    const QChar decimalPoint = QLocale().decimalPoint().front();
+    QString taken;
+    for (const QChar c : text) {
+        char16_t key = c.unicode();
+        if (!IsSpinFieldCharacter(key, decimalPoint)) {
+            QApplication::beep();
+            emit KeyRefused();
+            continue;
+        }
+        if (onKeyPress)
+            onKeyPress(key);
+        if (key >= 0x20)
+            taken += QChar(key);
+    }
+    return taken;
+}
+
+bool SpinField::FilterInputMethod(QInputMethodEvent& event) {
+    const QString taken = TakenCharacters(event.commitString());
+    if (taken == event.commitString())
+        return false;
+    // The same event with only the characters the field takes; what is still being composed
+    // is shown as the input method has it and checked once committed.
+    QInputMethodEvent filtered(event.preeditString(), event.attributes());
+    filtered.setCommitString(taken, event.replacementStart(), event.replacementLength());
+    QCoreApplication::sendEvent(editor_, &filtered);
+    return true;
+}
+
+bool SpinField::FilterDrop(QDropEvent& event) {
+    const QString taken =
+        event.mimeData() != nullptr ? TakenCharacters(event.mimeData()->text()) : QString();
+    if (!taken.isEmpty()) {
+        editor_->setCursorPosition(editor_->cursorPositionAt(event.position().toPoint()));
+        editor_->insert(taken);
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+class QDropEvent;
+class QInputMethodEvent;
 class QLineEdit;
 class QToolButton;
 
@@ -17,6 +19,8 @@ namespace tarvolin {
 // - Value() reads the text by ReadSpinText, unclamped; leaving the field clamps a value
 //   outside the range and writes it back.
 // - Enter is not a character for the field: it goes on to the window.
+// - Text from an input method or a drop passes the same character rules as typing; Alt
+//   combinations type nothing. Only pasting inserts any text.
 class SpinField final : public QWidget {
     Q_OBJECT
 
@@ -49,6 +53,10 @@ protected:
 
 private:
     bool FilterKey(QKeyEvent& event);
+    // The characters of `text` that the field and `onKeyPress` take, beeping for a refused one.
+    QString TakenCharacters(const QString& text);
+    bool FilterInputMethod(QInputMethodEvent& event);
+    bool FilterDrop(QDropEvent& event);
     void Step(int delta);
     int Clamp(int value) const;
 

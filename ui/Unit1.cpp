@@ -2,8 +2,10 @@
 
 #include "AddFilesDialog.h"
 #include "BevelPanel.h"
+#include "DroppedFiles.h"
 #include "ErrorBoxes.h"
 #include "FileListModel.h"
+#include "FileListView.h"
 #include "Gauge.h"
 #include "NameRules.h"
 #include "Placement.h"
@@ -23,8 +25,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QTableView>
 #include <QTimeEdit>
 
 namespace tarvolin {
@@ -183,7 +185,7 @@ void TForm1::CreateControls() {
     Gauge1->SetBackColor(kPanelColor);
 
     rows_ = new FileListModel(this);
-    fileList = Place(new QTableView(Panel2), "fileList", QStringLiteral("Files"), {6, 6, 592, 171},
+    fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"), {6, 6, 592, 171},
                      Arial(14));
     fileList->setModel(rows_);
     fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -231,8 +233,10 @@ void TForm1::CreateControls() {
     BitBtn3 = MakeGlyphButton(this, "BitBtn3", QStringLiteral("About..."), {280, 368, 89, 25},
                               QStringLiteral("about"));
 
-    OpenDialog1 = new AddFilesDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1 = std::make_unique<AddFilesDialog>(this);
+    // Enter clicks a focused button only without Shift, Ctrl or Alt.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
 
     const QList<QWidget*> tabOrder = {
         CheckBox1, Edit1,    Edit2,   aUpper,    chR,     chH,     chS,       chA,       CheckBox3,
@@ -262,6 +266,9 @@ void TForm1::ConnectHandlers() {
     connect(aUpper, &QCheckBox::toggled, this, guarded(&TForm1::aUpperClick));
     connect(aLower, &QCheckBox::toggled, this, guarded(&TForm1::aLowerClick));
     SpinEdit1->onKeyPress = [this](char16_t& key) { SpinEdit1KeyPress(key); };
+    connect(fileList, &FileListView::UrlsDropped, this, [this](const QList<QUrl>& urls) {
+        RunGuarded(this, [this, &urls] { fileListDragDrop(urls); });
+    });
 }
 
 void TForm1::FormCreate() {
@@ -309,9 +316,29 @@ RenameOptions TForm1::TakeRenameOptions() const {
 
 void TForm1::Button1Click() {
     rows_->RemoveAllRows();
-    for (const QString& chosen : OpenDialog1->Choose())
-        fileNames.push_back(TextToPath(chosen));
+    FileNames chosen;
+    for (const QString& path : OpenDialog1->Choose())
+        chosen.push_back(TextToPath(path));
+    AppendFiles(chosen);
+}
+
+void TForm1::AppendFiles(const FileNames& paths) {
+    fileNames.insert(fileNames.end(), paths.begin(), paths.end());
     ShowAllFileRows(*rows_, fileNames);
+}
+
+void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
+    // The list is locked while one file is being edited.
+    if (!Button1->isEnabled())
+        return;
+    const DroppedFiles dropped = LocalFilesOf(urls);
+    // A drop is taken whole or not at all, so the list never holds half of what was dropped.
+    if (!dropped.refused.isEmpty()) {
+        ShowErrorBox(this, QStringLiteral("Only files on this computer can be added:\n") +
+                               dropped.refused.join(u'\n'));
+        return;
+    }
+    AppendFiles(dropped.paths);
 }
 
 void TForm1::Button2Click() {
@@ -379,6 +406,7 @@ void TForm1::Button4Click() {
 void TForm1::SetButtonsLocked(bool locked) {
     for (QPushButton* button : {Button1, Button2, BitBtn1, BitBtn3, BitBtn2})
         button->setEnabled(!locked);
+    fileList->setAcceptDrops(!locked);
 }
 
 void TForm1::ResetOptions() {
@@ -488,8 +516,15 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == fileList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        RunGuarded(this, [this] { fileListDblClick(); });
+        if (static_cast<const QMouseEvent&>(*event).button() == Qt::LeftButton)
+            RunGuarded(this, [this] { fileListDblClick(); });
         return false;
+    }
+    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched) != nullptr) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        if (enter && (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return true;
     }
     if (watched == fileList && event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);

@@ -5,7 +5,9 @@
 #include "LocalDateTime.h"
 #include "RenameOptions.h"
 
+#include <QList>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -16,7 +18,6 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 class QTimeEdit;
 
 namespace tarvolin {
@@ -24,6 +25,7 @@ namespace tarvolin {
 class AddFilesDialog;
 class BevelPanel;
 class FileListModel;
+class FileListView;
 class Gauge;
 class SpinField;
 class TForm2;
@@ -69,18 +71,22 @@ public:
     QTimeEdit* DT2;
     BevelPanel* Panel2;
     Gauge* Gauge1;
-    QTableView* fileList;
+    FileListView* fileList;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
-    AddFilesDialog* OpenDialog1;
+    // Made for each use of "Add Files"; what lives on is the filter of the last confirmed choice.
+    std::unique_ptr<AddFilesDialog> OpenDialog1;
 
     // The row selected in the file list, -1 when none.
     int SelectedPosition() const;
     // The option values as the controls hold them now, enabled or not.
     RenameOptions TakeRenameOptions() const;
+    // Appends `paths` to `fileNames` and rebuilds every row, as a confirmed "Add Files" does:
+    // the files named on the command line and those dropped on the list come in this way.
+    void AppendFiles(const FileNames& paths);
     // The About window that "About..." shows, made once at start-up and reused.
     void SetAboutWindow(TForm2* window);
 
@@ -103,6 +109,7 @@ public:
     void Button3Click();
     void Button4Click();
     void fileListKeyDown(const QKeyEvent& key);
+    void fileListDragDrop(const QList<QUrl>& urls);
     void SpinEdit1KeyPress(char16_t& key);
     void CheckBox1Click();
     void CheckBox2Click();

@@ -86,14 +86,20 @@ TEST(LocaleLeadBytes, SingleByteAndUtf8LocalesHaveNone) {
     }
 }
 
+// Writes the locale `name` from `source` in `charmap` into `dir`; whether it wrote one.
+// localedef warns (and exits 1) that double-byte charmaps are not ASCII compatible, yet
+// writes the locale.
+bool BuildLocale(const test::TempDir& dir, const std::string& source, const std::string& charmap,
+                 const std::string& name) {
+    const std::string command = "localedef --no-archive -c -f " + charmap + " -i " + source +
+                                " '" + dir.path() + "/" + name + "' >/dev/null 2>&1";
+    [[maybe_unused]] const int status = std::system(command.c_str());
+    return test::Exists(dir / (name + "/LC_CTYPE"));
+}
+
 TEST(LocaleLeadBytes, ShiftJisLocaleGivesShiftJisLeadBytes) {
     test::TempDir localeDir;
-    // localedef warns (and exits 1) that Shift-JIS is not ASCII compatible, yet writes the
-    // locale; whether it wrote one is what counts.
-    const std::string command = "localedef --no-archive -c -f SHIFT_JIS -i ja_JP '" +
-                                localeDir.path() + "/ja_JP.SJIS' >/dev/null 2>&1";
-    [[maybe_unused]] const int status = std::system(command.c_str());
-    if (!test::Exists(localeDir / "ja_JP.SJIS/LC_CTYPE"))
+    if (!BuildLocale(localeDir, "ja_JP", "SHIFT_JIS", "ja_JP.SJIS"))
         GTEST_SKIP() << "localedef cannot build a Shift-JIS locale here (no locales package)";
     setenv("LOCPATH", localeDir.path().c_str(), 1);
     {
@@ -112,6 +118,25 @@ TEST(LocaleLeadBytes, ShiftJisLocaleGivesShiftJisLeadBytes) {
         EXPECT_EQ(table & ~ShiftJisLeadBytes(), LeadByteTable{});
         const PathRules rules{PathSyntax::Windows, table};
         EXPECT_EQ(ExtractFileTitle("C:\\dir\\\x95\x5C.txt", rules), "\x95\x5C");
+    }
+    unsetenv("LOCPATH");
+}
+
+TEST(LocaleLeadBytes, ProgramPathsStayUtf8UnderADoubleByteLocale) {
+    test::TempDir localeDir;
+    if (!BuildLocale(localeDir, "zh_CN", "GBK", "zh_CN.GBK"))
+        GTEST_SKIP() << "localedef cannot build a GBK locale here (no locales package)";
+    setenv("LOCPATH", localeDir.path().c_str(), 1);
+    {
+        ScopedCtypeLocale locale("zh_CN.GBK");
+        ASSERT_TRUE(locale.active());
+        ASSERT_TRUE(LeadBytesOfCurrentLocale().any());
+        // In GBK the last byte of 文 (E6 96 87) leads a character whose second byte is '/'.
+        RenameOptions options;
+        options.baseName = "x";
+        options.startNumber = 1;
+        EXPECT_EQ(ComposeBatchName("/srv/\xe6\x96\x87/\xe6\x8a\xa5\xe5\x91\x8a.txt", 0, options),
+                  "/srv/\xe6\x96\x87/x_1.txt");
     }
     unsetenv("LOCPATH");
 }
