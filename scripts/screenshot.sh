@@ -26,7 +26,6 @@ fi
 [[ -x $program ]] || { echo "build $program first" >&2; exit 1; }
 
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
 cleanup() {
     [[ -n ${app_pid:-} ]] && kill "$app_pid" 2>/dev/null || true
     [[ -n ${xvfb_pid:-} ]] && kill "$xvfb_pid" 2>/dev/null || true
@@ -40,10 +39,8 @@ for name in holiday.jpg beach.jpg index.html notes README; do
 done
 chmod a-w "$work/photos/README"
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work" -screen 0 1024x768x24
 
 (cd "$work" && exec "$program") &
 app_pid=$!

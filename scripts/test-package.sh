@@ -99,6 +99,9 @@ must_have() { # path under the root; "executable" when it must be one
 }
 must_have usr/bin/ctarvolin executable
 must_have usr/share/applications/ctarvolin.desktop
+must_have usr/share/kio/servicemenus/ctarvolin-rename.desktop
+must_have usr/share/file-manager/actions/ctarvolin-rename.desktop
+must_have usr/share/nemo/actions/ctarvolin-rename.nemo_action
 must_have "usr/share/metainfo/$(basename "$metainfo_src")"
 must_have usr/share/icons/hicolor/scalable/apps/ctarvolin.svg
 must_have usr/share/man/man1/ctarvolin.1.gz
@@ -111,6 +114,8 @@ entry=$root/usr/share/applications/ctarvolin.desktop
 key() { sed -n "s/^$1=//p" "$entry" | head -1; }
 exec_line=$(key Exec)
 icon=$(key Icon)
+[[ $exec_line == *" %F" ]] && pass "Exec passes the chosen files (%F)" ||
+    fail "Exec=$exec_line does not pass files"
 [ "${exec_line%% *}" = ctarvolin ] && [ -x "$root/usr/bin/${exec_line%% *}" ] &&
     pass "Exec=$exec_line names usr/bin/ctarvolin" || fail "Exec=$exec_line does not name the program"
 [ "$icon" = ctarvolin ] && pass "Icon=$icon" || fail "Icon=$icon is not ctarvolin"
@@ -129,20 +134,15 @@ appstreamcli validate-tree --no-net "$root" && pass "appstreamcli validate-tree"
     fail "appstreamcli validate-tree"
 
 # --- the window --------------------------------------------------------------------------------
-# Xvfb picks a free display and writes its number to the descriptor it is given.
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start" >&2; exit 1; }
-DISPLAY=:$(head -1 "$work/display")
-export DISPLAY
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+source scripts/xvfb.sh
+start_xvfb "$work" -screen 0 1600x1200x24 || fail "Xvfb did not start"
 
 wm_class=$(key StartupWMClass)
 # Starts the unpacked program, waits up to 20 seconds for its window, checks the window's
 # width in device pixels and its class, and ends the program by its process id.
 see_window() { # scale factor, expected width in device pixels
     mkdir -p "$work/cwd"
+    wait_for_display || fail "no X server before the start at scale $1"
     (cd "$work/cwd" && QT_SCALE_FACTOR=$1 exec "$root/usr/bin/ctarvolin") >"$work/app.log" 2>&1 &
     app_pid=$!
     local info="" window
