@@ -1,7 +1,6 @@
 #include "AddFilesDialog.h"
 
 #include <QAbstractItemView>
-#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -111,11 +110,7 @@ void OpenFileDialog::accept() {
 }
 
 QStringList OpenFileDialog::Run() {
-    const bool confirmed = exec() == QDialog::Accepted;
-    // The completion list is a window of its own; it must not outlive the dialog on screen.
-    if (QCompleter* completer = NameField()->completer(); completer && completer->popup())
-        completer->popup()->hide();
-    if (!confirmed)
+    if (exec() != QDialog::Accepted)
         return {};
     // Typed names are read from the field as typed, not through the list's selection: that
     // depends on how far the folder listing had got while the user typed, and it drops names

@@ -24,7 +24,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QInputMethodEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -58,6 +60,8 @@ private slots:
     void caseBoxes();
     void spinKeys_data();
     void spinKeys();
+    void spinTextFromElsewhere_data();
+    void spinTextFromElsewhere();
     void spinClampsOnLeaving_data();
     void spinClampsOnLeaving();
     void spinButtons();
@@ -448,6 +452,50 @@ void MainWindowTest::spinKeys_data() {
     shiftInsert.addKeyClick(Qt::Key_Insert, Qt::ShiftModifier);
     QTest::newRow("shift+insert pastes anything, up to four characters")
         << "" << shiftInsert << "-5xy" << 0;
+
+    QTestEventList alt;
+    alt.addKeyClick(Qt::Key_A, Qt::AltModifier);
+    alt.addKeyClick(Qt::Key_5, Qt::AltModifier);
+    QTest::newRow("alt combinations type nothing") << "1" << alt << "1" << 0;
+}
+
+void MainWindowTest::spinTextFromElsewhere_data() {
+    QTest::addColumn<bool>("dropped"); // else committed by an input method
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("input method: digits pass") << false << "12" << "12" << 0;
+    QTest::newRow("input method: letters refused") << false << "1a２" << "1" << 2;
+    QTest::newRow("drop: digits pass") << true << "34" << "34" << 0;
+    QTest::newRow("drop: the rest refused") << true << "3x4" << "34" << 1;
+}
+
+void MainWindowTest::spinTextFromElsewhere() {
+    QFETCH(bool, dropped);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QFETCH(int, beeps);
+    auto* field = Control<SpinField>("SpinEdit1");
+    int refused = 0;
+    connect(field, &SpinField::KeyRefused, this, [&refused] { ++refused; });
+    QLineEdit* editor = SpinEditor();
+    editor->clear();
+    editor->setFocus();
+    if (dropped) {
+        QMimeData data;
+        data.setText(text);
+        // Qt hands a drop to the widget that took the drag's entry.
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &enter);
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &drop);
+    } else {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(editor, &commit);
+    }
+    QCOMPARE(editor->text(), result);
+    QCOMPARE(refused, beeps);
 }
 
 void MainWindowTest::spinKeys() {
@@ -911,6 +959,11 @@ void MainWindowTest::enterKey_data() {
         << "Edit1" << int(Qt::Key_Return) << 0 << false << "nothing";
     QTest::newRow("Enter on a focused button clicks that button")
         << "Button2" << int(Qt::Key_Return) << 0 << true << "cleared";
+    for (const auto& [name, modifier] : {std::pair{"shift", Qt::ShiftModifier},
+                                         std::pair{"ctrl", Qt::ControlModifier},
+                                         std::pair{"alt", Qt::AltModifier}})
+        QTest::addRow("%s+Enter on a focused button does nothing", name)
+            << "Button2" << int(Qt::Key_Return) << int(modifier) << true << "nothing";
 }
 
 void MainWindowTest::enterKey() {

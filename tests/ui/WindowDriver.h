@@ -163,14 +163,14 @@ protected:
     }
     // A double-click as the window system delivers it: press, release, then a second press
     // followed by the double-click itself, and the last release.
-    void DoubleClickList(QPoint at) {
+    void DoubleClickList(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QWidget* viewport = List()->viewport();
         List()->setFocus();
-        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        QTest::mousePress(viewport, button, {}, at);
+        QTest::mouseRelease(viewport, button, {}, at);
+        QTest::mousePress(viewport, button, {}, at);
+        QTest::mouseDClick(viewport, button, {}, at);
+        QTest::mouseRelease(viewport, button, {}, at);
     }
     // Double-clicks the first column of `row`, as a user picks a file to edit.
     void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
