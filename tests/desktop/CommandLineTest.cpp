@@ -1,0 +1,95 @@
+// The command line as a file manager or a shell uses it: which files are listed, and how the
+// program answers --help, --version and an option it does not know.
+
+#include "CommandLine.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+using namespace tarvolin;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filesListed_data();
+    void filesListed();
+    void nameThatIsNotUtf8KeepsItsBytes();
+    void programAnswers_data();
+    void programAnswers();
+};
+
+void CommandLineTest::filesListed_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("files"); // "~" stands for the current folder
+    QTest::newRow("in the order given")
+        << QStringList{"b.txt", "a.txt", "b.txt"} << QStringList{"~/b.txt", "~/a.txt", "~/b.txt"};
+    QTest::newRow("absolute, relative, dotted")
+        << QStringList{"/srv/x y.jpg", "./sub/../c.txt", "sub/d"}
+        << QStringList{"/srv/x y.jpg", "~/c.txt", "~/sub/d"};
+    QTest::newRow("after -- a dash is a name")
+        << QStringList{"--", "-v", "--help"} << QStringList{"~/-v", "~/--help"};
+    QTest::newRow("a lone dash is a name") << QStringList{"-"} << QStringList{"~/-"};
+    QTest::newRow("none") << QStringList{} << QStringList{};
+}
+
+void CommandLineTest::filesListed() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, files);
+    const StartRequest request = ReadStartRequest(QStringList{"ctarvolin"} + arguments, nullptr);
+    QCOMPARE(request.error, QString());
+    FileNames expected;
+    for (QString file : files)
+        expected.push_back(file.replace(u'~', QDir::currentPath()).toStdString());
+    QCOMPARE(request.files, expected);
+}
+
+void CommandLineTest::nameThatIsNotUtf8KeepsItsBytes() {
+    char program[] = "ctarvolin";
+    char name[] = "/srv/bad\xFF.txt";
+    char* raw[] = {program, name, nullptr};
+    const QStringList arguments{QString::fromLocal8Bit(program), QString::fromLocal8Bit(name)};
+    QCOMPARE(ReadStartRequest(arguments, raw).files, FileNames{name});
+}
+
+void CommandLineTest::programAnswers_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: " << "";
+    QTest::newRow("-h") << QStringList{"-h", "a.txt"} << 0 << "Usage: " << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "C-Tarvolin 1.5\n" << "";
+    QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << 2 << ""
+                                    << "ctarvolin: Unknown option 'bogus'.\n";
+}
+
+void CommandLineTest::programAnswers() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir runtime;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No display: --help and --version must not need one.
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (status != 0)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(CTARVOLIN_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), err);
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "CommandLineTest.moc"
