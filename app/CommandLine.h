@@ -14,8 +14,8 @@ namespace tarvolin {
 std::optional<int> AnswerInformationRequest(int argc, char** argv);
 
 struct StartRequest {
-    FileNames files;     // full paths, in the order given
-    QString error;       // one line for standard error when the arguments are not understood
+    FileNames files; // full paths, in the order given
+    QString error;   // one line for standard error when the arguments are not understood
 };
 
 // The files named by `arguments` (what remains after Qt took its own options; `rawArguments`

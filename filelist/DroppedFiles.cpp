@@ -15,7 +15,8 @@ bool NamesLocalFile(const QUrl& url) {
 std::string PathOf(const QUrl& url) {
     // A name that is not UTF-8 arrives percent-encoded byte for byte; Qt's own conversion
     // would replace those bytes and name another file.
-    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     if (QString::fromUtf8(bytes).toUtf8() != bytes)
         return bytes.toStdString();
     return TextToPath(QDir::toNativeSeparators(url.toLocalFile()));

@@ -1,6 +1,5 @@
 #include "RowTexts.h"
 
-
 namespace tarvolin {
 
 QString AttributeLetters(AttributeSet attributes) {

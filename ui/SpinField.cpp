@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
-#include <QMimeData>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QToolButton>
 #include <algorithm>
 

@@ -185,8 +185,8 @@ void TForm1::CreateControls() {
     Gauge1->SetBackColor(kPanelColor);
 
     rows_ = new FileListModel(this);
-    fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"), {6, 6, 592, 171},
-                     Arial(14));
+    fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"),
+                     {6, 6, 592, 171}, Arial(14));
     fileList->setModel(rows_);
     fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fileList->setSelectionMode(QAbstractItemView::SingleSelection);

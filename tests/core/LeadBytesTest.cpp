@@ -91,8 +91,8 @@ TEST(LocaleLeadBytes, SingleByteAndUtf8LocalesHaveNone) {
 // writes the locale.
 bool BuildLocale(const test::TempDir& dir, const std::string& source, const std::string& charmap,
                  const std::string& name) {
-    const std::string command = "localedef --no-archive -c -f " + charmap + " -i " + source +
-                                " '" + dir.path() + "/" + name + "' >/dev/null 2>&1";
+    const std::string command = "localedef --no-archive -c -f " + charmap + " -i " + source + " '" +
+                                dir.path() + "/" + name + "' >/dev/null 2>&1";
     [[maybe_unused]] const int status = std::system(command.c_str());
     return test::Exists(dir / (name + "/LC_CTYPE"));
 }

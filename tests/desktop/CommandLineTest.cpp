@@ -59,9 +59,12 @@ void CommandLineTest::programAnswers_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: " << "";
-    QTest::newRow("-h") << QStringList{"-h", "a.txt"} << 0 << "Usage: " << "";
-    QTest::newRow("--version") << QStringList{"--version"} << 0 << "C-Tarvolin 1.5\n" << "";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: "
+                            << "";
+    QTest::newRow("-h") << QStringList{"-h", "a.txt"} << 0 << "Usage: "
+                        << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "C-Tarvolin 1.5\n"
+                               << "";
     QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << 2 << ""
                                     << "ctarvolin: Unknown option 'bogus'.\n";
 }

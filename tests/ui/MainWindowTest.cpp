@@ -21,10 +21,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -464,10 +464,14 @@ void MainWindowTest::spinTextFromElsewhere_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("input method: digits pass") << false << "12" << "12" << 0;
-    QTest::newRow("input method: letters refused") << false << "1a２" << "1" << 2;
-    QTest::newRow("drop: digits pass") << true << "34" << "34" << 0;
-    QTest::newRow("drop: the rest refused") << true << "3x4" << "34" << 1;
+    QTest::newRow("input method: digits pass") << false << "12"
+                                               << "12" << 0;
+    QTest::newRow("input method: letters refused") << false << "1a２"
+                                                   << "1" << 2;
+    QTest::newRow("drop: digits pass") << true << "34"
+                                       << "34" << 0;
+    QTest::newRow("drop: the rest refused") << true << "3x4"
+                                            << "34" << 1;
 }
 
 void MainWindowTest::spinTextFromElsewhere() {
@@ -959,9 +963,9 @@ void MainWindowTest::enterKey_data() {
         << "Edit1" << int(Qt::Key_Return) << 0 << false << "nothing";
     QTest::newRow("Enter on a focused button clicks that button")
         << "Button2" << int(Qt::Key_Return) << 0 << true << "cleared";
-    for (const auto& [name, modifier] : {std::pair{"shift", Qt::ShiftModifier},
-                                         std::pair{"ctrl", Qt::ControlModifier},
-                                         std::pair{"alt", Qt::AltModifier}})
+    for (const auto& [name, modifier] :
+         {std::pair{"shift", Qt::ShiftModifier}, std::pair{"ctrl", Qt::ControlModifier},
+          std::pair{"alt", Qt::AltModifier}})
         QTest::addRow("%s+Enter on a focused button does nothing", name)
             << "Button2" << int(Qt::Key_Return) << int(modifier) << true << "nothing";
 }
