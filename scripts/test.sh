@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build, the fuzz targets for a bounded
-# time, the core and file layer as Windows programs under Wine, the Debian package, and
+# Builds everything and runs every test: a normal build, the file layer's contract on the
+# kernel's FAT, exFAT, NTFS and case-folding drivers in a virtual machine, the fuzz targets
+# for a bounded time, the core and file layer as Windows programs under Wine, the Debian package, and
 # finally the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Exits non-zero when anything failed; the last lines are ctest's summary of that last run.
 set -uo pipefail
@@ -20,6 +21,9 @@ build_and_test() { # build-dir, extra cmake arguments...
 }
 
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The same file-layer contract on vfat, exfat, ntfs3 and case-folding ext4, in a virtual
+# machine with Debian's 6.12 kernel, and the images read afterwards.
+scripts/test-volumes-vm.sh build || status=1
 # The fuzz targets need clang's libFuzzer; they run for a bounded time each and print how
 # many inputs they tried.
 CXX=clang++ ctest_output=--verbose build_and_test build-fuzz \

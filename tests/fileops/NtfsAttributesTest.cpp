@@ -157,12 +157,6 @@ TEST_P(NtfsAttributes, ReadOnlyMountRefusesEveryChange) {
 }
 
 // Nothing answers at a missing path on NTFS either, and nothing is created there.
-TEST_P(NtfsAttributes, MissingFileReadsAllBitsAndCannotBeChanged) {
-    EXPECT_EQ(ReadAttributes(*this / "missing"), kUnreadableAttributes);
-    EXPECT_FALSE(Apply(*this / "missing", kHidden));
-    EXPECT_FALSE(test::Exists(*this / "missing"));
-}
-
 // ntfs-3g keeps the attribute word and the creation time under two names, so a list row
 // costs two reads there; the volume is asked what it is once, not per file.
 TEST_P(NtfsAttributes, ListRowCostsOneStatxAndTwoXattrReads) {

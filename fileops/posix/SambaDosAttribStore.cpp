@@ -1,10 +1,9 @@
-#include "DosAttribXattrStore.h"
+#include "SambaDosAttribStore.h"
 
 #include "DosAttribBlob.h"
-#include "PathParts.h"
+#include "UnixSide.h"
 #include "XattrIo.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <sys/stat.h>
@@ -15,9 +14,6 @@ namespace tarvolin {
 namespace {
 
 constexpr const char* kXattrName = "user.DOSATTRIB";
-constexpr AttributeSet kKnownBits = kReadOnly | kHidden | kSystem | kArchive;
-constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr mode_t kPermissionBits = 07777;
 constexpr std::size_t kSmallValueSize = 256; // Samba's largest form takes 56 bytes
 
 // A value that outgrew the stack buffer is read again at its exact size; it may grow once
@@ -48,32 +44,16 @@ std::optional<DosAttrib> ReadStoredDosAttrib(const FileRef& file) {
     return errno == ERANGE ? ReadLargeDosAttrib(file) : std::nullopt;
 }
 
-bool OwnerMayWrite(const struct statx& st) {
-    return (st.stx_mode & S_IWUSR) != 0;
-}
-
-AttributeSet HiddenByName(const FileRef& file) {
-    return IsDotFileName(LastComponent(file.path)) ? kHidden : 0;
-}
-
-// Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a file
-// that has none shows what its mode and name say.
-AttributeSet AttributesWithoutXattr(const FileRef& file, const struct statx& st) {
-    return (OwnerMayWrite(st) ? 0 : kReadOnly) | HiddenByName(file);
-}
-
 // Samba by default keeps read-only only in the xattr and leaves the mode writable, so either
 // place can say read-only. Bits beyond the four are Samba's own (directory, normal, ...).
 AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
                           const std::optional<DosAttrib>& stored) {
+    // Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a
+    // file that has none shows what its mode and name say.
     if (!stored)
-        return AttributesWithoutXattr(file, st);
-    const auto bits = static_cast<AttributeSet>(stored->attributes & kKnownBits);
+        return AttributesFromModeAndName(file, st);
+    const auto bits = static_cast<AttributeSet>(stored->attributes & kDosBits);
     return bits | (OwnerMayWrite(st) ? 0 : kReadOnly);
-}
-
-bool Earlier(const UnixTime& a, const UnixTime& b) {
-    return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
 }
 
 // A time stored through Samba or by this program wins over the birth time, which no system
@@ -84,14 +64,7 @@ UnixTime CreationTimeOf(const struct statx& st, const std::optional<DosAttrib>& 
         NtTimeToUnix(*stored->createTime, time.seconds, time.nanoseconds);
         return time;
     }
-    if (st.stx_mask & STATX_BTIME)
-        return ToUnixTime(st.stx_btime);
-    return std::min({ToUnixTime(st.stx_ctime), ToUnixTime(st.stx_mtime), ToUnixTime(st.stx_atime)},
-                    Earlier);
-}
-
-int ChangeMode(const FileRef& file, mode_t mode) {
-    return file.fd >= 0 ? fchmod(file.fd, mode) : chmod(file.path.c_str(), mode);
+    return BirthOrOldestTime(st);
 }
 
 // Without an xattr Samba goes by name and mode: with its defaults a dot-file is hidden, an
@@ -104,20 +77,12 @@ bool NeedsXattr(const FileRef& file, const struct statx& st, AttributeSet wanted
     return (stored && stored->createTime) || wanted != HiddenByName(file) || archivedByMode;
 }
 
-// A volume without user xattrs (ramfs) has no place for the other bits, but the mode still
-// holds read-only for this program, Wine and a Samba with `map readonly = yes`.
-bool ModeAloneHolds(const FileRef& file, AttributeSet wanted,
-                    const std::optional<DosAttrib>& stored) {
-    return errno == ENOTSUP && !stored && (wanted & ~kReadOnly) == HiddenByName(file);
-}
-
 bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
                 const std::optional<DosAttrib>& stored) {
     if (NeedsXattr(file, st, wanted, stored)) {
         const DosAttrib value{static_cast<std::uint32_t>(wanted),
                               stored ? stored->createTime : std::nullopt};
-        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0 ||
-               ModeAloneHolds(file, wanted, stored);
+        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
     return RemoveXattr(file, kXattrName) == 0 || errno == ENODATA;
 }
@@ -154,22 +119,20 @@ public:
         const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
         const std::uint32_t bits =
             stored ? stored->attributes
-                   : static_cast<std::uint32_t>(AttributesWithoutXattr(file, st));
+                   : static_cast<std::uint32_t>(AttributesFromModeAndName(file, st));
         const DosAttrib value{bits, NtTimeFromUnix(utc.seconds, utc.nanoseconds)};
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
 
     bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
                                   const UnixTime& utc) const override {
-        const timespec time{static_cast<time_t>(utc.seconds), static_cast<long>(utc.nanoseconds)};
-        const timespec accessAndModify[2] = {time, time};
-        return futimens(file.fd, accessAndModify) == 0;
+        return SetAccessAndModifyTime(file, utc);
     }
 };
 
 } // namespace
 
-const DosMetadataStore& DosAttribXattrStore() {
+const DosMetadataStore& SambaDosAttribStore() {
     static const XattrStore store;
     return store;
 }

@@ -11,13 +11,14 @@ namespace tarvolin {
 
 const DosMetadataStore& Ntfs3gStore();
 
-// What a FUSE volume said when asked for ntfs-3g's attribute word of `file`.
-enum class Ntfs3gAnswer {
-    Ntfs3g,    // a value of the right size: the volume is ntfs-3g's
-    OtherFuse, // the name is unknown there, so some other FUSE server runs the volume
-    NoAnswer,  // the file could not be asked (gone, no access); try again with another file
+// What a volume said when asked for NTFS's attribute word of `file`, the name ntfs-3g
+// introduced and the kernel's ntfs3 driver answers too.
+enum class NtfsWordAnswer {
+    Given,    // a value of the right size: an NTFS driver runs the volume
+    Unknown,  // the name means nothing there: no NTFS driver runs the volume
+    NoAnswer, // the file could not be asked (gone, no access); try again with another file
 };
 
-Ntfs3gAnswer AskForNtfsAttributes(const FileRef& file);
+NtfsWordAnswer AskForNtfsAttributeWord(const FileRef& file);
 
 } // namespace tarvolin

@@ -9,6 +9,6 @@
 
 namespace tarvolin {
 
-const DosMetadataStore& DosAttribXattrStore();
+const DosMetadataStore& SambaDosAttribStore();
 
 } // namespace tarvolin

@@ -84,14 +84,14 @@ const DosMetadataStore& Ntfs3gStore() {
     return store;
 }
 
-Ntfs3gAnswer AskForNtfsAttributes(const FileRef& file) {
+NtfsWordAnswer AskForNtfsAttributeWord(const FileRef& file) {
     std::uint32_t word = 0;
     const ssize_t size = GetXattr(file, kAttributeWord, &word, sizeof word);
     if (size == static_cast<ssize_t>(sizeof word))
-        return Ntfs3gAnswer::Ntfs3g;
+        return NtfsWordAnswer::Given;
     if (size >= 0 || errno == ENODATA || errno == ENOTSUP || errno == ERANGE)
-        return Ntfs3gAnswer::OtherFuse;
-    return Ntfs3gAnswer::NoAnswer;
+        return NtfsWordAnswer::Unknown;
+    return NtfsWordAnswer::NoAnswer;
 }
 
 } // namespace tarvolin

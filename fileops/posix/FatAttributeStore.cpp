@@ -1,0 +1,86 @@
+#include "FatAttributeStore.h"
+
+#include "UnixSide.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace tarvolin {
+
+namespace {
+
+// The ioctls need a descriptor; one opened for reading serves for both, since the driver
+// checks the caller's right to change the entry itself. Directories open the same way.
+class Descriptor {
+public:
+    explicit Descriptor(const FileRef& file)
+        : fd_(file.fd >= 0 ? file.fd : open(file.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)),
+          owned_(file.fd < 0) {}
+    ~Descriptor() {
+        if (owned_ && fd_ >= 0)
+            close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+    bool owned_;
+};
+
+std::optional<std::uint32_t> GetAttributes(int fd) {
+    std::uint32_t attributes = 0;
+    if (fd < 0 || ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
+        return std::nullopt;
+    return attributes;
+}
+
+class FatStore final : public DosMetadataStore {
+public:
+    DosSide Read(const FileRef& file, const struct statx& st) const override {
+        const std::optional<std::uint32_t> byte = ReadFatAttributes(file);
+        return DosSide{byte ? static_cast<AttributeSet>(*byte & kDosBits) : 0,
+                       BirthOrOldestTime(st)};
+    }
+
+    // The directory and volume-label bits stay as the entry has them.
+    bool WriteAttributes(const FileRef& file, const struct statx&,
+                         AttributeSet wanted) const override {
+        const Descriptor opened(file);
+        const std::optional<std::uint32_t> byte = GetAttributes(opened.fd());
+        if (!byte)
+            return false;
+        std::uint32_t changed =
+            (*byte & ~static_cast<std::uint32_t>(kDosBits)) | static_cast<std::uint32_t>(wanted);
+        return ioctl(opened.fd(), FAT_IOCTL_SET_ATTRIBUTES, &changed) == 0;
+    }
+
+    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {
+        errno = ENOTSUP;
+        return false;
+    }
+
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
+                                  const UnixTime& utc) const override {
+        return SetAccessAndModifyTime(file, utc);
+    }
+};
+
+} // namespace
+
+std::optional<std::uint32_t> ReadFatAttributes(const FileRef& file) {
+    const Descriptor opened(file);
+    return GetAttributes(opened.fd());
+}
+
+const DosMetadataStore& FatAttributeStore() {
+    static const FatStore store;
+    return store;
+}
+
+} // namespace tarvolin

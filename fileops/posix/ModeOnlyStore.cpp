@@ -1,0 +1,45 @@
+#include "ModeOnlyStore.h"
+
+#include "UnixSide.h"
+
+#include <cerrno>
+
+namespace tarvolin {
+
+namespace {
+
+class ModeStore final : public DosMetadataStore {
+public:
+    DosSide Read(const FileRef& file, const struct statx& st) const override {
+        return DosSide{AttributesFromModeAndName(file, st), BirthOrOldestTime(st)};
+    }
+
+    bool WriteAttributes(const FileRef& file, const struct statx& st,
+                         AttributeSet wanted) const override {
+        if ((wanted & ~kReadOnly) != HiddenByName(file)) {
+            errno = ENOTSUP;
+            return false;
+        }
+        const mode_t mode = st.stx_mode & kPermissionBits;
+        return ChangeMode(file, wanted & kReadOnly ? mode & ~kAllWriteBits : mode | S_IWUSR) == 0;
+    }
+
+    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {
+        errno = ENOTSUP;
+        return false;
+    }
+
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
+                                  const UnixTime& utc) const override {
+        return SetAccessAndModifyTime(file, utc);
+    }
+};
+
+} // namespace
+
+const DosMetadataStore& ModeOnlyStore() {
+    static const ModeStore store;
+    return store;
+}
+
+} // namespace tarvolin

@@ -1,0 +1,53 @@
+#pragma once
+
+// What Unix itself says of a file's DOS side, which every store falls back on: read-only is
+// the owner's missing write permission, a dot-file is hidden (as Samba shows it), and the
+// creation time is the birth time, or the oldest time the inode carries where there is none.
+
+#include "AttributeSet.h"
+#include "FileRef.h"
+#include "PathParts.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace tarvolin {
+
+constexpr AttributeSet kDosBits = kReadOnly | kHidden | kSystem | kArchive;
+constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr mode_t kPermissionBits = 07777;
+
+inline bool OwnerMayWrite(const struct statx& st) {
+    return (st.stx_mode & S_IWUSR) != 0;
+}
+
+inline AttributeSet HiddenByName(const FileRef& file) {
+    return IsDotFileName(LastComponent(file.path)) ? kHidden : 0;
+}
+
+inline AttributeSet AttributesFromModeAndName(const FileRef& file, const struct statx& st) {
+    return (OwnerMayWrite(st) ? 0 : kReadOnly) | HiddenByName(file);
+}
+
+inline UnixTime BirthOrOldestTime(const struct statx& st) {
+    if (st.stx_mask & STATX_BTIME)
+        return ToUnixTime(st.stx_btime);
+    const auto earlier = [](const UnixTime& a, const UnixTime& b) {
+        return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
+    };
+    return std::min({ToUnixTime(st.stx_ctime), ToUnixTime(st.stx_mtime), ToUnixTime(st.stx_atime)},
+                    earlier);
+}
+
+inline int ChangeMode(const FileRef& file, mode_t mode) {
+    return file.fd >= 0 ? fchmod(file.fd, mode) : chmod(file.path.c_str(), mode);
+}
+
+// Sets last access and last write through the open descriptor the time writers hold.
+inline bool SetAccessAndModifyTime(const FileRef& file, const UnixTime& utc) {
+    const timespec time{static_cast<time_t>(utc.seconds), static_cast<long>(utc.nanoseconds)};
+    const timespec accessAndModify[2] = {time, time};
+    return futimens(file.fd, accessAndModify) == 0;
+}
+
+} // namespace tarvolin
