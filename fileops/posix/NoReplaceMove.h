@@ -14,16 +14,15 @@ enum class MoveOutcome {
 };
 
 // renameat2 with RENAME_NOREPLACE, where the kernel decides atomically. Volumes whose rename
-// takes no flags (NFS, FUSE servers without RENAME2 such as ntfs-3g) answer EINVAL, and old
-// kernels ENOSYS; those go on to MoveByLinking.
+// takes no flags (NFS, FUSE servers such as ntfs-3g, exfat-fuse, fusefat) answer EINVAL, and
+// old kernels ENOSYS; those go on to MoveOntoReservation.
 MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to);
 
-// link() refuses an existing target just as atomically; only both names exist for a moment.
-// Where hard links are refused (directories, FAT, some FUSE servers) it goes on to
-// MoveAfterChecking.
-MoveOutcome MoveByLinking(const std::string& from, const std::string& to);
-
-// The last resort: look, then rename. Not atomic (see the definition).
-MoveOutcome MoveAfterChecking(const std::string& from, const std::string& to);
+// Takes the new name first with an exclusive create (an empty file, or an empty directory
+// for a directory), which fails atomically where the name is taken, and then renames onto
+// that reservation, which only this program made. The old name is never unlinked, so another
+// program's file saved under it in the meantime moves along instead of being deleted, and a
+// crash leaves at worst the empty reservation beside the untouched file.
+MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to);
 
 } // namespace tarvolin

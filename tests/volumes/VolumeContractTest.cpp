@@ -9,6 +9,7 @@
 
 #include "FileOps.h"
 #include "NtfsVolume.h"
+#include "StepHook.h"
 #include "TempDir.h"
 
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include <sstream>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tarvolin {
@@ -35,6 +37,7 @@ struct VolumeKind {
     bool caseInsensitive;   // a name in another letter case finds the same file
     bool keepsCreationTime; // SetCreationTime can store a time there
     bool listsLowerCase;    // the driver lists every name in lower case (lowntfs-3g)
+    bool renamesWithoutFlags; // no RENAME_NOREPLACE: moves go through a reservation
 };
 
 void PrintTo(const VolumeKind& kind, std::ostream* out) {
@@ -47,7 +50,9 @@ VolumeKind KindNamed(const std::string& name, const std::string& mountPoint) {
                              name == "casefold-ext4" || name == "lowntfs-3g-ignore-case";
     const bool creation = name == "disk" || name == "ntfs-3g" || name == "lowntfs-3g-ignore-case" ||
                           name == "casefold-ext4";
-    return VolumeKind{name, mountPoint, insensitive, creation, name == "lowntfs-3g-ignore-case"};
+    const bool fuse = name == "ntfs-3g" || name == "lowntfs-3g-ignore-case";
+    return VolumeKind{name, mountPoint, insensitive, creation, name == "lowntfs-3g-ignore-case",
+                      fuse};
 }
 
 std::vector<VolumeKind> VolumesToTest() {
@@ -164,6 +169,50 @@ TEST_P(OnEveryVolume, NeverReplacesAnotherFile) {
     EXPECT_FALSE(RenameOnDisk(*this / "a.txt", *this / "b.txt"));
     EXPECT_EQ(test::ReadFile(*this / "a.txt"), "a");
     EXPECT_EQ(test::ReadFile(*this / "b.txt"), "b");
+}
+
+// Other programs at work in the folder while a file moves: an editor saving the old name
+// atomically, and a program creating the new name. Neither loses its file.
+TEST_P(OnEveryVolume, OtherProgramsFilesSurviveAMove) {
+    WriteFile(*this / "a.txt", "old");
+    bool reached = false;
+    bool othersCreateRefused = false;
+    ArmStepHook([&](Step step) {
+        if (step != Step::NameReserved)
+            return;
+        reached = true;
+        WriteFile(*this / ".a.txt.save", "saved");
+        rename((*this / ".a.txt.save").c_str(), (*this / "a.txt").c_str());
+        const int fd = open((*this / "b.txt").c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+        othersCreateRefused = fd < 0;
+        if (fd >= 0)
+            close(fd);
+    });
+    EXPECT_TRUE(RenameOnDisk(*this / "a.txt", *this / "b.txt"));
+    ArmStepHook({});
+    EXPECT_EQ(reached, GetParam().renamesWithoutFlags);
+    EXPECT_TRUE(othersCreateRefused || !reached);
+    EXPECT_EQ(Names(), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(test::ReadFile(*this / "b.txt"), reached ? "saved" : "old");
+}
+
+// A crash in the middle of a move leaves the file whole under its old name; at worst the new
+// name holds the empty reservation.
+TEST_P(OnEveryVolume, ACrashInAMoveLosesNothing) {
+    if (!GetParam().renamesWithoutFlags)
+        GTEST_SKIP() << "the kernel moves in one step here";
+    WriteFile(*this / "a.txt", "content");
+    const pid_t child = fork();
+    if (child == 0) {
+        ArmStepHook([](Step) { _exit(9); });
+        RenameOnDisk(*this / "a.txt", *this / "b.txt");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+    EXPECT_EQ(test::ReadFile(*this / "a.txt"), "content");
+    EXPECT_EQ(test::ReadFile(*this / "b.txt"), "");
 }
 
 TEST_P(OnEveryVolume, ANameTakenInAnyLetterCaseIsTaken) {
