@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the volume contract suite on the kernel drivers this machine's kernel lacks: vfat,
-# exfat, ntfs3 (also mounted nocase) and case-folding ext4, inside a virtual machine with
+# exfat, ntfs3 (also mounted nocase) and case-folding ext4, and on an ext4 with 128-byte
+# inodes, whose times end in 2038, inside a virtual machine with
 # Debian's own 6.12 kernel under software emulation. The kernel package is downloaded, never
 # installed; the guest is a busybox initramfs holding the statically linked suite and the
 # driver modules; each volume is a fresh image attached as a virtio disk. After the guest has
@@ -69,8 +70,9 @@ make_image exfat mkfs.exfat
 make_image ntfs3 mkntfs -F -Q
 make_image nocase mkntfs -F -Q
 make_image casefold mkfs.ext4 -q -O casefold
+make_image smallinodes mkfs.ext4 -q -I 128
 drives=()
-for name in vfat exfat ntfs3 nocase casefold; do
+for name in vfat exfat ntfs3 nocase casefold smallinodes; do
     drives+=(-drive "file=$work/$name.img,if=virtio,format=raw")
 done
 

@@ -18,6 +18,8 @@ struct FileRef {
 
 // One statx with everything a list row needs. No value when nothing answers at the path.
 std::optional<struct statx> StatFile(const FileRef& file);
+// The same for the entry itself: a symbolic link is not followed.
+std::optional<struct statx> StatEntry(const FileRef& file);
 
 inline UnixTime ToUnixTime(const statx_timestamp& t) {
     return UnixTime{t.tv_sec, t.tv_nsec};

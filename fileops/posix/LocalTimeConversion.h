@@ -14,6 +14,8 @@ namespace tarvolin {
 struct UnixTime {
     std::int64_t seconds = 0;
     std::uint32_t nanoseconds = 0; // 0..999'999'999
+
+    friend bool operator==(const UnixTime&, const UnixTime&) = default;
 };
 
 // No value when the C library cannot place the moment in a calendar.

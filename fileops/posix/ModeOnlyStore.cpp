@@ -21,7 +21,7 @@ public:
             return false;
         }
         const mode_t mode = st.stx_mode & kPermissionBits;
-        return ChangeMode(file, wanted & kReadOnly ? mode & ~kAllWriteBits : mode | S_IWUSR) == 0;
+        return ChangeMode(file, wanted & kReadOnly ? mode & ~kAllWriteBits : WritableMode(st)) == 0;
     }
 
     bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {

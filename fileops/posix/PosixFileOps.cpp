@@ -14,6 +14,7 @@
 #include "NoReplaceMove.h"
 #include "SameFileRename.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,12 +23,25 @@ namespace tarvolin {
 
 namespace {
 
+// Opens a regular file for writing its times, and nothing else: a FIFO, socket or device is
+// not opened at all (a FIFO's waiting reader would see its writer vanish), a symbolic link is
+// not followed into another folder, and a directory is refused as opening one for writing is
+// on Windows. The entry is pinned first (O_PATH) and then reopened through that very handle.
 class OpenFile {
 public:
-    // O_NONBLOCK keeps a FIFO from waiting for a partner; O_RDWR refuses directories, as
-    // opening one for writing does on Windows.
-    explicit OpenFile(const std::string& path)
-        : fd_(open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) {}
+    explicit OpenFile(const std::string& path) {
+        const int entry = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st {};
+        if (entry < 0)
+            return;
+        if (fstat(entry, &st) == 0 && S_ISREG(st.st_mode)) {
+            const std::string handle = "/proc/self/fd/" + std::to_string(entry);
+            fd_ = open(handle.c_str(), O_RDWR | O_CLOEXEC);
+            if (fd_ < 0 && errno == ENOENT) // no /proc: the path again, and the same file
+                fd_ = ReopenByPath(path, st);
+        }
+        close(entry);
+    }
     ~OpenFile() {
         if (fd_ >= 0)
             close(fd_);
@@ -38,20 +52,39 @@ public:
     int fd() const { return fd_; }
 
 private:
-    int fd_;
+    static int ReopenByPath(const std::string& path, const struct stat& pinned) {
+        const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && fstat(fd, &st) == 0 && st.st_dev == pinned.st_dev &&
+            st.st_ino == pinned.st_ino)
+            return fd;
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+
+    int fd_ = -1;
 };
 
-using TimeWrite = bool (*)(const FileRef& file, const struct statx& st, const UnixTime& utc);
+// A time write and how to tell, from a fresh reading of the file, that the volume holds it.
+struct TimeWrite {
+    bool (*write)(const FileRef& file, const struct statx& st, const UnixTime& utc);
+    UnixTime (*readBack)(const FileFacts& facts);
+};
 
-bool WriteCreationTime(const FileRef& file, const struct statx& st, const UnixTime& utc) {
-    return StoreFor(file, st).WriteCreationTime(file, st, utc);
-}
+const TimeWrite kCreationTimeWrite{
+    [](const FileRef& file, const struct statx& st, const UnixTime& utc) {
+        return StoreFor(file, st).WriteCreationTime(file, st, utc);
+    },
+    [](const FileFacts& facts) { return facts.dos.creationTime; }};
 
 // ntfs-3g drops a modification time set by utimensat once a creation time was set in the same
 // mount, so the volume's store decides how the times are written.
-bool WriteAccessAndModifyTime(const FileRef& file, const struct statx& st, const UnixTime& utc) {
-    return StoreFor(file, st).WriteAccessAndModifyTime(file, st, utc);
-}
+const TimeWrite kModifyTimeWrite{
+    [](const FileRef& file, const struct statx& st, const UnixTime& utc) {
+        return StoreFor(file, st).WriteAccessAndModifyTime(file, st, utc);
+    },
+    [](const FileFacts& facts) { return ToUnixTime(facts.stat.stx_mtime); }};
 
 // Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold
 // packs to 0, which names no date, and so fails here.
@@ -62,9 +95,10 @@ std::optional<UnixTime> DosPrecisionUtc(const LocalDateTime& date, const LocalDa
 }
 
 // The file stays open from the read-only check to the write, so both concern one file. Root
-// may open a read-only file for writing, hence the explicit check.
+// may open a read-only file for writing, hence the explicit check. What the volume holds
+// afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes.
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
-                   TimeWrite write) {
+                   const TimeWrite& how) {
     const OpenFile opened(path);
     if (opened.fd() < 0)
         return false;
@@ -73,7 +107,16 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
     if (!facts || (facts->dos.attributes & kReadOnly) != 0)
         return false;
     const std::optional<UnixTime> utc = DosPrecisionUtc(date, time);
-    return utc && write(file, facts->stat, *utc);
+    if (!utc || !how.write(file, facts->stat, *utc))
+        return false;
+    const std::optional<FileFacts> after = ReadFileFacts(file);
+    return after && how.readBack(*after) == *utc;
+}
+
+// Attributes go to regular files and directories only, never through a symbolic link to
+// what it points at.
+bool TakesAttributes(const struct statx& entry) {
+    return S_ISREG(entry.stx_mode) || S_ISDIR(entry.stx_mode);
 }
 
 } // namespace
@@ -112,9 +155,14 @@ bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool s
                      bool archive) {
     return Guarded(false, [&]() -> bool {
         const FileRef file{path};
-        const std::optional<struct statx> st = StatFile(file);
-        return st && StoreFor(file, *st).WriteAttributes(
-                         file, *st, MakeAttributeSet(readOnly, hidden, system, archive));
+        const std::optional<struct statx> entry = StatEntry(file);
+        const AttributeSet wanted = MakeAttributeSet(readOnly, hidden, system, archive);
+        if (!entry || !TakesAttributes(*entry) ||
+            !StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
+            return false;
+        // Read back: a volume may accept a bit it does not keep.
+        const std::optional<FileFacts> after = ReadFileFacts(file);
+        return after && after->dos.attributes == wanted;
     });
 }
 
@@ -135,12 +183,12 @@ std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
 bool SetCreationTime(const std::string& path, const LocalDateTime& date,
                      const LocalDateTime& time) {
     return Guarded(false,
-                   [&]() -> bool { return WriteFileTime(path, date, time, WriteCreationTime); });
+                   [&]() -> bool { return WriteFileTime(path, date, time, kCreationTimeWrite); });
 }
 
 bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
-    return Guarded(
-        false, [&]() -> bool { return WriteFileTime(path, date, time, WriteAccessAndModifyTime); });
+    return Guarded(false,
+                   [&]() -> bool { return WriteFileTime(path, date, time, kModifyTimeWrite); });
 }
 
 FileSummary ReadFileSummary(const std::string& path) {

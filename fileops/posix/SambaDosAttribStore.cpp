@@ -53,7 +53,7 @@ AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
     if (!stored)
         return AttributesFromModeAndName(file, st);
     const auto bits = static_cast<AttributeSet>(stored->attributes & kDosBits);
-    return bits | (OwnerMayWrite(st) ? 0 : kReadOnly);
+    return bits | ReadOnlyByMode(st);
 }
 
 // A time stored through Samba or by this program wins over the birth time, which no system
@@ -97,14 +97,18 @@ public:
     // The owner of a file without write permission may not change its user xattrs, so write
     // permission comes back before the xattr is touched and goes only after it. The mode is
     // set even when it already fits, so a read-only mount or an immutable file says no.
+    // A directory keeps its mode: read-only on a Windows folder does not stop anyone from
+    // changing what is in it, so it lives in the xattr alone.
     bool WriteAttributes(const FileRef& file, const struct statx& st,
                          AttributeSet wanted) const override {
         const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
+        if (S_ISDIR(st.stx_mode))
+            return StoreXattr(file, st, wanted, stored);
         const mode_t mode = st.stx_mode & kPermissionBits;
         const bool readOnly = (wanted & kReadOnly) != 0;
         const bool touchesXattr = stored.has_value() || NeedsXattr(file, st, wanted, stored);
         const bool writableFirst = !readOnly || (touchesXattr && !OwnerMayWrite(st));
-        if (writableFirst && ChangeMode(file, mode | S_IWUSR) != 0)
+        if (writableFirst && ChangeMode(file, readOnly ? mode | S_IWUSR : WritableMode(st)) != 0)
             return false;
         if (touchesXattr && !StoreXattr(file, st, wanted, stored)) {
             if (writableFirst)

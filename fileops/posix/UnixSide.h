@@ -25,8 +25,14 @@ inline AttributeSet HiddenByName(const FileRef& file) {
     return IsDotFileName(LastComponent(file.path)) ? kHidden : 0;
 }
 
+// A directory's mode says nothing of read-only: on Windows that flag does not keep anyone
+// from changing a folder's contents.
+inline AttributeSet ReadOnlyByMode(const struct statx& st) {
+    return S_ISDIR(st.stx_mode) || OwnerMayWrite(st) ? 0 : kReadOnly;
+}
+
 inline AttributeSet AttributesFromModeAndName(const FileRef& file, const struct statx& st) {
-    return (OwnerMayWrite(st) ? 0 : kReadOnly) | HiddenByName(file);
+    return ReadOnlyByMode(st) | HiddenByName(file);
 }
 
 inline UnixTime BirthOrOldestTime(const struct statx& st) {
@@ -37,6 +43,18 @@ inline UnixTime BirthOrOldestTime(const struct statx& st) {
     };
     return std::min({ToUnixTime(st.stx_ctime), ToUnixTime(st.stx_mtime), ToUnixTime(st.stx_atime)},
                     earlier);
+}
+
+// The mode with write permission back after read-only is cleared: for every class that may
+// read, within the user's umask, so 0664 made read-only (0444) comes back as 0664, not 0644.
+// A file that is writable keeps its mode.
+inline mode_t WritableMode(const struct statx& st) {
+    const mode_t mode = st.stx_mode & kPermissionBits;
+    if (OwnerMayWrite(st))
+        return mode;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mode | S_IWUSR | (((mode & 0444) >> 1) & ~mask);
 }
 
 inline int ChangeMode(const FileRef& file, mode_t mode) {

@@ -79,30 +79,36 @@ struct ModeCase {
     mode_t before;
     bool readOnly;
     mode_t after;
+    mode_t umask = 022;
 };
 
 class ReadOnlyMode : public ::testing::TestWithParam<ModeCase> {};
 
-// Setting removes every write bit (a-w); clearing gives only the owner's back (u+w).
+// Setting removes every write bit (a-w); clearing gives write back to the owner and to every
+// class that may read, within the umask.
 TEST_P(ReadOnlyMode, ChangesOnlyTheWriteBits) {
     const ModeCase& c = GetParam();
     TempDir dir;
     const std::string path = NewFile(dir, "file.txt", c.before);
+    const mode_t previous = umask(c.umask);
 
     ASSERT_TRUE(ApplyAttributes(path, c.readOnly, false, false, false));
 
+    umask(previous);
     EXPECT_EQ(ModeOf(path), c.after);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ReadOnlyMode,
-                         ::testing::Values(ModeCase{"SetFromAllWritable", 0666, true, 0444},
-                                           ModeCase{"SetKeepsExecuteBits", 0775, true, 0555},
-                                           ModeCase{"SetWhenAlreadyReadOnly", 0444, true, 0444},
-                                           ModeCase{"ClearGivesOwnerWrite", 0444, false, 0644},
-                                           ModeCase{"ClearKeepsOthersAsTheyWere", 0464, false,
-                                                    0664},
-                                           ModeCase{"ClearWhenWritable", 0600, false, 0600}),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadOnlyMode,
+    ::testing::Values(ModeCase{"SetFromAllWritable", 0666, true, 0444},
+                      ModeCase{"SetKeepsExecuteBits", 0775, true, 0555},
+                      ModeCase{"SetWhenAlreadyReadOnly", 0444, true, 0444},
+                      ModeCase{"ClearGivesOwnerWrite", 0444, false, 0644},
+                      ModeCase{"ClearKeepsOthersAsTheyWere", 0464, false, 0664},
+                      ModeCase{"ClearWhenWritable", 0600, false, 0600},
+                      ModeCase{"ClearWithinAGroupUmask", 0444, false, 0664, 002},
+                      ModeCase{"ClearWithinAPrivateUmask", 0444, false, 0644, 077}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ReadAttributes, ReadOnlyByModeAlone) {
     TempDir dir;
@@ -110,11 +116,31 @@ TEST(ReadAttributes, ReadOnlyByModeAlone) {
     EXPECT_EQ(ReadAttributes(NewFile(dir, "other.txt", 0644)), 0);
 }
 
-// A plain directory runs in PortableAttributesTest.cpp; a dot name and the mode add bits here.
-TEST(ReadAttributes, DotDirectoryWithoutWriteBitsReadsReadOnlyAndHidden) {
+// On Windows read-only does not keep anyone from changing a folder, so a directory's mode
+// neither gives nor takes it.
+TEST(DirectoryAttributes, ReadOnlyLeavesTheModeAlone) {
     TempDir dir;
     ASSERT_EQ(mkdir((dir / ".dotdir").c_str(), 0555), 0);
-    EXPECT_EQ(ReadAttributes(dir / ".dotdir"), kReadOnly | kHidden);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
+    EXPECT_EQ(ReadAttributes(dir / ".dotdir"), kHidden);
+
+    ASSERT_TRUE(ApplyAttributes(dir / "folder", true, false, false, true));
+    EXPECT_EQ(ReadAttributes(dir / "folder"), kReadOnly | kArchive);
+    EXPECT_EQ(ModeOf(dir / "folder"), 0755u);
+}
+
+// Nothing is changed through a symbolic link in another folder, nor in a FIFO, socket or
+// device: those steps fail for them.
+TEST(OnlyItself, LinksAndSpecialFilesTakeNoAttributes) {
+    TempDir dir;
+    const std::string target = NewFile(dir, "target.txt");
+    ASSERT_EQ(symlink(target.c_str(), (dir / "link").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+
+    EXPECT_FALSE(ApplyAttributes(dir / "link", false, true, false, false));
+    EXPECT_FALSE(ApplyAttributes(dir / "pipe", false, true, false, false));
+    EXPECT_EQ(ReadAttributes(target), 0);
+    EXPECT_EQ(ModeOf(dir / "pipe") & 07777, 0644u);
 }
 
 TEST(DotFile, ReadsHiddenUntilTheXattrSaysOtherwise) {

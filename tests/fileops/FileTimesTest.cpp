@@ -11,7 +11,11 @@
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tarvolin {
 namespace {
@@ -242,15 +246,46 @@ INSTANTIATE_TEST_SUITE_P(Table, OutsideDosRange,
                                     std::get<1>(info.param).label;
                          });
 
-// A FIFO without a reader must not block the writer.
-TEST_F(InZone, ModifyTimeOfAFifoIsWrittenWithoutBlocking) {
+// A FIFO is never opened: a reader waiting on it would otherwise see a writer come and go.
+// The reader waits in open() (its system call shows in /proc) while the time is asked for;
+// then this test writes one byte, which the reader must be the first to get.
+TEST_F(InZone, TimesOfAFifoAreRefusedWithoutOpeningIt) {
     TempDir dir;
     const std::string path = dir / "pipe";
     ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    const pid_t reader = fork();
+    if (reader == 0) {
+        const int fd = open(path.c_str(), O_RDONLY);
+        char byte = 0;
+        _exit(fd >= 0 && read(fd, &byte, 1) == 1 && byte == 'x' ? 0 : 1);
+    }
+    const std::string waiting = "/proc/" + std::to_string(reader) + "/syscall";
+    while (test::ReadFile(waiting).rfind(std::to_string(SYS_openat) + " ", 0) != 0) {
+        ASSERT_EQ(waitpid(reader, nullptr, WNOHANG), 0) << "the reader ended early";
+        sched_yield();
+    }
 
-    EXPECT_TRUE(SetModifyTime(path, {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
+    EXPECT_FALSE(SetModifyTime(path, {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
+    EXPECT_FALSE(SetCreationTime(path, {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
 
-    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2019, 9, 9, 9, 9, 8}));
+    const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(write(writer, "x", 1), 1);
+    close(writer);
+    int status = 0;
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the reader saw the end of the data first";
+}
+
+TEST_F(InZone, TimesAreNotWrittenThroughASymbolicLink) {
+    TempDir dir;
+    WriteFile(dir / "target.txt", "x");
+    ASSERT_EQ(symlink((dir / "target.txt").c_str(), (dir / "link").c_str()), 0);
+    const std::optional<LocalDateTime> before = GetModifyTime(dir / "target.txt");
+
+    EXPECT_FALSE(SetModifyTime(dir / "link", {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
+    EXPECT_FALSE(SetCreationTime(dir / "link", {2019, 9, 9}, {2000, 1, 1, 9, 9, 8}));
+    EXPECT_EQ(GetModifyTime(dir / "target.txt"), before);
 }
 
 TEST_F(InZone, CreationTimeWithoutXattrIsTheBirthTime) {

@@ -33,11 +33,12 @@ using test::WriteFile;
 
 struct VolumeKind {
     std::string name;
-    std::string mountPoint; // empty: made fresh for each test on this machine
-    bool caseInsensitive;   // a name in another letter case finds the same file
-    bool keepsCreationTime; // SetCreationTime can store a time there
-    bool listsLowerCase;    // the driver lists every name in lower case (lowntfs-3g)
+    std::string mountPoint;   // empty: made fresh for each test on this machine
+    bool caseInsensitive;     // a name in another letter case finds the same file
+    bool keepsCreationTime;   // SetCreationTime can store a time there
+    bool listsLowerCase;      // the driver lists every name in lower case (lowntfs-3g)
     bool renamesWithoutFlags; // no RENAME_NOREPLACE: moves go through a reservation
+    bool holdsYear2100;       // ext4 with 128-byte inodes stops in 2038
 };
 
 void PrintTo(const VolumeKind& kind, std::ostream* out) {
@@ -49,10 +50,15 @@ VolumeKind KindNamed(const std::string& name, const std::string& mountPoint) {
     const bool insensitive = name == "vfat" || name == "exfat" || name == "ntfs3-nocase" ||
                              name == "casefold-ext4" || name == "lowntfs-3g-ignore-case";
     const bool creation = name == "disk" || name == "ntfs-3g" || name == "lowntfs-3g-ignore-case" ||
-                          name == "casefold-ext4";
+                          name == "casefold-ext4" || name == "ext4-small-inodes";
     const bool fuse = name == "ntfs-3g" || name == "lowntfs-3g-ignore-case";
-    return VolumeKind{name, mountPoint, insensitive, creation, name == "lowntfs-3g-ignore-case",
-                      fuse};
+    return VolumeKind{name,
+                      mountPoint,
+                      insensitive,
+                      creation,
+                      name == "lowntfs-3g-ignore-case",
+                      fuse,
+                      name != "ext4-small-inodes"};
 }
 
 std::vector<VolumeKind> VolumesToTest() {
@@ -264,6 +270,15 @@ TEST_P(OnEveryVolume, WritesTheModifyTimeWithDosPrecision) {
     const LocalDateTime wanted = At(2024, 7, 15, 14, 0, 3, 500);
     ASSERT_TRUE(SetModifyTime(*this / "file.txt", DateOf(wanted), TimeOf(wanted)));
     EXPECT_EQ(GetModifyTime(*this / "file.txt"), At(2024, 7, 15, 14, 0, 2));
+}
+
+// A volume that keeps a time other than the one written (ext4 with small inodes stores 2100
+// as 2038 and says yes) makes the step fail instead of reporting success.
+TEST_P(OnEveryVolume, ATimeTheVolumeCannotHoldFails) {
+    WriteFile(*this / "file.txt", "data");
+    const LocalDateTime wanted = At(2100, 1, 1, 12, 0, 0);
+    EXPECT_EQ(SetModifyTime(*this / "file.txt", DateOf(wanted), TimeOf(wanted)),
+              GetParam().holdsYear2100);
 }
 
 TEST_P(OnEveryVolume, WritesTheCreationTimeWhereTheVolumeKeepsOne) {

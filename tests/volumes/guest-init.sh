@@ -1,5 +1,5 @@
 #!/bin/busybox sh
-# The guest's /init: loads the file system drivers, mounts the five test volumes, runs the
+# The guest's /init: loads the file system drivers, mounts the six test volumes, runs the
 # volume contract suite on them and leaves the witness files, then powers off. Everything the
 # host reads goes to the second serial port, apart from the kernel's messages on the first.
 /bin/busybox --install -s /bin
@@ -27,6 +27,7 @@ attach exfat /dev/vdb exfat
 attach ntfs3 /dev/vdc ntfs3
 attach ntfs3-nocase /dev/vdd ntfs3 nocase
 attach casefold-ext4 /dev/vde ext4
+attach ext4-small-inodes /dev/vdf ext4
 
 export TARVOLIN_VOLUMES="${mounted# }" TZ=UTC
 /volume_contract_test --gtest_color=no >"$out" 2>&1
