@@ -149,25 +149,33 @@ DosAttrib ReadInfo2(BlobReader& in) {
 }
 
 // Versions 3 to 5 share the head (valid_flags, attrib) and differ in what sits between it
-// and create_time; a body that does not vouch for its attribute bits is no answer at all.
+// and create_time. Like Samba, the bits count only where the flags vouch for them, and the
+// creation time only where they vouch for it: each is read on its own.
 std::optional<DosAttrib> ReadFlaggedInfo(BlobReader& in, std::uint16_t version) {
     const std::uint32_t validFlags = in.u32();
     DosAttrib result;
+    result.rest.version = version;
+    result.rest.otherFlags = validFlags & ~(kValidAttrib | kValidCreateTime);
     result.attributes = in.u32();
     if (version == 3) {
-        in.u32(); // ea_size
-        in.u64(); // size
-        in.u64(); // alloc_size
+        result.rest.eaSize = in.u32();
+        result.rest.size = in.u64();
+        result.rest.allocSize = in.u64();
     } else if (version == 4) {
-        in.u64(); // itime
+        result.rest.itime = in.u64();
     }
     const NtTime createTime = in.u64();
     if (version == 3)
-        in.u64(); // change_time
-    if ((validFlags & kValidAttrib) == 0)
-        return std::nullopt;
+        result.rest.changeTime = in.u64();
+    result.attributesValid = (validFlags & kValidAttrib) != 0;
+    if (!result.attributesValid) {
+        result.rest.unvouchedAttributes = result.attributes;
+        result.attributes = 0;
+    }
     if (validFlags & kValidCreateTime)
         result.createTime = NonZero(createTime);
+    else
+        result.rest.unvouchedCreateTime = createTime;
     return result;
 }
 
@@ -213,8 +221,12 @@ std::optional<DosAttrib> ParseDosAttrib(std::span<const std::uint8_t> blob) {
         return std::nullopt;
     BlobReader in(blob);
     const std::string_view hex = in.cString();
-    if (!in.atEnd())
-        return ReadVersionedBody(in);
+    if (!in.atEnd()) {
+        std::optional<DosAttrib> result = ReadVersionedBody(in);
+        if (result)
+            result->rest.hexText = !hex.empty() || result->rest.version < 3;
+        return result;
+    }
     const std::optional<std::uint32_t> bits = ParseHexAttributes(hex);
     if (!bits)
         return std::nullopt;
@@ -222,19 +234,26 @@ std::optional<DosAttrib> ParseDosAttrib(std::span<const std::uint8_t> blob) {
 }
 
 std::vector<std::uint8_t> EncodeDosAttrib(const DosAttrib& value) {
-    constexpr std::uint16_t kVersion = 3;
+    const DosAttribRest& rest = value.rest;
+    const std::uint16_t version = rest.version >= 3 && rest.version <= 5 ? rest.version : 3;
     BlobWriter out;
-    out.cString(HexAttributes(value.attributes));
-    out.u16(kVersion);
-    out.u16(kVersion);
+    out.cString(rest.hexText || version == 3 ? HexAttributes(value.attributes) : "");
+    out.u16(version);
+    out.u16(version);
     out.align(4);
-    out.u32(kValidAttrib | (value.createTime ? kValidCreateTime : 0));
-    out.u32(value.attributes);
-    out.u32(0); // ea_size: nothing here tracks extended attribute sizes
-    out.u64(0); // size and alloc_size are refreshed by Samba itself when it rewrites the value
-    out.u64(0);
-    out.u64(value.createTime.value_or(0));
-    out.u64(0); // change_time
+    out.u32(rest.otherFlags | (value.attributesValid ? kValidAttrib : 0) |
+            (value.createTime ? kValidCreateTime : 0));
+    out.u32(value.attributesValid ? value.attributes : rest.unvouchedAttributes);
+    if (version == 3) {
+        out.u32(rest.eaSize);
+        out.u64(rest.size);
+        out.u64(rest.allocSize);
+    } else if (version == 4) {
+        out.u64(rest.itime);
+    }
+    out.u64(value.createTime.value_or(rest.unvouchedCreateTime));
+    if (version == 3)
+        out.u64(rest.changeTime);
     return out.take();
 }
 

@@ -16,32 +16,44 @@ namespace {
 constexpr const char* kXattrName = "user.DOSATTRIB";
 constexpr std::size_t kSmallValueSize = 256; // Samba's largest form takes 56 bytes
 
+// What the file's xattr holds: a value, or none; `garbled` when there is one that no form of
+// Samba's parses, which is then replaced whole by a valid one, never half or left behind.
+struct Stored {
+    std::optional<DosAttrib> value;
+    bool garbled = false;
+};
+
+Stored Parsed(std::span<const std::uint8_t> bytes) {
+    Stored stored{ParseDosAttrib(bytes)};
+    stored.garbled = !stored.value;
+    return stored;
+}
+
 // A value that outgrew the stack buffer is read again at its exact size; it may grow once
 // more between the size query and the read, so a few attempts are allowed.
-std::optional<DosAttrib> ReadLargeDosAttrib(const FileRef& file) {
+Stored ReadLargeDosAttrib(const FileRef& file) {
     constexpr int kAttempts = 3;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const ssize_t needed = GetXattr(file, kXattrName, nullptr, 0);
         if (needed < 0)
-            return std::nullopt;
+            return {};
         std::vector<std::uint8_t> value(static_cast<std::size_t>(needed));
         const ssize_t size = GetXattr(file, kXattrName, value.data(), value.size());
         if (size >= 0)
-            return ParseDosAttrib(std::span(value.data(), static_cast<std::size_t>(size)));
+            return Parsed(std::span(value.data(), static_cast<std::size_t>(size)));
         if (errno != ERANGE)
-            return std::nullopt;
+            return {};
     }
-    return std::nullopt;
+    return {};
 }
 
-// No value when the file has no readable, well-formed xattr; a volume that refuses user
-// xattrs (ENOTSUP) simply has none.
-std::optional<DosAttrib> ReadStoredDosAttrib(const FileRef& file) {
+// A volume that refuses user xattrs (ENOTSUP) simply has none.
+Stored ReadStoredDosAttrib(const FileRef& file) {
     std::array<std::uint8_t, kSmallValueSize> small{};
     const ssize_t size = GetXattr(file, kXattrName, small.data(), small.size());
     if (size >= 0)
-        return ParseDosAttrib(std::span(small.data(), static_cast<std::size_t>(size)));
-    return errno == ERANGE ? ReadLargeDosAttrib(file) : std::nullopt;
+        return Parsed(std::span(small.data(), static_cast<std::size_t>(size)));
+    return errno == ERANGE ? ReadLargeDosAttrib(file) : Stored{};
 }
 
 // Samba by default keeps read-only only in the xattr and leaves the mode writable, so either
@@ -49,8 +61,9 @@ std::optional<DosAttrib> ReadStoredDosAttrib(const FileRef& file) {
 AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
                           const std::optional<DosAttrib>& stored) {
     // Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a
-    // file that has none shows what its mode and name say.
-    if (!stored)
+    // file that has none (or one that vouches only for a creation time) shows what its mode
+    // and name say.
+    if (!stored || !stored->attributesValid)
         return AttributesFromModeAndName(file, st);
     const auto bits = static_cast<AttributeSet>(stored->attributes & kDosBits);
     return bits | ReadOnlyByMode(st);
@@ -77,11 +90,15 @@ bool NeedsXattr(const FileRef& file, const struct statx& st, AttributeSet wanted
     return (stored && stored->createTime) || wanted != HiddenByName(file) || archivedByMode;
 }
 
+// Everything the value held besides the four bits stays as it was (Samba's own bits, its
+// version, its other fields, the creation time).
 bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
-                const std::optional<DosAttrib>& stored) {
-    if (NeedsXattr(file, st, wanted, stored)) {
-        const DosAttrib value{static_cast<std::uint32_t>(wanted),
-                              stored ? stored->createTime : std::nullopt};
+                const Stored& stored) {
+    if (stored.garbled || NeedsXattr(file, st, wanted, stored.value)) {
+        DosAttrib value = stored.value.value_or(DosAttrib{});
+        const std::uint32_t sambaBits = value.attributesValid ? value.attributes & ~kDosBits : 0;
+        value.attributes = sambaBits | static_cast<std::uint32_t>(wanted);
+        value.attributesValid = true;
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
     return RemoveXattr(file, kXattrName) == 0 || errno == ENODATA;
@@ -90,8 +107,8 @@ bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted
 class XattrStore final : public DosMetadataStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
-        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
-        return DosSide{AttributesOf(file, st, stored), CreationTimeOf(st, stored)};
+        const Stored stored = ReadStoredDosAttrib(file);
+        return DosSide{AttributesOf(file, st, stored.value), CreationTimeOf(st, stored.value)};
     }
 
     // The owner of a file without write permission may not change its user xattrs, so write
@@ -101,12 +118,13 @@ public:
     // changing what is in it, so it lives in the xattr alone.
     bool WriteAttributes(const FileRef& file, const struct statx& st,
                          AttributeSet wanted) const override {
-        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
+        const Stored stored = ReadStoredDosAttrib(file);
         if (S_ISDIR(st.stx_mode))
             return StoreXattr(file, st, wanted, stored);
         const mode_t mode = st.stx_mode & kPermissionBits;
         const bool readOnly = (wanted & kReadOnly) != 0;
-        const bool touchesXattr = stored.has_value() || NeedsXattr(file, st, wanted, stored);
+        const bool touchesXattr =
+            stored.value || stored.garbled || NeedsXattr(file, st, wanted, stored.value);
         const bool writableFirst = !readOnly || (touchesXattr && !OwnerMayWrite(st));
         if (writableFirst && ChangeMode(file, readOnly ? mode | S_IWUSR : WritableMode(st)) != 0)
             return false;
@@ -120,11 +138,9 @@ public:
 
     bool WriteCreationTime(const FileRef& file, const struct statx& st,
                            const UnixTime& utc) const override {
-        const std::optional<DosAttrib> stored = ReadStoredDosAttrib(file);
-        const std::uint32_t bits =
-            stored ? stored->attributes
-                   : static_cast<std::uint32_t>(AttributesFromModeAndName(file, st));
-        const DosAttrib value{bits, NtTimeFromUnix(utc.seconds, utc.nanoseconds)};
+        DosAttrib value = ReadStoredDosAttrib(file).value.value_or(
+            DosAttrib{static_cast<std::uint32_t>(AttributesFromModeAndName(file, st)), {}});
+        value.createTime = NtTimeFromUnix(utc.seconds, utc.nanoseconds);
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
 

@@ -248,6 +248,41 @@ TEST(ImmutableFile, RefusesEveryChange) {
     ASSERT_TRUE(test::SetImmutable(path, false));
 }
 
+// Samba's value is Samba's too: what this program does not own stays as Samba wrote it.
+struct SambaValueCase {
+    const char* label;
+    test::Bytes before;  // the value Samba left
+    AttributeSet wanted; // then written by the program
+    test::Bytes after;   // the value afterwards, byte for byte
+};
+
+class SambaValue : public ::testing::TestWithParam<SambaValueCase> {};
+
+TEST_P(SambaValue, KeepsWhatThisProgramDoesNotOwn) {
+    const SambaValueCase& c = GetParam();
+    TempDir dir;
+    const std::string path = NewFile(dir, "file.txt");
+    ASSERT_TRUE(test::WriteDosAttribXattr(path, c.before));
+
+    ASSERT_TRUE(Apply(path, c.wanted));
+
+    EXPECT_EQ(test::ReadDosAttribXattr(path), c.after);
+    EXPECT_EQ(ReadAttributes(path), c.wanted);
+}
+
+constexpr std::uint64_t kSambaTime = 133'000'000'000'000'000;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SambaValue,
+    ::testing::Values(
+        SambaValueCase{"Version4KeepsItsItime", test::Version4Blob(0x11, 0x20, kSambaTime), kHidden,
+                       test::Version4Blob(0x11, 0x02, kSambaTime)},
+        SambaValueCase{"TimeOnlyValueKeepsItsTime", test::Version5Blob(0x10, 0x00, kSambaTime),
+                       kSystem, test::Version5Blob(0x11, 0x04, kSambaTime)},
+        SambaValueCase{"GarbageBecomesAWholeValue", test::Bytes{0x00, 0x00, 0x09, 0x00}, 0,
+                       EncodeDosAttrib(DosAttrib{0x00, {}})}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 // ramfs keeps no user xattrs at all (ENOTSUP): read-only still lives in the mode.
 struct NoXattrCase {
     const char* label;

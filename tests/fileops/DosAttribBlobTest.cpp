@@ -18,7 +18,8 @@ constexpr NtTime kSomeTime = 133'000'000'000'000'000; // a 2022 moment
 bool Same(const std::optional<DosAttrib>& a, const std::optional<DosAttrib>& b) {
     if (!a || !b)
         return a.has_value() == b.has_value();
-    return a->attributes == b->attributes && a->createTime == b->createTime;
+    return a->attributes == b->attributes && a->createTime == b->createTime &&
+           a->attributesValid == b->attributesValid;
 }
 
 std::string Describe(const std::optional<DosAttrib>& value) {
@@ -78,9 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                   test::Version5Blob(kValidAttrib | kValidCreateTime, 0x2, 0), DosAttrib{0x2, {}}},
         ParseCase{"MeasuredSambaVersion5", kMeasuredVersion5, DosAttrib{0x27, 0x019DB1DED53E8000}},
         ParseCase{"Version3AttribNotFlagged", test::Version3Blob(kValidCreateTime, 0x22, kSomeTime),
-                  std::nullopt},
+                  DosAttrib{0, kSomeTime, false}},
         ParseCase{"Version5AttribNotFlagged", test::Version5Blob(kValidCreateTime, 0x22, kSomeTime),
-                  std::nullopt},
+                  DosAttrib{0, kSomeTime, false}},
         ParseCase{"Empty", Bytes{}, std::nullopt}, ParseCase{"OnlyNul", Bytes{0}, std::nullopt},
         ParseCase{"PrefixWithoutDigits", test::BareHexBlob("0x", true), std::nullopt},
         ParseCase{"NotHex", test::BareHexBlob("0xzz", true), std::nullopt},
@@ -131,6 +132,18 @@ TEST(DosAttribEncoding, WritesSambaVersion3ByteForByte) {
                   expected.begin() + static_cast<long>(body + 28), 0);
         std::fill(expected.end() - 8, expected.end(), 0);
         EXPECT_EQ(EncodeDosAttrib(value), expected) << std::hex << value.attributes;
+    }
+}
+
+// Rewritten in the version read, with every field this program does not own as it was.
+TEST(DosAttribEncoding, KeepsTheVersionAndFieldsItWasReadWith) {
+    for (const Bytes& blob :
+         {test::Version3Blob(kValidAttrib | kValidCreateTime | 0x40, 0x22, kSomeTime),
+          test::Version4Blob(kValidAttrib | 0x80, 0x20, kSomeTime),
+          test::Version5Blob(kValidCreateTime, 0x2, kSomeTime), kMeasuredVersion5}) {
+        const std::optional<DosAttrib> parsed = Parse(blob);
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_EQ(EncodeDosAttrib(*parsed), blob);
     }
 }
 
