@@ -20,8 +20,10 @@ public:
             errno = ENOTSUP;
             return false;
         }
+        // Some of these volumes take no chmod at all: a mode that already fits is left alone.
         const mode_t mode = st.stx_mode & kPermissionBits;
-        return ChangeMode(file, wanted & kReadOnly ? mode & ~kAllWriteBits : WritableMode(st)) == 0;
+        const mode_t changed = wanted & kReadOnly ? mode & ~kAllWriteBits : WritableMode(st);
+        return changed == mode || ChangeMode(file, changed) == 0;
     }
 
     bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {

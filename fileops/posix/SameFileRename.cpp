@@ -98,13 +98,28 @@ bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
     return DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
 }
 
+namespace {
+
+// Some FUSE servers (exfat-fuse, fusefat) number each spelling of a name on its own, so a
+// letter-case alias of the old name shows another inode. The directory tells: it lists the
+// old name, and no entry spelled exactly as the new one.
+bool IsAliasByListing(const std::string& oldPath, const std::string& newPath) {
+    const std::string oldName = LastComponent(oldPath);
+    const std::string newName = LastComponent(newPath);
+    return oldName != newName && AsciiLowerCase(oldName) == AsciiLowerCase(newName) &&
+           SameParent(oldPath, newPath) && DirectoryLists(ParentDirectory(oldPath), oldName) &&
+           !DirectoryLists(ParentDirectory(newPath), newName);
+}
+
+} // namespace
+
 bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath) {
     struct stat oldFile {};
     struct stat newFile {};
     if (lstat(oldPath.c_str(), &oldFile) != 0 || lstat(newPath.c_str(), &newFile) != 0)
         return false;
     if (!SameInode(oldFile, newFile))
-        return false;
+        return IsAliasByListing(oldPath, newPath) && ChangeLetterCase(oldPath, newPath);
     if (IsSameDirectoryEntry(oldPath, newPath))
         return true;
     if (IsLetterCaseAlias(oldPath, newPath, newFile))
