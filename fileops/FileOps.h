@@ -26,6 +26,20 @@ PathSyntax NativePathSyntax();
 // another directory on the same volume.
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
 
+// A change of letter case alone goes through a temporary name in the same directory, since
+// some volumes ignore it otherwise: "." + the new name + ".Tarvolin-Case-…", which a person
+// recognises. Before the first step the three paths are announced, so that a run journal can
+// finish or undo the change after a crash; once the file has its new name, that too.
+class CaseChangeListener {
+public:
+    virtual ~CaseChangeListener() = default;
+    virtual void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
+                                    const std::string& newPath) = 0;
+    virtual void CaseChangeFinished(const std::string& newPath) = 0;
+};
+// None by default; the listener must outlive the renames it hears of.
+void SetCaseChangeListener(CaseChangeListener* listener);
+
 // -1 (kUnreadableAttributes) when the file cannot be queried.
 AttributeSet ReadAttributes(const std::string& path);
 bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,

@@ -12,7 +12,7 @@ declare -A groups=(
              xvfb xauth x11-utils xdotool
              e2fsprogs attr locales util-linux
              clang libclang-rt-14-dev
-             ntfs-3g samba smbclient"
+             ntfs-3g samba smbclient exfat-fuse fusefat dosfstools exfatprogs"
     # the volume contract suite in a virtual machine: the emulator, the guest's userland, the
     # tools that make and read the images
     [vm]="qemu-system-x86 busybox-static cpio xz-utils python3

@@ -1,8 +1,10 @@
 #include "SameFileRename.h"
 
+#include "CaseChangeNotice.h"
 #include "DirectoryListing.h"
 #include "NoReplaceMove.h"
 #include "PathParts.h"
+#include "StepHook.h"
 
 #include <atomic>
 #include <cerrno>
@@ -52,18 +54,28 @@ bool IsLetterCaseAlias(const std::string& oldPath, const std::string& newPath,
 }
 
 // The capitals tell, once the file carries this name, whether the directory lists names as
-// they were given.
-std::string TemporaryName(const std::string& directory) {
+// they were given. The new name leads, so that a person finds the file beside it; it is cut
+// at a character boundary where the whole would not fit in one name.
+std::string TemporaryName(const std::string& newPath) {
+    constexpr std::size_t kLongestLead = 200;
     static std::atomic<unsigned> counter{0};
-    return directory + "/.Tarvolin-Case-" + std::to_string(getpid()) + "-" +
-           std::to_string(counter++);
+    std::string lead = LastComponent(newPath);
+    if (lead.size() > kLongestLead) {
+        std::size_t cut = kLongestLead;
+        while (cut > 0 && (static_cast<unsigned char>(lead[cut]) & 0xC0) == 0x80)
+            --cut;
+        lead.resize(cut);
+    }
+    return ParentDirectory(newPath) + "/." + lead + ".Tarvolin-Case-" + std::to_string(getpid()) +
+           "-" + std::to_string(counter++);
 }
 
-bool MoveToTemporaryName(const std::string& oldPath, std::string& temporary) {
+bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
+                         std::string& temporary) {
     constexpr int kAttempts = 100; // names left over by someone else are skipped
-    const std::string directory = ParentDirectory(oldPath);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        temporary = TemporaryName(directory);
+        temporary = TemporaryName(newPath);
+        AnnounceCaseChange(oldPath, temporary, newPath);
         const MoveOutcome outcome = MoveWithoutReplacing(oldPath, temporary);
         if (outcome != MoveOutcome::TargetExists)
             return outcome == MoveOutcome::Moved;
@@ -85,17 +97,21 @@ bool FoundOnlyUnderNewName(const std::string& newPath, const std::string& tempor
 bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
     struct stat file {};
     std::string temporary;
-    if (lstat(oldPath.c_str(), &file) != 0 || !MoveToTemporaryName(oldPath, temporary))
+    if (lstat(oldPath.c_str(), &file) != 0 || !MoveToTemporaryName(oldPath, newPath, temporary))
         return false;
+    ReachStep(Step::MovedToCaseTemporary);
     const ListedAs listing =
         HowDirectoryLists(ParentDirectory(temporary), LastComponent(temporary));
     if (MoveWithoutReplacing(temporary, newPath) != MoveOutcome::Moved) {
         MoveWithoutReplacing(temporary, oldPath);
         return false;
     }
-    if (listing == ListedAs::LowerCase)
-        return FoundOnlyUnderNewName(newPath, temporary, file);
-    return DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
+    const bool done = listing == ListedAs::LowerCase
+                          ? FoundOnlyUnderNewName(newPath, temporary, file)
+                          : DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
+    if (done)
+        AnnounceCaseChangeFinished(newPath);
+    return done;
 }
 
 namespace {

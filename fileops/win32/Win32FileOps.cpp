@@ -11,6 +11,7 @@
 // - A rename never replaces another file and never copies across volumes.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include "CaseChangeNotice.h"
 #include "DosDateTime.h"
 #include "FileOps.h"
 #include "Guarded.h"
@@ -153,13 +154,34 @@ bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
 }
 
-bool MoveToTemporaryName(const std::wstring& from, std::wstring& temporary) {
+// "." + the new name + ".Tarvolin-Case-…" beside it, so that a person finds the file there; the
+// new name is cut at a character boundary where the whole would not fit in one name.
+std::string TemporaryName(const std::string& newPath) {
+    constexpr std::size_t kLongestLead = 200;
     static std::atomic<unsigned> counter{0};
+    const std::size_t slash = newPath.find_last_of("\\/");
+    std::string lead = newPath.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (lead.size() > kLongestLead) {
+        std::size_t cut = kLongestLead;
+        while (cut > 0 && (static_cast<unsigned char>(lead[cut]) & 0xC0) == 0x80)
+            --cut;
+        lead.resize(cut);
+    }
+    return newPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + "." + lead +
+           ".Tarvolin-Case-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(counter++);
+}
+
+bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
+                         const std::wstring& from, std::wstring& temporary) {
     constexpr int kAttempts = 100; // names left over by someone else are skipped
-    const std::wstring prefix = ParentDirectory(from) + L"\\.tarvolin-case-" +
-                                std::to_wstring(GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        temporary = prefix + std::to_wstring(counter++);
+        const std::string name = TemporaryName(newPath);
+        const std::optional<std::wstring> wide = ToSystemPath(name);
+        if (!wide)
+            return false;
+        temporary = *wide;
+        AnnounceCaseChange(oldPath, name, newPath);
         if (MoveWithoutReplacing(from, temporary))
             return true;
         const DWORD error = GetLastError();
@@ -172,7 +194,8 @@ bool MoveToTemporaryName(const std::wstring& from, std::wstring& temporary) {
 // The entry of `oldPath` is the one `newPath` names. Windows changes the letter case in
 // place; Wine reports success and keeps the old spelling, so the name goes through a
 // temporary one and is checked afterwards.
-bool ShowNewLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
+bool ShowNewLetterCase(const std::string& oldUtf8, const std::string& newUtf8,
+                       const std::wstring& oldPath, const std::wstring& newPath) {
     const std::wstring wanted = FinalComponent(newPath);
     const std::optional<std::wstring> stored = StoredName(newPath);
     if (!stored)
@@ -182,13 +205,16 @@ bool ShowNewLetterCase(const std::wstring& oldPath, const std::wstring& newPath)
     if (*stored == wanted || !EqualIgnoringCase(*stored, wanted))
         return true;
     std::wstring temporary;
-    if (!MoveToTemporaryName(oldPath, temporary))
+    if (!MoveToTemporaryName(oldUtf8, newUtf8, oldPath, temporary))
         return false;
     if (!MoveWithoutReplacing(temporary, newPath)) {
         MoveWithoutReplacing(temporary, oldPath);
         return false;
     }
-    return StoredName(newPath) == wanted;
+    const bool done = StoredName(newPath) == wanted;
+    if (done)
+        AnnounceCaseChangeFinished(newUtf8);
+    return done;
 }
 
 bool Rename(const std::string& oldPath, const std::string& newPath) {
@@ -209,7 +235,7 @@ bool Rename(const std::string& oldPath, const std::string& newPath) {
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             return false;
     }
-    return SameEntry(*from, *to) && ShowNewLetterCase(*from, *to);
+    return SameEntry(*from, *to) && ShowNewLetterCase(oldPath, newPath, *from, *to);
 }
 
 } // namespace

@@ -239,6 +239,59 @@ TEST_P(OnEveryVolume, ACrashInAMoveLosesNothing) {
     EXPECT_EQ(test::ReadFile(*this / "b.txt"), "");
 }
 
+// Announces every temporary name of a letter-case change down a pipe, as a run journal would
+// record it.
+class AnnounceDownAPipe final : public CaseChangeListener {
+public:
+    explicit AnnounceDownAPipe(int fd) : fd_(fd) {}
+    void CaseChangeStarting(const std::string&, const std::string& temporary,
+                            const std::string&) override {
+        const std::string line = temporary + "\n";
+        [[maybe_unused]] const ssize_t written = write(fd_, line.data(), line.size());
+    }
+    void CaseChangeFinished(const std::string&) override {}
+
+private:
+    int fd_;
+};
+
+// A crash in the middle of a letter-case change leaves the file whole under the temporary name
+// that was announced before, beside the new name and spelled after it.
+TEST_P(OnEveryVolume, ACrashInALetterCaseChangeLeavesTheFileWhereItWasAnnounced) {
+    WriteFile(*this / "report.txt", "content");
+    int announcements[2];
+    ASSERT_EQ(pipe(announcements), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        AnnounceDownAPipe listener(announcements[1]);
+        SetCaseChangeListener(&listener);
+        ArmStepHook([](Step step) {
+            if (step == Step::MovedToCaseTemporary)
+                _exit(9);
+        });
+        RenameOnDisk(*this / "report.txt", *this / "REPORT.txt");
+        _exit(0);
+    }
+    close(announcements[1]);
+    std::string announced;
+    char buffer[512];
+    for (ssize_t got; (got = read(announcements[0], buffer, sizeof buffer)) > 0;)
+        announced.append(buffer, static_cast<std::size_t>(got));
+    close(announcements[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (!GetParam().caseInsensitive) {
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "a plain rename changes the case here";
+        return;
+    }
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+    ASSERT_FALSE(announced.empty());
+    announced.pop_back();
+    const std::string temporary = announced.substr(announced.find_last_of('\n') + 1);
+    EXPECT_EQ(temporary.rfind(*this / ".REPORT.txt.Tarvolin-Case-", 0), 0u) << temporary;
+    EXPECT_EQ(test::ReadFile(temporary), "content");
+}
+
 TEST_P(OnEveryVolume, ANameTakenInAnyLetterCaseIsTaken) {
     WriteFile(*this / "a.txt", "a");
     WriteFile(*this / "b.txt", "b");
