@@ -33,6 +33,10 @@ struct DosAttribRest {
 };
 
 struct DosAttrib {
+    DosAttrib() = default;
+    DosAttrib(std::uint32_t bits, std::optional<NtTime> time, bool bitsValid = true)
+        : attributes(bits), createTime(time), attributesValid(bitsValid) {}
+
     std::uint32_t attributes = 0;
     std::optional<NtTime> createTime; // only when the blob marks it valid and non-zero
     // False for a blob that vouches only for its creation time; Samba then reads no bits.

@@ -39,6 +39,11 @@ public:
     // the creation time as it is.
     virtual bool WriteAccessAndModifyTime(const FileRef& file, const struct statx& st,
                                           const UnixTime& utc) const = 0;
+
+    // Whether Windows reads the volume's names without regard to letter case, also where this
+    // mount tells them apart (NTFS mounted case-sensitively): two names that differ only in
+    // case would leave one of the files unreachable there.
+    virtual bool WindowsFoldsNames() const { return false; }
 };
 
 // The store of the volume that holds `file`, whose statx is `st`.

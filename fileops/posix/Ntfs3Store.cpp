@@ -51,6 +51,8 @@ public:
         return false;
     }
 
+    bool WindowsFoldsNames() const override { return true; }
+
     bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
                                   const UnixTime& utc) const override {
         return SetAccessAndModifyTime(file, utc);

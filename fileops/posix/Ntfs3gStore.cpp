@@ -67,6 +67,8 @@ public:
     // memory to the disk: a modification time set by utimensat afterwards shows until the
     // unmount and is then lost. So it goes the same way, together with the creation time,
     // which must stay what it was.
+    bool WindowsFoldsNames() const override { return true; }
+
     bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
                                   const UnixTime& utc) const override {
         std::array<NtTime, 3> times{};

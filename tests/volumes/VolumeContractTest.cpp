@@ -292,11 +292,14 @@ TEST_P(OnEveryVolume, ACrashInALetterCaseChangeLeavesTheFileWhereItWasAnnounced)
     EXPECT_EQ(test::ReadFile(temporary), "content");
 }
 
+// Where Windows reads the volume (every kind here but Linux's own), a name that differs only in
+// letter case from another file's is taken, even where this mount tells them apart.
 TEST_P(OnEveryVolume, ANameTakenInAnyLetterCaseIsTaken) {
     WriteFile(*this / "a.txt", "a");
     WriteFile(*this / "b.txt", "b");
     const bool renamed = RenameOnDisk(*this / "a.txt", *this / "B.TXT");
-    EXPECT_EQ(renamed, !GetParam().caseInsensitive);
+    const bool linuxOnly = GetParam().name == "disk" || GetParam().name == "ext4-small-inodes";
+    EXPECT_EQ(renamed, linuxOnly);
     const std::vector<std::string> expected = renamed ? std::vector<std::string>{"B.TXT", "b.txt"}
                                                       : std::vector<std::string>{"a.txt", "b.txt"};
     EXPECT_EQ(Names(), expected);
