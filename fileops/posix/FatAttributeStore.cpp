@@ -40,7 +40,7 @@ std::optional<std::uint32_t> GetAttributes(int fd) {
     return attributes;
 }
 
-class FatStore final : public DosMetadataStore {
+class FatStore final : public BirthTimeStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         const std::optional<std::uint32_t> byte = ReadFatAttributes(file);
@@ -58,16 +58,6 @@ public:
         std::uint32_t changed =
             (*byte & ~static_cast<std::uint32_t>(kDosBits)) | static_cast<std::uint32_t>(wanted);
         return ioctl(opened.fd(), FAT_IOCTL_SET_ATTRIBUTES, &changed) == 0;
-    }
-
-    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {
-        errno = ENOTSUP;
-        return false;
-    }
-
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const override {
-        return SetAccessAndModifyTime(file, utc);
     }
 };
 

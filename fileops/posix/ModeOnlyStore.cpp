@@ -8,7 +8,7 @@ namespace tarvolin {
 
 namespace {
 
-class ModeStore final : public DosMetadataStore {
+class ModeStore final : public BirthTimeStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         return DosSide{AttributesFromModeAndName(file, st), BirthOrOldestTime(st)};
@@ -24,16 +24,6 @@ public:
         const mode_t mode = st.stx_mode & kPermissionBits;
         const mode_t changed = wanted & kReadOnly ? mode & ~kAllWriteBits : WritableMode(st);
         return changed == mode || ChangeMode(file, changed) == 0;
-    }
-
-    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {
-        errno = ENOTSUP;
-        return false;
-    }
-
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const override {
-        return SetAccessAndModifyTime(file, utc);
     }
 };
 

@@ -22,7 +22,7 @@ std::optional<std::uint32_t> ReadWord(const FileRef& file) {
     return word;
 }
 
-class NtfsKernelStore final : public DosMetadataStore {
+class NtfsKernelStore final : public BirthTimeStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         const std::optional<std::uint32_t> word = ReadWord(file);
@@ -46,17 +46,7 @@ public:
         return SetXattr(file, kAttributeWord, bytes) == 0;
     }
 
-    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const override {
-        errno = ENOTSUP;
-        return false;
-    }
-
     bool WindowsFoldsNames() const override { return true; }
-
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const override {
-        return SetAccessAndModifyTime(file, utc);
-    }
 };
 
 } // namespace

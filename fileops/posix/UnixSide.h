@@ -5,10 +5,12 @@
 // creation time is the birth time, or the oldest time the inode carries where there is none.
 
 #include "AttributeSet.h"
+#include "DosMetadataStore.h"
 #include "FileRef.h"
 #include "PathParts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace tarvolin {
@@ -67,5 +69,21 @@ inline bool SetAccessAndModifyTime(const FileRef& file, const UnixTime& utc) {
     const timespec accessAndModify[2] = {time, time};
     return futimens(file.fd, accessAndModify) == 0;
 }
+
+// A store whose volume keeps the creation time only as the birth time, which no call sets,
+// and writes the other times the ordinary way (ntfs3, FAT and exFAT, volumes with no place
+// for DOS bits).
+class BirthTimeStore : public DosMetadataStore {
+public:
+    bool WriteCreationTime(const FileRef&, const struct statx&, const UnixTime&) const final {
+        errno = ENOTSUP;
+        return false;
+    }
+
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
+                                  const UnixTime& utc) const final {
+        return SetAccessAndModifyTime(file, utc);
+    }
+};
 
 } // namespace tarvolin
