@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -9,8 +9,8 @@
 namespace tarvolin {
 
 enum class Step {
-    NameReserved,          // the new name is held by the mover's empty reservation
-    MovedToCaseTemporary,  // a letter-case change has the file under its temporary name
+    NameReserved,         // the new name is held by the mover's empty reservation
+    MovedToCaseTemporary, // a letter-case change has the file under its temporary name
 };
 
 void ArmStepHook(std::function<void(Step)> hook); // an empty function disarms
