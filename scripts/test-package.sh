@@ -19,21 +19,7 @@ fail() {
 pass() { echo "ok: $*"; }
 
 # --- tools -----------------------------------------------------------------------------------
-needed=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins dpkg-dev
-    desktop-file-utils appstream lintian xvfb x11-utils)
-missing=()
-for package in "${needed[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq &&
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" ||
-        { echo "could not install ${missing[*]}" >&2; exit 1; }
-fi
+scripts/install-deps.sh package || exit 1
 
 # --- validators on the sources ---------------------------------------------------------------
 desktop_src=packaging/ctarvolin.desktop

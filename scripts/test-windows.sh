@@ -5,26 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    mingw-w64-x86-64-dev # the compiler, windres and the Windows headers
-    googletest           # GoogleTest sources, built for Windows in the cross build
-    wine wine64          # 64-bit Wine only: no i386 architecture needed
-    cmake ninja-build
-)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq || exit 1
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" || exit 1
-fi
+scripts/install-deps.sh windows || exit 1
 
 build=build-win
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

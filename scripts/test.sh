@@ -4,6 +4,8 @@
 # for a bounded time, the core and file layer as Windows programs under Wine, the Debian package, and
 # finally the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Exits non-zero when anything failed; the last lines are ctest's summary of that last run.
+#   scripts/test.sh            everything, as CI runs it
+#   scripts/test.sh --quick    the everyday loop: one build and its test suites
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -21,6 +23,11 @@ build_and_test() { # build-dir, extra cmake arguments...
 }
 
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+[ "${1:-}" = --quick ] && exit $status
+# Every source as clang-format (the .clang-format at the root) writes it.
+{ git ls-files -z '*.cpp' '*.h' 2>/dev/null ||
+    find app core fileops filelist ui tests bench -name '*.cpp' -print0 -o -name '*.h' -print0; } |
+    xargs -0 clang-format --dry-run -Werror || status=1
 # The same file-layer contract on vfat, exfat, ntfs3 and case-folding ext4, in a virtual
 # machine with Debian's 6.12 kernel, and the images read afterwards.
 scripts/test-volumes-vm.sh build || status=1
