@@ -8,6 +8,7 @@
 #include "TempDir.h"
 #include "TimeZone.h"
 
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -260,7 +261,13 @@ TEST_F(InZone, TimesOfAFifoAreRefusedWithoutOpeningIt) {
         _exit(fd >= 0 && read(fd, &byte, 1) == 1 && byte == 'x' ? 0 : 1);
     }
     const std::string waiting = "/proc/" + std::to_string(reader) + "/syscall";
-    while (test::ReadFile(waiting).rfind(std::to_string(SYS_openat) + " ", 0) != 0) {
+    for (std::string state;
+         (state = test::ReadFile(waiting)).rfind(std::to_string(SYS_openat) + " ", 0) != 0;) {
+        if (state.empty()) { // a kernel without the file: the wait cannot be seen
+            kill(reader, SIGKILL);
+            waitpid(reader, nullptr, 0);
+            GTEST_SKIP() << waiting << " cannot be read here";
+        }
         ASSERT_EQ(waitpid(reader, nullptr, WNOHANG), 0) << "the reader ended early";
         sched_yield();
     }
