@@ -2,6 +2,8 @@
 
 #include "FileOps.h"
 
+#include <atomic>
+
 namespace tarvolin {
 
 namespace {
@@ -26,6 +28,20 @@ void AnnounceCaseChange(const std::string& oldPath, const std::string& temporary
 void AnnounceCaseChangeFinished(const std::string& newPath) {
     if (Listener() != nullptr)
         Listener()->CaseChangeFinished(newPath);
+}
+
+std::string CaseChangeTemporaryName(const std::string& newName, unsigned long processId) {
+    constexpr std::size_t kLongestLead = 200;
+    static std::atomic<unsigned> counter{0};
+    std::string lead = newName;
+    if (lead.size() > kLongestLead) {
+        std::size_t cut = kLongestLead;
+        while (cut > 0 && (static_cast<unsigned char>(lead[cut]) & 0xC0) == 0x80)
+            --cut;
+        lead.resize(cut);
+    }
+    return "." + lead + ".Tarvolin-Case-" + std::to_string(processId) + "-" +
+           std::to_string(counter++);
 }
 
 } // namespace tarvolin

@@ -6,7 +6,6 @@
 #include "PathParts.h"
 #include "StepHook.h"
 
-#include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,28 +52,12 @@ bool IsLetterCaseAlias(const std::string& oldPath, const std::string& newPath,
            ListedAsOldEntry(oldPath, newPath);
 }
 
-// The capitals tell, once the file carries this name, whether the directory lists names as
-// they were given. The new name leads, so that a person finds the file beside it; it is cut
-// at a character boundary where the whole would not fit in one name.
-std::string TemporaryName(const std::string& newPath) {
-    constexpr std::size_t kLongestLead = 200;
-    static std::atomic<unsigned> counter{0};
-    std::string lead = LastComponent(newPath);
-    if (lead.size() > kLongestLead) {
-        std::size_t cut = kLongestLead;
-        while (cut > 0 && (static_cast<unsigned char>(lead[cut]) & 0xC0) == 0x80)
-            --cut;
-        lead.resize(cut);
-    }
-    return ParentDirectory(newPath) + "/." + lead + ".Tarvolin-Case-" + std::to_string(getpid()) +
-           "-" + std::to_string(counter++);
-}
-
 bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
                          std::string& temporary) {
     constexpr int kAttempts = 100; // names left over by someone else are skipped
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        temporary = TemporaryName(newPath);
+        temporary = ParentDirectory(newPath) + "/" +
+                    CaseChangeTemporaryName(LastComponent(newPath), getpid());
         AnnounceCaseChange(oldPath, temporary, newPath);
         const MoveOutcome outcome = MoveWithoutReplacing(oldPath, temporary);
         if (outcome != MoveOutcome::TargetExists)

@@ -17,7 +17,6 @@
 #include "Guarded.h"
 #include "Win32Paths.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <windows.h>
@@ -154,29 +153,15 @@ bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
 }
 
-// "." + the new name + ".Tarvolin-Case-…" beside it, so that a person finds the file there; the
-// new name is cut at a character boundary where the whole would not fit in one name.
-std::string TemporaryName(const std::string& newPath) {
-    constexpr std::size_t kLongestLead = 200;
-    static std::atomic<unsigned> counter{0};
-    const std::size_t slash = newPath.find_last_of("\\/");
-    std::string lead = newPath.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (lead.size() > kLongestLead) {
-        std::size_t cut = kLongestLead;
-        while (cut > 0 && (static_cast<unsigned char>(lead[cut]) & 0xC0) == 0x80)
-            --cut;
-        lead.resize(cut);
-    }
-    return newPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + "." + lead +
-           ".Tarvolin-Case-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(counter++);
-}
-
 bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
                          const std::wstring& from, std::wstring& temporary) {
     constexpr int kAttempts = 100; // names left over by someone else are skipped
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string name = TemporaryName(newPath);
+        const std::size_t slash = newPath.find_last_of("\\/");
+        const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+        const std::string name =
+            newPath.substr(0, nameStart) +
+            CaseChangeTemporaryName(newPath.substr(nameStart), GetCurrentProcessId());
         const std::optional<std::wstring> wide = ToSystemPath(name);
         if (!wide)
             return false;
