@@ -1,8 +1,9 @@
-// Renames N empty files with the batch run, the way the window drives it (each row re-read
-// after its rename), and compares that with the fewest system calls the same work needs:
-// one rename, one statx and one getxattr per file.
+// Renames N empty files with the batch run, the way the window drives it (journaled, each
+// row re-read after its rename), and compares that with the fewest system calls the same
+// work needs: one rename, one statx and one getxattr per file.
 //
 //   rename_bench [N] [directory]     N defaults to 100000; the directory to /dev/shm.
+// The journal goes to $XDG_STATE_HOME as in the program, by default a folder beside the files.
 
 #include "FileOps.h"
 #include "RenameJob.h"
@@ -65,7 +66,7 @@ double TimeRenameJob(std::vector<std::string>& paths, const std::string& base) {
     options.baseName = base;
     RowRereadingOutlets outlets;
     const auto start = Clock::now();
-    tarvolin::RunRenameJob(paths, options, outlets);
+    tarvolin::RunJournaledRenameJob(paths, options, outlets, tarvolin::JournalDirectory());
     return SecondsSince(start);
 }
 
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     const std::string root = (argc > 2 ? std::string(argv[2]) : std::string("/dev/shm")) +
                              "/tarvolin-bench-" + std::to_string(getpid());
+    setenv("XDG_STATE_HOME", (root + "/state").c_str(), 0);
     try {
         std::vector<std::string> jobFiles = MakeFiles(root + "/job", count);
         std::vector<std::string> loopFiles = MakeFiles(root + "/loop", count);
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
         }
         std::filesystem::remove_all(root);
         std::printf("files %d\n", count);
-        std::printf("run  %.3f s (RunRenameJob, rows re-read)\n", bestJob);
+        std::printf("run  %.3f s (RunJournaledRenameJob, rows re-read)\n", bestJob);
         std::printf("loop %.3f s (rename + statx + getxattr)\n", bestLoop);
         std::printf("ratio %.3f\n", bestJob / bestLoop);
     } catch (const std::exception& error) {

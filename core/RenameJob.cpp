@@ -1,7 +1,9 @@
 #include "RenameJob.h"
 
 #include "FileOps.h"
+#include "JournalShelf.h"
 #include "NameRules.h"
+#include "RunJournal.h"
 
 #include <utility>
 
@@ -40,6 +42,99 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
     return true;
 }
 
+// What undo needs of one file: which file it is and what the run is about to change.
+JournalChange PlanChange(const std::string& oldPath, std::string newPath,
+                         std::optional<FileIdentity> identity, const RenameOptions& options) {
+    JournalChange change{oldPath, std::move(newPath), identity, {}, {}, {}};
+    if (!options.setAttributes && !options.setCreationTime && !options.setModifyTime)
+        return change;
+    const FileSummary before = ReadFileSummary(oldPath);
+    if (options.setAttributes && before.attributes != kUnreadableAttributes)
+        change.attributes = before.attributes;
+    if (options.setCreationTime)
+        change.creationTime = before.creationTime;
+    if (options.setModifyTime)
+        change.modifyTime = before.modifyTime;
+    return change;
+}
+
+// The journal with the whole plan on disk, or none when it cannot be written.
+template <typename NewPathOf>
+std::unique_ptr<RunJournal>
+StartJournal(const std::string& directory, const std::vector<std::string>& fileNames, int first,
+             int last, const RenameOptions& options, NewPathOf newPathOf) {
+    std::unique_ptr<RunJournal> journal = RunJournal::Create(directory, JournalKind::Run);
+    if (!journal)
+        return nullptr;
+    const std::vector<std::optional<FileIdentity>> identities =
+        ReadFileIdentities(std::span(fileNames).subspan(
+            static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)));
+    for (int position = first; position <= last; ++position)
+        journal->AddChange(
+            PlanChange(fileNames[static_cast<std::size_t>(position)], newPathOf(position),
+                       identities[static_cast<std::size_t>(position - first)], options));
+    if (journal->StartChanges())
+        return journal;
+    const std::string path = journal->path();
+    journal.reset();
+    RemoveJournal(path);
+    return nullptr;
+}
+
+void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
+              RenameOutlets& outlets, const std::string* journalDirectory) {
+    if (!CheckFilesListed(fileNames, outlets))
+        return;
+    const int count = static_cast<int>(fileNames.size());
+    const auto newPathOf = [&](int position) {
+        return ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options);
+    };
+    const std::unique_ptr<RunJournal> journal =
+        journalDirectory
+            ? StartJournal(*journalDirectory, fileNames, 0, count - 1, options, newPathOf)
+            : nullptr;
+    // The position is left alone: the gauge keeps the previous run's value, lowered into
+    // the new range, until the first file is done.
+    outlets.SetGaugeRange(0, count - 1);
+    for (int position = 0; position < count; ++position) {
+        if (!ApplyOptionsToFile(fileNames, position, newPathOf(position), options, outlets)) {
+            if (journal)
+                journal->Finish("stopped");
+            return;
+        }
+        if (journal)
+            journal->ChangeDone(position);
+        outlets.SetGaugePosition(position);
+    }
+    if (journal) {
+        journal->Finish("finished");
+        PruneJournals(*journalDirectory);
+    }
+}
+
+void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOptions& options,
+               RenameOutlets& outlets, const std::string* journalDirectory) {
+    if (!CheckFilesListed(fileNames, outlets))
+        return;
+    if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
+        return;
+    const auto newPathOf = [&](int at) {
+        return ComposeSingleName(fileNames[static_cast<std::size_t>(at)], options);
+    };
+    const std::unique_ptr<RunJournal> journal =
+        journalDirectory
+            ? StartJournal(*journalDirectory, fileNames, position, position, options, newPathOf)
+            : nullptr;
+    const bool done =
+        ApplyOptionsToFile(fileNames, position, newPathOf(position), options, outlets);
+    if (journal) {
+        if (done)
+            journal->ChangeDone(0);
+        journal->Finish(done ? "finished" : "stopped");
+        PruneJournals(*journalDirectory);
+    }
+}
+
 } // namespace
 
 bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& outlets) {
@@ -51,29 +146,23 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
 
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets) {
-    if (!CheckFilesListed(fileNames, outlets))
-        return;
-    const int count = static_cast<int>(fileNames.size());
-    // The position is left alone: the gauge keeps the previous run's value, lowered into
-    // the new range, until the first file is done.
-    outlets.SetGaugeRange(0, count - 1);
-    for (int position = 0; position < count; ++position) {
-        std::string newPath =
-            ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options);
-        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets))
-            return;
-        outlets.SetGaugePosition(position);
-    }
+    RunBatch(fileNames, options, outlets, nullptr);
 }
 
 void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets) {
-    if (!CheckFilesListed(fileNames, outlets))
-        return;
-    if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
-        return;
-    std::string newPath = ComposeSingleName(fileNames[static_cast<std::size_t>(position)], options);
-    ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+    ChangeOne(fileNames, position, options, outlets, nullptr);
+}
+
+void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+                           RenameOutlets& outlets, const std::string& journalDirectory) {
+    RunBatch(fileNames, options, outlets, &journalDirectory);
+}
+
+void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                               const RenameOptions& options, RenameOutlets& outlets,
+                               const std::string& journalDirectory) {
+    ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }
 
 } // namespace tarvolin

@@ -28,4 +28,13 @@ void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& opti
 void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets);
 
+// The same two, written first to a new journal in `journalDirectory` (RunJournal.h), so that
+// the run can be undone, also after the program or the machine stopped in the middle. Where
+// no journal can be written the run goes on without one.
+void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+                           RenameOutlets& outlets, const std::string& journalDirectory);
+void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                               const RenameOptions& options, RenameOutlets& outlets,
+                               const std::string& journalDirectory);
+
 } // namespace tarvolin

@@ -18,8 +18,12 @@
 #include "AttributeSet.h"
 #include "LocalDateTime.h"
 
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarvolin {
 
@@ -77,5 +81,39 @@ struct FileSummary {
     std::optional<LocalDateTime> modifyTime;
 };
 FileSummary ReadFileSummary(const std::string& path);
+
+// Which file a path names: its volume and its number there. It stays with the file across
+// renames (on FAT and exFAT only while the volume stays mounted, as those keep no numbers on
+// disk); no value when nothing answers at exactly `path`. A symbolic link is its own file.
+struct FileIdentity {
+    unsigned long long volume = 0;
+    unsigned long long file = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
+// The same for many paths at once, faster where many share a folder.
+std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths);
+
+// The folder the run journals live in, made on first use and readable by its owner only:
+// $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows
+// %LOCALAPPDATA%\ctarvolin. Empty when there is no such place.
+std::string JournalDirectory();
+
+// The file a run journal is written to. What `Append` hands over reaches the system at once,
+// so a program that is killed loses none of it; `MakeDurable` makes it, and the file's name in
+// its folder, survive a power loss as well. While one is open the file stays locked, which
+// tells another copy of the program that the run is still going.
+class JournalFile {
+public:
+    // Fails when the file exists already.
+    static std::unique_ptr<JournalFile> Create(const std::string& path);
+    // Fails when the file is missing or locked by a run that is still going.
+    static std::unique_ptr<JournalFile> OpenToAppend(const std::string& path);
+    virtual ~JournalFile() = default;
+    virtual bool Append(std::string_view bytes) = 0;
+    virtual bool MakeDurable() = 0;
+};
+// True while a program holds `path` open as its journal.
+bool IsJournalInUse(const std::string& path);
 
 } // namespace tarvolin

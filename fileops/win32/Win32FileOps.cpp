@@ -292,4 +292,29 @@ FileSummary ReadFileSummary(const std::string& path) {
     });
 }
 
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
+    return Guarded(std::optional<FileIdentity>{}, [&]() -> std::optional<FileIdentity> {
+        const std::optional<std::wstring> wide = ToSystemPath(path);
+        if (!wide)
+            return std::nullopt;
+        const Handle file(CreateFileW(
+            wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!file.valid() || !GetFileInformationByHandle(file.get(), &info))
+            return std::nullopt;
+        return FileIdentity{info.dwVolumeSerialNumber,
+                            (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+                                info.nFileIndexLow};
+    });
+}
+
+std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
+    std::vector<std::optional<FileIdentity>> identities;
+    identities.reserve(paths.size());
+    for (const std::string& path : paths)
+        identities.push_back(ReadFileIdentity(path));
+    return identities;
+}
+
 } // namespace tarvolin

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "FileOps.h"
+#include "JournalRecords.h"
+
+#include <memory>
+#include <string>
+
+namespace tarvolin {
+
+// Writes one run's journal while the run goes on. The plan is made durable before the first
+// file is touched; after that, records reach the system in batches and once more when the
+// run ends. A program that is killed therefore loses at most the last batch of "done" marks,
+// and a power loss at most what the disk had not stored since the plan: recovery looks at
+// the files themselves, so either only makes it report an earlier file as the one in
+// progress. While the run goes on it hears of letter-case changes, whose temporary names
+// reach the system before the file moves.
+class RunJournal final : public CaseChangeListener {
+public:
+    // A new journal in `directory`; null when none can be written there.
+    static std::unique_ptr<RunJournal> Create(const std::string& directory, JournalKind kind,
+                                              const std::string& undoes = {});
+    // The journal at `path` again, to finish the changes after `contents.doneThrough`.
+    static std::unique_ptr<RunJournal> Continue(const std::string& path,
+                                                const JournalContents& contents);
+    ~RunJournal() override;
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
+
+    void AddChange(const JournalChange& change);
+    // After the start: the file of change `index` may already be under a temporary name.
+    void AddTemporaryPath(int index, const std::string& path);
+    // Writes the end of the plan and waits for the disk; false when it could not.
+    bool StartChanges();
+    void ChangeDone(int index);
+    void Finish(std::string_view how);
+    const std::string& path() const { return path_; }
+
+    void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
+                            const std::string& newPath) override;
+    void CaseChangeFinished(const std::string& newPath) override;
+
+private:
+    RunJournal(std::unique_ptr<JournalFile> file, std::string path, int doneThrough);
+    void Flush();
+
+    std::unique_ptr<JournalFile> file_;
+    std::string path_;
+    std::string buffer_;
+    std::size_t changeCount_ = 0;
+    int doneThrough_ = -1;
+    int doneWritten_ = -1;
+    bool listening_ = false;
+    bool finished_ = false;
+};
+
+} // namespace tarvolin

@@ -1,0 +1,212 @@
+#include "RunUndo.h"
+
+#include "ChangeRestore.h"
+#include "FileOps.h"
+#include "JournalShelf.h"
+#include "RunJournal.h"
+
+namespace tarvolin {
+
+namespace {
+
+const std::string* TemporaryPathOf(const JournalContents& contents, int index) {
+    const auto found = contents.temporaryPaths.find(index);
+    return found == contents.temporaryPaths.end() ? nullptr : &found->second;
+}
+
+std::string SiblingPath(const std::string& journalPath, const std::string& name) {
+    const std::size_t cut = journalPath.size() - JournalName(journalPath).size();
+    return journalPath.substr(0, cut) + name;
+}
+
+void AppendRecord(const std::string& journalPath, const std::string& record) {
+    if (const std::unique_ptr<JournalFile> file = JournalFile::OpenToAppend(journalPath)) {
+        file->Append(record);
+        file->MakeDurable();
+    }
+}
+
+// Works through the undo journal from the first change not done.
+UndoOutcome ContinueUndo(const std::string& directory, const std::string& undoPath,
+                         RunJournal& journal, const JournalContents& undo, UndoReport& report) {
+    UndoOutcome outcome{UndoResult::Finished, {}, 0, 0};
+    const int count = static_cast<int>(undo.changes.size());
+    for (int index = undo.doneThrough + 1; index < count; ++index) {
+        const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
+        const std::string* temporaryPath = TemporaryPathOf(undo, index);
+        const RestoreResult result = RestoreChange(change, temporaryPath);
+        if (!result.failure.empty()) {
+            ++outcome.skipped;
+            report.FileSkipped(temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change)
+                                   ? *temporaryPath
+                                   : change.newPath,
+                               result.failure);
+        } else if (result.touched) {
+            ++outcome.restored;
+            report.FileRestored(change.newPath, change.oldPath);
+        }
+        journal.ChangeDone(index);
+    }
+    journal.Finish("finished");
+    AppendRecord(SiblingPath(undoPath, undo.undoes), UndoneRecord());
+    PruneJournals(directory);
+    return outcome;
+}
+
+UndoOutcome Refusal(std::string message) {
+    return {UndoResult::Refused, std::move(message), 0, 0};
+}
+
+// The run's changes newest first, with the temporary names its files may be under.
+JournalContents UndoPlan(const std::string& runPath, const JournalContents& run) {
+    JournalContents undo;
+    undo.kind = JournalKind::Undo;
+    undo.undoes = JournalName(runPath);
+    undo.changes.assign(run.changes.rbegin(), run.changes.rend());
+    const int last = static_cast<int>(run.changes.size()) - 1;
+    for (const auto& [index, path] : run.temporaryPaths)
+        undo.temporaryPaths[last - index] = path;
+    return undo;
+}
+
+UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
+                    const JournalContents& run, UndoReport& report) {
+    const JournalContents undo = UndoPlan(runPath, run);
+    const std::unique_ptr<RunJournal> journal =
+        RunJournal::Create(directory, JournalKind::Undo, undo.undoes);
+    if (!journal)
+        return Refusal("The undo cannot be written to its journal in " + directory + ".");
+    for (const JournalChange& change : undo.changes)
+        journal->AddChange(change);
+    if (!journal->StartChanges())
+        return Refusal("The undo's journal cannot be made durable in " + directory + ".");
+    for (const auto& [index, path] : undo.temporaryPaths)
+        journal->AddTemporaryPath(index, path);
+    return ContinueUndo(directory, journal->path(), *journal, undo, report);
+}
+
+UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath,
+                       const JournalContents& undo, UndoReport& report) {
+    const std::unique_ptr<RunJournal> journal = RunJournal::Continue(undoPath, undo);
+    if (!journal)
+        return Refusal("The journal " + undoPath + " cannot be written.");
+    return ContinueUndo(directory, undoPath, *journal, undo, report);
+}
+
+// The journals that are not being written by a running program, newest first, with what
+// they hold; a journal a newer version wrote stops the reading.
+template <typename Visit>
+std::optional<std::string> EachIdleJournal(const std::string& directory, Visit visit) {
+    for (const std::string& path : JournalsNewestFirst(directory)) {
+        if (IsJournalInUse(path))
+            continue;
+        const JournalReading reading = ReadJournal(path);
+        if (!reading.contents && reading.error.find("newer") != std::string::npos)
+            return reading.error;
+        if (reading.contents && !reading.contents->planned && reading.contents->end.empty())
+            RemoveJournal(path); // never planned: it touched no file
+        else if (reading.contents && visit(path, *reading.contents))
+            break;
+    }
+    return std::nullopt;
+}
+
+void CountWhereFilesAre(UnfinishedRun& run) {
+    const JournalContents& contents = run.contents;
+    const bool undo = contents.kind == JournalKind::Undo;
+    for (int index = 0; index < static_cast<int>(contents.changes.size()); ++index) {
+        const JournalChange& change = contents.changes[static_cast<std::size_t>(index)];
+        const std::string* temporaryPath = TemporaryPathOf(contents, index);
+        const bool parked = temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change);
+        const std::string& target = undo ? change.oldPath : change.newPath;
+        const bool moved =
+            !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
+        run.underTemporaryName += parked ? 1 : 0;
+        run.moved += moved ? 1 : 0;
+        if (!moved && run.inProgress.empty())
+            run.inProgress = undo ? change.newPath : change.oldPath;
+    }
+    if (run.inProgress.empty() && !contents.changes.empty())
+        run.inProgress = undo ? contents.changes.back().newPath : contents.changes.back().oldPath;
+}
+
+} // namespace
+
+UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
+    std::optional<UndoOutcome> outcome;
+    const std::optional<std::string> refusal =
+        EachIdleJournal(directory, [&](const std::string& path, const JournalContents& contents) {
+            if (contents.kind == JournalKind::Undo && contents.end.empty())
+                outcome = FinishUndo(directory, path, contents, report);
+            else if (contents.kind == JournalKind::Run && !contents.undone)
+                outcome = UndoRun(directory, path, contents, report);
+            return outcome.has_value();
+        });
+    if (refusal)
+        return Refusal(*refusal);
+    return outcome.value_or(UndoOutcome{});
+}
+
+std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
+    std::optional<UnfinishedRun> found;
+    EachIdleJournal(directory, [&](const std::string& path, const JournalContents& contents) {
+        if (contents.end.empty() && !contents.undone) {
+            found = UnfinishedRun{path, contents, 0, {}, 0};
+            CountWhereFilesAre(*found);
+        }
+        return found.has_value();
+    });
+    return found;
+}
+
+std::string DescribeUnfinishedRun(const UnfinishedRun& run) {
+    const bool undo = run.contents.kind == JournalKind::Undo;
+    const std::string total = std::to_string(run.contents.changes.size());
+    std::string text = undo ? "The last undo did not finish.\n\n" + std::to_string(run.moved) +
+                                  " of " + total + " files are back under their old names."
+                            : "The last run did not finish.\n\n" + std::to_string(run.moved) +
+                                  " of " + total + " files were renamed.";
+    text += "\nThe file in progress was " + run.inProgress + ".\n";
+    text += run.underTemporaryName == 0
+                ? std::string("No file is under a temporary name.")
+                : std::to_string(run.underTemporaryName) +
+                      (run.underTemporaryName == 1 ? " file is" : " files are") +
+                      " under a temporary name; it gets a proper name either way.";
+    return text + (undo ? "\n\nFinish the undo, or keep the files as they are now?"
+                        : "\n\nUndo the run, or keep what was done?");
+}
+
+UndoOutcome UndoUnfinishedRun(const std::string& directory, const UnfinishedRun& run,
+                              UndoReport& report) {
+    if (run.contents.kind == JournalKind::Undo)
+        return FinishUndo(directory, run.path, run.contents, report);
+    return UndoRun(directory, run.path, run.contents, report);
+}
+
+// A file under a temporary name goes where its change was heading; when that name is
+// taken, back where it came from.
+bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run) {
+    const bool undo = run.contents.kind == JournalKind::Undo;
+    bool allNamed = true;
+    for (const auto& [index, temporaryPath] : run.contents.temporaryPaths) {
+        const JournalChange& change = run.contents.changes[static_cast<std::size_t>(index)];
+        if (!HoldsFileOf(temporaryPath, change))
+            continue;
+        const std::string& heading = undo ? change.oldPath : change.newPath;
+        const std::string& origin = undo ? change.newPath : change.oldPath;
+        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin)) &&
+                   allNamed;
+    }
+    AppendRecord(run.path, EndRecord("kept"));
+    // An undo kept half-way leaves its run open to a later undo, but not to this box.
+    if (undo) {
+        const std::string runPath = SiblingPath(run.path, run.contents.undoes);
+        const JournalReading reading = ReadJournal(runPath);
+        if (reading.contents && reading.contents->end.empty())
+            AppendRecord(runPath, EndRecord("kept"));
+    }
+    PruneJournals(directory);
+    return allNamed;
+}
+
+} // namespace tarvolin

@@ -1,0 +1,93 @@
+// Run journals on Windows: a file opened for appending that others may read but not write
+// while the run goes on, and FlushFileBuffers where a power loss must not take it (the folder
+// entry is journaled by the file system itself).
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include "FileOps.h"
+#include "Win32Paths.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <windows.h>
+
+namespace tarvolin {
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+HANDLE OpenForAppending(const std::string& path, DWORD disposition) {
+    const std::optional<std::wstring> wide = ToSystemPath(path);
+    if (!wide)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class Win32JournalFile final : public JournalFile {
+public:
+    explicit Win32JournalFile(HANDLE handle) : handle_(handle) {}
+    ~Win32JournalFile() override { CloseHandle(handle_); }
+    Win32JournalFile(const Win32JournalFile&) = delete;
+    Win32JournalFile& operator=(const Win32JournalFile&) = delete;
+
+    bool Append(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            if (!WriteFile(handle_, bytes.data(), chunk, &written, nullptr) || written == 0)
+                return false;
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool MakeDurable() override { return FlushFileBuffers(handle_) != 0; }
+
+private:
+    HANDLE handle_;
+};
+
+std::unique_ptr<JournalFile> Wrap(HANDLE handle) {
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<Win32JournalFile>(handle);
+}
+
+} // namespace
+
+std::string JournalDirectory() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local == nullptr || local[0] == L'\0')
+        return {};
+    const std::wstring folder = std::wstring(local) + L"\\ctarvolin";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    return ToUtf8(folder);
+}
+
+std::unique_ptr<JournalFile> JournalFile::Create(const std::string& path) {
+    return Wrap(OpenForAppending(path, CREATE_NEW));
+}
+
+std::unique_ptr<JournalFile> JournalFile::OpenToAppend(const std::string& path) {
+    return Wrap(OpenForAppending(path, OPEN_EXISTING));
+}
+
+bool IsJournalInUse(const std::string& path) {
+    const HANDLE handle = OpenForAppending(path, OPEN_EXISTING);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+} // namespace tarvolin
