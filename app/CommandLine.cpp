@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "RowTexts.h"
+#include "UndoCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,6 +17,10 @@ void Describe(QCommandLineParser& parser) {
         QStringLiteral("Renames many files in one go: lists FILE... in the order given."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("undo"),
+        QStringLiteral("Undo the last run without a window, one line per file; exits with 1 "
+                       "when a file could not be restored.")));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to list."),
                                  QStringLiteral("[FILE...]"));
 }
@@ -25,7 +30,8 @@ bool AsksForInformation(int argc, char** argv) {
         const char* argument = argv[i];
         if (std::strcmp(argument, "--") == 0)
             return false;
-        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+        for (const char* option :
+             {"-h", "--help", "-?", "--help-all", "-v", "--version", "--undo"}) {
             if (std::strcmp(argument, option) == 0)
                 return true;
         }
@@ -61,6 +67,8 @@ std::optional<int> AnswerInformationRequest(int argc, char** argv) {
     QCommandLineParser parser;
     Describe(parser);
     parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("undo")) && !parser.isSet(QStringLiteral("help")))
+        return UndoFromCommandLine();
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion(); // exits with 0
     parser.showHelp(0);

@@ -9,8 +9,8 @@
 
 namespace tarvolin {
 
-// Answers --help and --version on standard output, before any window system is needed;
-// `exitCode` then says how the program ends. No value when neither was asked for.
+// Answers --help, --version and --undo on standard output, before any window system is
+// needed; the value is then the program's exit code. No value when none was asked for.
 std::optional<int> AnswerInformationRequest(int argc, char** argv);
 
 struct StartRequest {

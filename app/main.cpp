@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "RunUndoing.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
     tarvolin::TForm2 Form2;
     Form1.SetAboutWindow(&Form2);
     QApplication::setWindowIcon(Form1.windowIcon());
+    // Before any file is listed, so that the rows show the files where recovery left them.
+    tarvolin::OfferRecoveryOfUnfinishedRuns(&Form1);
     // Files named on the command line are listed as if chosen in "Add Files".
     if (!request.files.empty())
         Form1.AppendFiles(request.files);

@@ -11,11 +11,13 @@
 #include "Placement.h"
 #include "RenameJob.h"
 #include "RowTexts.h"
+#include "RunUndoing.h"
 #include "ShowFileRow.h"
 #include "SpinField.h"
 #include "Unit2.h"
 #include "WindowOutlets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateEdit>
@@ -269,6 +271,14 @@ void TForm1::ConnectHandlers() {
     connect(fileList, &FileListView::UrlsDropped, this, [this](const QList<QUrl>& urls) {
         RunGuarded(this, [this, &urls] { fileListDragDrop(urls); });
     });
+    // Ctrl+Z anywhere in the window; a text field that has typing to undo takes it first.
+    undoLastRun_ = new QAction(QStringLiteral("Undo Last Run"), fileList);
+    undoLastRun_->setObjectName(QStringLiteral("UndoLastRun"));
+    undoLastRun_->setShortcut(QKeySequence::Undo);
+    undoLastRun_->setShortcutContext(Qt::WindowShortcut);
+    fileList->addAction(undoLastRun_);
+    fileList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(undoLastRun_, &QAction::triggered, this, guarded(&TForm1::UndoLastRunClick));
 }
 
 void TForm1::FormCreate() {
@@ -354,7 +364,7 @@ void TForm1::BitBtn1Click() {
         explicit ListPaintingHold(WindowOutlets& o) : outlets(o) { outlets.HoldListPainting(); }
         ~ListPaintingHold() { outlets.ReleaseListPainting(); }
     } hold(*outlets_);
-    RunRenameJob(fileNames, options, *outlets_);
+    RunJournaledRenameJob(fileNames, options, *outlets_, JournalDirectory());
 }
 
 void TForm1::BitBtn2Click() {
@@ -392,7 +402,12 @@ void TForm1::fileListDblClick() {
 void TForm1::Button3Click() {
     // The row selected now, which need not be the one that was double-clicked; with no row
     // selected nothing is changed.
-    ChangeSingleFile(fileNames, SelectedPosition(), TakeRenameOptions(), *outlets_);
+    ChangeJournaledSingleFile(fileNames, SelectedPosition(), TakeRenameOptions(), *outlets_,
+                              JournalDirectory());
+}
+
+void TForm1::UndoLastRunClick() {
+    UndoLastRunInWindow(this, fileNames, *outlets_);
 }
 
 void TForm1::Button4Click() {
@@ -407,6 +422,7 @@ void TForm1::SetButtonsLocked(bool locked) {
     for (QPushButton* button : {Button1, Button2, BitBtn1, BitBtn3, BitBtn2})
         button->setEnabled(!locked);
     fileList->setAcceptDrops(!locked);
+    undoLastRun_->setEnabled(!locked);
 }
 
 void TForm1::ResetOptions() {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QDateEdit;
 class QKeyEvent;
@@ -117,6 +118,8 @@ public:
     void CheckBox4Click();
     void aUpperClick();
     void aLowerClick();
+    // Ctrl+Z, and "Undo Last Run" in the list's context menu.
+    void UndoLastRunClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -127,6 +130,7 @@ private:
     void ConnectHandlers();
 
     FileListModel* rows_;
+    QAction* undoLastRun_ = nullptr;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;
 };

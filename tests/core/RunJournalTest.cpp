@@ -1,0 +1,124 @@
+// The run journal's text, and undo after ordinary runs, on the disk of the test machine.
+#include "FileOps.h"
+#include "JournalRecords.h"
+#include "JournalShelf.h"
+#include "RecordingOutlets.h"
+#include "RenameJob.h"
+#include "RunUndo.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvolin {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+
+TEST(JournalRecords, AnyBytesComeBackFromAPathField) {
+    for (const std::string& bytes :
+         std::vector<std::string>{"plain.txt", "two words", "line\nbreak", "100%", "\xFF\xFE", "-",
+                                  "*?", ".hidden", std::string("nul\0byte", 8)}) {
+        const std::string field = EscapeJournalField(bytes);
+        EXPECT_EQ(field.find_first_of(" \n"), std::string::npos) << field;
+        EXPECT_EQ(UnescapeJournalField(field), bytes) << field;
+    }
+}
+
+TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
+    const JournalChange change{"/a", "/b", FileIdentity{1, 2}, 0x21, {}, {}};
+    const std::string whole = HeaderRecords(JournalKind::Run, {}) + ChangeRecord(change) +
+                              ChangeRecord(change) + PlannedRecord(2) + DoneRecord(0);
+    for (const std::string& tail : {std::string("done 1"), std::string("done 1 x\ndone 1\n")}) {
+        const JournalReading reading = ParseJournal(whole + tail);
+        ASSERT_TRUE(reading.contents) << reading.error;
+        EXPECT_TRUE(reading.contents->planned);
+        EXPECT_EQ(reading.contents->doneThrough, 0) << tail;
+        EXPECT_EQ(reading.contents->changes.at(1).attributes, 0x21);
+    }
+}
+
+RenameOptions Named(const char* baseName) {
+    RenameOptions options;
+    options.baseName = baseName;
+    return options;
+}
+
+class Undo : public ::testing::Test {
+protected:
+    std::vector<std::string> Listed(std::initializer_list<const char*> names) {
+        std::vector<std::string> paths;
+        for (const char* name : names) {
+            paths.push_back(files / name);
+            WriteFile(paths.back(), name);
+        }
+        return paths;
+    }
+    void Run(std::vector<std::string>& paths, const RenameOptions& options) {
+        test::RecordingOutlets outlets;
+        RunJournaledRenameJob(paths, options, outlets, state.path());
+        ASSERT_TRUE(outlets.errors.empty()) << outlets.errors.front();
+    }
+
+    struct Report final : UndoReport {
+        void FileRestored(const std::string&, const std::string& to) override {
+            restored.push_back(to);
+        }
+        void FileSkipped(const std::string& path, const std::string&) override {
+            skipped.push_back(path);
+        }
+        std::vector<std::string> restored, skipped;
+    } report;
+    test::TempDir files, state;
+};
+
+TEST_F(Undo, LeavesAFileThatChangedSinceTheRunAndListsIt) {
+    std::vector<std::string> paths = Listed({"a.txt", "b.txt"});
+    Run(paths, Named("n"));
+    ASSERT_TRUE(RenameOnDisk(paths[1], files / "kept aside.txt"));
+    WriteFile(paths[1], "another file");
+    WriteFile(files / "a.txt", "took the old name");
+
+    const UndoOutcome outcome = UndoLastRun(state.path(), report);
+    EXPECT_EQ(outcome.result, UndoResult::Finished);
+    EXPECT_EQ(report.skipped, (std::vector<std::string>{paths[1], paths[0]})); // newest first
+    EXPECT_EQ(ReadFile(paths[0]), "a.txt");
+    EXPECT_EQ(ReadFile(paths[1]), "another file");
+    EXPECT_EQ(ReadFile(files / "a.txt"), "took the old name");
+    EXPECT_EQ(ReadFile(files / "kept aside.txt"), "b.txt");
+    EXPECT_FALSE(test::Exists(files / "b.txt"));
+}
+
+TEST_F(Undo, EachUndoReachesOneRunFurtherBack) {
+    std::vector<std::string> paths = Listed({"a.txt"});
+    Run(paths, Named("first"));
+    Run(paths, Named("second"));
+    for (const char* expected : {"first_0.txt", "a.txt"}) {
+        EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+        EXPECT_EQ(test::ListDir(files.path()), std::vector<std::string>{expected});
+    }
+    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::NothingToUndo);
+}
+
+TEST_F(Undo, RefusesAJournalFromANewerVersion) {
+    std::vector<std::string> paths = Listed({"a.txt"});
+    Run(paths, Named("n"));
+    WriteFile(state / "run-99999999999999999999-0.journal", "ctarvolin-journal 2\nkind run\n");
+    const UndoOutcome outcome = UndoLastRun(state.path(), report);
+    EXPECT_EQ(outcome.result, UndoResult::Refused);
+    EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;
+    EXPECT_EQ(test::ListDir(files.path()), std::vector<std::string>{"n_0.txt"});
+}
+
+TEST_F(Undo, KeepsTheNewestTenEndedRunsOfThoseOlderThanThirtyDays) {
+    for (int age = 0; age < 14; ++age)
+        WriteFile(state / ("run-" + std::string(20 - std::to_string(age).size(), '0') +
+                           std::to_string(age) + "-0.journal"),
+                  HeaderRecords(JournalKind::Run, {}) + PlannedRecord(0) + EndRecord("finished"));
+    std::vector<std::string> paths = Listed({"a.txt"});
+    Run(paths, Named("n"));
+    EXPECT_EQ(JournalsNewestFirst(state.path()).size(), 10u);
+}
+
+} // namespace
+} // namespace tarvolin

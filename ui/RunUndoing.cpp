@@ -1,0 +1,114 @@
+#include "RunUndoing.h"
+
+#include "ErrorBoxes.h"
+#include "FileOps.h"
+#include "RenameOutlets.h"
+#include "RowTexts.h"
+#include "RunUndo.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <unordered_map>
+
+namespace tarvolin {
+
+namespace {
+
+constexpr int kSkippedLinesShown = 20;
+
+// Collects what an undo did, to show it once it is over.
+class CollectingReport final : public UndoReport {
+public:
+    void FileRestored(const std::string& from, const std::string& to) override {
+        restored.emplace_back(from, to);
+    }
+    void FileSkipped(const std::string& path, const std::string& reason) override {
+        if (skipped.size() < kSkippedLinesShown)
+            skipped += PathToText(path) + QStringLiteral(": ") + QString::fromStdString(reason);
+        ++skippedCount;
+    }
+
+    std::vector<std::pair<std::string, std::string>> restored;
+    QStringList skipped;
+    int skippedCount = 0;
+};
+
+void ShowRestoredPaths(const CollectingReport& report, FileNames& fileNames, RenameOutlets& rows) {
+    std::unordered_map<std::string, std::string> oldPathOf(report.restored.begin(),
+                                                           report.restored.end());
+    for (std::size_t position = 0; position < fileNames.size(); ++position) {
+        const auto found = oldPathOf.find(fileNames[position]);
+        if (found == oldPathOf.end())
+            continue;
+        fileNames[position] = found->second;
+        rows.RowChanged(static_cast<int>(position), found->second);
+    }
+}
+
+void ShowOutcome(QWidget* owner, const UndoOutcome& outcome, const CollectingReport& report) {
+    if (outcome.result == UndoResult::Refused) {
+        ShowErrorBox(owner, QString::fromStdString(outcome.message));
+        return;
+    }
+    if (outcome.result == UndoResult::NothingToUndo) {
+        ShowErrorBox(owner, QStringLiteral("There is no run to undo."));
+        return;
+    }
+    if (report.skippedCount == 0)
+        return;
+    QString text = QStringLiteral("%1 files were restored. These were left as they are, as "
+                                  "they changed since the run:\n\n")
+                       .arg(outcome.restored) +
+                   report.skipped.join(u'\n');
+    if (report.skippedCount > report.skipped.size())
+        text +=
+            QStringLiteral("\n... and %1 more.").arg(report.skippedCount - report.skipped.size());
+    ShowErrorBox(owner, text);
+}
+
+// True for "undo" (or "finish the undo"), false for "keep".
+bool AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("C-Tarvolin"),
+                    PathToText(DescribeUnfinishedRun(run)), QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("RecoveryBox"));
+    const bool undo = run.contents.kind == JournalKind::Undo;
+    QPushButton* undoButton =
+        box.addButton(undo ? QStringLiteral("Finish the Undo") : QStringLiteral("Undo the Run"),
+                      QMessageBox::AcceptRole);
+    QPushButton* keepButton = box.addButton(QStringLiteral("Keep"), QMessageBox::RejectRole);
+    box.setDefaultButton(undoButton);
+    box.setEscapeButton(keepButton);
+    box.exec();
+    return box.clickedButton() == undoButton;
+}
+
+} // namespace
+
+void UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows) {
+    CollectingReport report;
+    const UndoOutcome outcome = UndoLastRun(JournalDirectory(), report);
+    ShowRestoredPaths(report, fileNames, rows);
+    ShowOutcome(owner, outcome, report);
+}
+
+void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {
+    const std::string directory = JournalDirectory();
+    if (directory.empty())
+        return;
+    std::string lastAsked;
+    while (const std::optional<UnfinishedRun> run = FindUnfinishedRun(directory)) {
+        if (run->path == lastAsked) // its undo was refused, and the box said why
+            return;
+        lastAsked = run->path;
+        if (AskWhetherToUndo(owner, *run)) {
+            CollectingReport report;
+            ShowOutcome(owner, UndoUnfinishedRun(directory, *run, report), report);
+        } else if (!KeepUnfinishedRun(directory, *run)) {
+            ShowErrorBox(owner, QStringLiteral("A file could not be taken off its temporary "
+                                               "name, which begins with \".\" and holds "
+                                               "\".Tarvolin-Case-\"."));
+        }
+    }
+}
+
+} // namespace tarvolin
