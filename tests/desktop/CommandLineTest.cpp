@@ -1,8 +1,12 @@
 // The command line as a file manager or a shell uses it: which files are listed, and how the
-// program answers --help, --version and an option it does not know.
+// program answers --help, --version, --undo and an option it does not know.
 
 #include "CommandLine.h"
 
+#include "RenameJob.h"
+#include "RowTexts.h"
+
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +23,7 @@ private slots:
     void nameThatIsNotUtf8KeepsItsBytes();
     void programAnswers_data();
     void programAnswers();
+    void undoWithoutAWindow();
 };
 
 void CommandLineTest::filesListed_data() {
@@ -65,6 +70,9 @@ void CommandLineTest::programAnswers_data() {
                         << "";
     QTest::newRow("--version") << QStringList{"--version"} << 0 << "C-Tarvolin 1.5\n"
                                << "";
+    QTest::newRow("--undo with no run")
+        << QStringList{"--undo"} << 0 << "There is no run to undo.\n"
+        << "";
     QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << 2 << ""
                                     << "ctarvolin: Unknown option 'bogus'.\n";
 }
@@ -80,6 +88,7 @@ void CommandLineTest::programAnswers() {
     // No display: --help and --version must not need one.
     environment.remove(QStringLiteral("DISPLAY"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), runtime.path());
     if (status != 0)
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     else
@@ -92,6 +101,43 @@ void CommandLineTest::programAnswers() {
     const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
     QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
     QCOMPARE(QString::fromUtf8(program.readAllStandardError()), err);
+}
+
+// One line per file, and a failure exit when a file could not be put back.
+void CommandLineTest::undoWithoutAWindow() {
+    QTemporaryDir files;
+    QTemporaryDir state;
+    std::vector<std::string> paths;
+    for (const char* name : {"b\nc.txt", "a.txt"}) {
+        paths.push_back(TextToPath(files.filePath(QString::fromUtf8(name))));
+        QFile(files.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    }
+    RenameOptions options;
+    options.baseName = "n";
+    struct : RenameOutlets {
+        void SetGaugeRange(int, int) override {}
+        void SetGaugePosition(int) override {}
+        void RowChanged(int, const std::string&) override {}
+        void ShowError(const std::string& text) override { QFAIL(text.c_str()); }
+    } outlets;
+    QVERIFY(QDir(state.path()).mkpath(QStringLiteral("ctarvolin")));
+    RunJournaledRenameJob(paths, options, outlets, TextToPath(state.filePath("ctarvolin")));
+    QVERIFY(QFile::rename(files.filePath("n_1.txt"), files.filePath("aside")));
+    QFile(files.filePath("n_1.txt")).open(QIODevice::WriteOnly);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(CTARVOLIN_PROGRAM), {QStringLiteral("--undo")});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()),
+             QStringLiteral("not restored %1: another file now has its name\n"
+                            "restored %2 -> %3\n")
+                 .arg(files.filePath("n_1.txt"), files.filePath("n_0.txt"),
+                      files.filePath("b%0Ac.txt")));
+    QCOMPARE(program.exitCode(), 1);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
