@@ -153,7 +153,8 @@ TEST_P(UndoOfEveryOption, PutsBackNamesAttributesAndTimes) {
         MountFresh(NtfsDriver::Ntfs3g);
     const std::string folder = GetParam() ? volume().path() : disk.path();
     const std::string path = folder + "/a.txt";
-    test::WriteFile(path, "a");
+    // ntfs-3g reads a system file of a few bytes as an Interix FIFO or socket.
+    test::WriteFile(path, "more than an Interix header holds");
     const LocalDateTime created{2001, 2, 3, 4, 5, 6, 0}, modified{2011, 12, 13, 14, 15, 16, 0};
     ASSERT_TRUE(SetCreationTime(path, created, created) && SetModifyTime(path, modified, modified));
     ASSERT_TRUE(ApplyAttributes(path, false, false, false, true));
@@ -163,7 +164,7 @@ TEST_P(UndoOfEveryOption, PutsBackNamesAttributesAndTimes) {
     test::RecordingOutlets outlets;
     RenameOptions options;
     options.baseName = "n";
-    options.setAttributes = options.hidden = options.system = true;
+    options.setAttributes = options.system = true;
     options.setCreationTime = options.setModifyTime = true;
     options.creationDate = options.creationTime = {2020, 1, 1, 8};
     options.modifyDate = options.modifyTime = {2021, 1, 1, 8};
