@@ -395,6 +395,27 @@ TEST_P(OnEveryVolume, RefusesAFileThatIsNotThere) {
     EXPECT_EQ(Names(), std::vector<std::string>{});
 }
 
+// A run journal tells its files apart by these numbers, read for many files at once, and an
+// undo finds each file by them after its rename.
+TEST_P(OnEveryVolume, KnowsAFileByOneNumberBeforeAndAfterItsRename) {
+    ASSERT_EQ(mkdir((*this / "many").c_str(), 0755), 0);
+    std::vector<std::string> paths;
+    // Enough for the folder to be read whole where the kernel's driver allows; FUSE servers
+    // are looked up one by one (and fusefat takes 40 ms a file).
+    const int count = GetParam().renamesWithoutFlags ? 20 : 300;
+    for (int i = 0; i < count; ++i) {
+        paths.push_back(*this / ("many/f" + std::to_string(i)));
+        WriteFile(paths.back(), "");
+    }
+    paths.push_back(*this / "many/missing");
+    const std::vector<std::optional<FileIdentity>> together = ReadFileIdentities(paths);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        ASSERT_EQ(together[i], ReadFileIdentity(paths[i])) << paths[i];
+    EXPECT_FALSE(together.back());
+    ASSERT_TRUE(RenameOnDisk(paths[0], *this / "many/renamed"));
+    EXPECT_EQ(ReadFileIdentity(*this / "many/renamed"), together[0]);
+}
+
 INSTANTIATE_TEST_SUITE_P(Volumes, OnEveryVolume, ::testing::ValuesIn(VolumesToTest()),
                          [](const auto& info) {
                              std::string name = info.param.name;
