@@ -11,7 +11,6 @@
 #include "Placement.h"
 #include "RenameJob.h"
 #include "RowTexts.h"
-#include "ShowFileRow.h"
 #include "SpinField.h"
 #include "Unit2.h"
 #include "WindowOutlets.h"
@@ -184,7 +183,7 @@ void TForm1::CreateControls() {
     Gauge1->SetForeColor(kBarColor);
     Gauge1->SetBackColor(kPanelColor);
 
-    rows_ = new FileListModel(this);
+    rows_ = new FileListModel(fileNames, this);
     fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"),
                      {6, 6, 592, 171}, Arial(14));
     fileList->setModel(rows_);
@@ -272,7 +271,7 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::FormCreate() {
-    fileNames.clear();
+    rows_->Clear();
     // A fixed frame with the system menu and minimize only: no maximize, and no close
     // button, so that "Quit" is the window's only way out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -286,7 +285,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormDestroy() {
-    FileNames().swap(fileNames);
+    rows_->Clear();
 }
 
 int TForm1::SelectedPosition() const {
@@ -315,7 +314,6 @@ RenameOptions TForm1::TakeRenameOptions() const {
 }
 
 void TForm1::Button1Click() {
-    rows_->RemoveAllRows();
     FileNames chosen;
     for (const QString& path : OpenDialog1->Choose())
         chosen.push_back(TextToPath(path));
@@ -323,8 +321,8 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::AppendFiles(const FileNames& paths) {
-    fileNames.insert(fileNames.end(), paths.begin(), paths.end());
-    ShowAllFileRows(*rows_, fileNames);
+    rows_->RereadAll();
+    rows_->Append(paths);
 }
 
 void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
@@ -342,8 +340,7 @@ void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
 }
 
 void TForm1::Button2Click() {
-    rows_->RemoveAllRows();
-    fileNames.clear();
+    rows_->Clear();
     outlets_->SetGaugePosition(0);
 }
 
@@ -455,8 +452,7 @@ void TForm1::fileListKeyDown(const QKeyEvent& key) {
     const int position = SelectedPosition();
     if (position < 0)
         return;
-    fileNames.erase(fileNames.begin() + position);
-    rows_->RemoveRow(position);
+    rows_->RemoveAt(position);
     fileList->selectionModel()->clearSelection();
 }
 

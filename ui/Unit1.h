@@ -40,7 +40,8 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The ordered paths the renames work on; row k of `fileList` always shows entry k.
+    // The ordered paths the renames work on. Row k of `fileList` shows entry k: the list
+    // changes only through the rows' model (`rows_`), which announces every change.
     FileNames fileNames;
 
     // The controls, in the order they are created; each carries its name as object name.
@@ -80,11 +81,13 @@ public:
     // Made for each use of "Add Files"; what lives on is the filter of the last confirmed choice.
     std::unique_ptr<AddFilesDialog> OpenDialog1;
 
+    // The paths listed, in list order.
+    const FileNames& ListedFiles() const { return fileNames; }
     // The row selected in the file list, -1 when none.
     int SelectedPosition() const;
     // The option values as the controls hold them now, enabled or not.
     RenameOptions TakeRenameOptions() const;
-    // Appends `paths` to `fileNames` and rebuilds every row, as a confirmed "Add Files" does:
+    // Appends `paths` to `fileNames` and reads every row again, as a confirmed "Add Files" does:
     // the files named on the command line and those dropped on the list come in this way.
     void AppendFiles(const FileNames& paths);
     // The About window that "About..." shows, made once at start-up and reused.
