@@ -198,7 +198,8 @@ void TForm1::CreateControls() {
     fileList->setLineWidth(1);
     QHeaderView* rowHeader = fileList->verticalHeader();
     rowHeader->hide();
-    // Fixed, equal rows: the view then never measures rows one by one, whatever their number.
+    // Fixed, equal rows: the view then never measures rows one by one, whatever their number
+    // (WindowStressTest and bench/WindowBench.cpp list 100 000 files and more).
     rowHeader->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader->setMinimumSectionSize(1);
     rowHeader->setDefaultSectionSize(QFontMetrics(Arial(14)).height() + 2);

@@ -17,6 +17,9 @@ class AboutWindowTest : public QObject, public WindowDriver {
 
 private:
     std::unique_ptr<TForm2> about;
+    static constexpr char kOk[] = "BitBtn1";
+
+    void PressOk() { QTest::mouseClick(Part(kOk), Qt::LeftButton); }
 
     template <typename T = QWidget>
     T* Part(const char* name) const {
@@ -45,7 +48,7 @@ private:
                 about->accept();
             }
         });
-        Click("BitBtn3");
+        About();
         return shownModal;
     }
 
@@ -82,7 +85,7 @@ void AboutWindowTest::createdHidden() {
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     // With the About window gone, "About..." shows nothing and the main window goes on.
     about.reset();
-    Click("BitBtn3");
+    About();
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QVERIFY(form->isVisible());
 }
@@ -192,7 +195,7 @@ void AboutWindowTest::contactBlock() {
 }
 
 void AboutWindowTest::okButton() {
-    auto* ok = Part<QPushButton>("BitBtn1");
+    auto* ok = Part<QPushButton>(kOk);
     QVERIFY(ok->isDefault());
     const QImage normal = ok->icon().pixmap(18, 18, QIcon::Normal).toImage();
     const QImage greyed = ok->icon().pixmap(18, 18, QIcon::Disabled).toImage();
@@ -233,7 +236,7 @@ void AboutWindowTest::closes() {
         QWidget* focused = QApplication::focusWidget();
         QVERIFY(focused != nullptr && focused->window() == &window);
         if (how == "click")
-            QTest::mouseClick(Part("BitBtn1"), Qt::LeftButton);
+            PressOk();
         else if (how == "enter")
             QTest::keyClick(focused, Qt::Key_Return);
         else if (how == "keypad")
@@ -259,7 +262,7 @@ void AboutWindowTest::escapeDoesNotClose() {
         QTest::keyClick(&window, Qt::Key_Escape);
         QCoreApplication::processEvents();
         stayed = window.isVisible() && QApplication::activeModalWidget() == &window;
-        QTest::mouseClick(Part("BitBtn1"), Qt::LeftButton);
+        PressOk();
     }));
     QVERIFY(stayed);
     QVERIFY(!about->isVisible());
