@@ -5,8 +5,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QLatin1String>
 #include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -38,6 +41,17 @@ Control* Place(Control* control, const char* name, const QString& caption, QRect
     control->setGeometry(geometry);
     control->setFont(font);
     return control;
+}
+
+// Gives the button the 18 × 18 glyph `name` of the resources, with its greyed twin shown
+// while the button is disabled.
+inline void SetGlyph(QPushButton* button, const QString& name) {
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1.xpm").arg(name)), QIcon::Normal);
+    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1-disabled.xpm").arg(name)),
+                   QIcon::Disabled);
+    button->setIcon(icon);
+    button->setIconSize(QSize(18, 18));
 }
 
 // A fixed-size window with its name, caption, the forms' font and colour, at its place.

@@ -66,19 +66,10 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QIcon Glyph(const QString& name) {
-    QIcon icon;
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1.xpm").arg(name)), QIcon::Normal);
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1-disabled.xpm").arg(name)),
-                   QIcon::Disabled);
-    return icon;
-}
-
 QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption,
                              QRect geometry, const QString& glyph) {
     auto* button = MakeButton(parent, name, caption, geometry, Arial(12));
-    button->setIcon(Glyph(glyph));
-    button->setIconSize(QSize(18, 18));
+    SetGlyph(button, glyph);
     return button;
 }
 
@@ -277,12 +268,7 @@ void TForm1::FormCreate() {
     // button, so that "Quit" is the window's only way out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
-    const QDate today = QDate::currentDate();
-    const QTime now = QTime::currentTime();
-    DP1->setDate(today);
-    DP2->setDate(today);
-    DT1->setTime(now);
-    DT2->setTime(now);
+    SetPickersToNow();
 }
 
 void TForm1::FormDestroy() {
@@ -414,12 +400,16 @@ void TForm1::ResetOptions() {
     for (QCheckBox* box :
          {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH, chA, chS})
         box->setChecked(false);
+    SetPickersToNow();
+}
+
+void TForm1::SetPickersToNow() {
     const QDate today = QDate::currentDate();
     const QTime now = QTime::currentTime();
-    DP1->setDate(today);
-    DT1->setTime(now);
-    DP2->setDate(today);
-    DT2->setTime(now);
+    for (QDateEdit* date : {DP1, DP2})
+        date->setDate(today);
+    for (QTimeEdit* time : {DT1, DT2})
+        time->setTime(now);
 }
 
 void TForm1::ShowAttributes(AttributeSet attributes) {

@@ -123,6 +123,8 @@ private:
     // Single-file editing: the steps its handlers are made of.
     void SetButtonsLocked(bool locked);
     void ResetOptions();
+    // Both date pickers to today, both time pickers to the time of day now.
+    void SetPickersToNow();
     void ShowAttributes(AttributeSet attributes);
     void ShowFileTimes(const std::optional<LocalDateTime>& creation,
                        const std::optional<LocalDateTime>& modification);
