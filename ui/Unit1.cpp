@@ -135,10 +135,10 @@ void TForm1::CreateControls() {
     aUpper = MakeCheckBox(Panel1, "aUpper", QStringLiteral("All Uppercase"), {8, 104, 121, 17},
                           Arial(14, true));
     Panel3 = MakePanel(Panel1, "Panel3", kLowered, kRaised, kPanelColor, {288, 30, 89, 95}, 12);
-    chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, Arial(12));
-    chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, Arial(12));
-    chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, Arial(12));
-    chA = MakeCheckBox(Panel3, "chA", QStringLiteral("Archive"), {8, 72, 57, 17}, Arial(12));
+    chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, ArialNarrow(12));
+    chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, ArialNarrow(12));
+    chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, ArialNarrow(12));
+    chA = MakeCheckBox(Panel3, "chA", QStringLiteral("Archive"), {8, 72, 57, 17}, ArialNarrow(12));
     for (QCheckBox* box : {chR, chH, chS, chA})
         box->setEnabled(false);
     CheckBox3 = MakeCheckBox(Panel1, "CheckBox3", QStringLiteral("Property"), {288, 8, 89, 17},

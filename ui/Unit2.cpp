@@ -32,7 +32,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
         "Panel1", QStringLiteral("Panel1"), {8, 8, 193, 257}, Arial(12));
     Label1 =
         MakeLabel(Panel1, "Label1", QStringLiteral("C- Tarvolin"), {48, 8, 108, 22}, Arial(19));
-    Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, Arial(12));
+    Label2 =
+        MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, ArialNarrow(12));
     Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("(C) 2025-2026, written by"),
                        {32, 80, 139, 15}, Arial(12));
     Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("T-team"), {72, 112, 39, 15}, Arial(12));

@@ -48,13 +48,10 @@ private slots:
     void cleanup();
 
     void windowFrame();
-    void geometry_data();
-    void geometry();
     void initialStates_data();
     void initialStates();
     void pickersStartTodayAndNow();
     void listColumns();
-    void tabOrder();
     void enableRules_data();
     void enableRules();
     void caseBoxes();
@@ -118,71 +115,6 @@ void MainWindowTest::windowFrame() {
         const QImage greyed = glyph.pixmap(18, 18, QIcon::Disabled).toImage();
         QCOMPARE(normal.size(), QSize(18, 18));
         QVERIFY2(normal != greyed, name);
-    }
-}
-
-void MainWindowTest::geometry_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<int>("font");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<QString>("caption");
-    const auto row = [](const char* name, const char* parent, QRect rect, int font, bool bold,
-                        const char* caption) {
-        QTest::newRow(name) << name << parent << rect << font << bold << caption;
-    };
-    row("Panel1", "Form1", {4, 4, 605, 133}, 14, false, "");
-    row("Label3", "Panel1", {31, 71, 96, 16}, 14, true, "Start Number:");
-    row("Label1", "Panel1", {54, 8, 73, 16}, 14, true, "File Name:");
-    row(kExpandName, "Panel1", {8, 40, 121, 17}, 14, true, "Expand Name:");
-    row(kNameField, "Panel1", {130, 8, 150, 22}, 14, false, "");
-    row(kExtensionField, "Panel1", {130, 40, 75, 22}, 14, false, "");
-    row(kAllUppercase, "Panel1", {8, 104, 121, 17}, 14, true, "All Uppercase");
-    row("Panel3", "Panel1", {288, 30, 89, 95}, 12, false, "");
-    row(kReadOnlyBox, "Panel3", {8, 4, 73, 17}, 12, false, "ReadOnly");
-    row(kHiddenBox, "Panel3", {8, 26, 57, 17}, 12, false, "Hidden");
-    row(kSysFileBox, "Panel3", {8, 48, 57, 17}, 12, false, "SysFile");
-    row(kArchiveBox, "Panel3", {8, 72, 57, 17}, 12, false, "Archive");
-    row(kProperty, "Panel1", {288, 8, 89, 17}, 14, true, "Property");
-    row(kAllLowercase, "Panel1", {160, 104, 121, 17}, 14, true, "All Lowercase");
-    row(kChange, "Panel1", {496, 8, 45, 17}, 9, false, "Change");
-    row(kCancel, "Panel1", {546, 8, 45, 17}, 9, false, "Cancel");
-    row(kStartNumber, "Panel1", {132, 72, 71, 24}, 12, false, "");
-    row("Panel4", "Panel1", {384, 30, 209, 33}, 14, false, "");
-    row(kCreateDate, "Panel4", {8, 5, 89, 23}, 12, false, "");
-    row(kCreateTimeOfDay, "Panel4", {104, 5, 73, 23}, 12, false, "");
-    row(kCreateTime, "Panel1", {380, 8, 105, 17}, 14, true, "Create Time");
-    row(kModifyTime, "Panel1", {380, 68, 105, 17}, 14, true, "Modify Time");
-    row("Panel5", "Panel1", {384, 88, 209, 33}, 14, false, "");
-    row(kModifyDate, "Panel5", {8, 5, 89, 23}, 12, false, "");
-    row(kModifyTimeOfDay, "Panel5", {104, 5, 73, 23}, 12, false, "");
-    row("Panel2", "Form1", {4, 144, 605, 217}, 12, false, "");
-    row(kGauge, "Panel2", {8, 185, 409, 21}, 12, false, "");
-    row(kFileList, "Panel2", {6, 6, 592, 171}, 14, false, "");
-    row(kAddFiles, "Panel2", {432, 184, 75, 22}, 12, false, "Add Files");
-    row(kClear, "Panel2", {520, 184, 75, 22}, 12, false, "Clear");
-    row(kStart, "Form1", {144, 368, 75, 25}, 12, false, "Start");
-    row(kQuit, "Form1", {432, 368, 75, 25}, 12, false, "Quit");
-    row(kAbout, "Form1", {280, 368, 89, 25}, 12, false, "About...");
-}
-
-void MainWindowTest::geometry() {
-    QFETCH(QString, name);
-    QFETCH(QString, parent);
-    QFETCH(QRect, rect);
-    QFETCH(int, font);
-    QFETCH(bool, bold);
-    QFETCH(QString, caption);
-    QWidget* control = Control(qPrintable(name));
-    QCOMPARE(control->parentWidget()->objectName(), parent);
-    QCOMPARE(control->geometry(), rect);
-    QCOMPARE(control->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(control->font().pixelSize(), font);
-    QCOMPARE(control->font().bold(), bold);
-    if (!caption.isEmpty()) {
-        QCOMPARE(control->property("text").toString(), caption);
-        QCOMPARE(control->accessibleName(), caption);
     }
 }
 
@@ -284,23 +216,6 @@ void MainWindowTest::listColumns() {
     const QPalette colours = List()->palette();
     QCOMPARE(colours.color(QPalette::Inactive, QPalette::Highlight),
              colours.color(QPalette::Inactive, QPalette::Base));
-}
-
-void MainWindowTest::tabOrder() {
-    Control(kExpandName)->setFocus();
-    QStringList visited;
-    for (int i = 0; i < 16; ++i) {
-        QWidget* focused = QApplication::focusWidget();
-        QWidget* named = focused == SpinEditor() ? Control(kStartNumber) : focused;
-        visited << named->objectName();
-        QTest::keyClick(focused, Qt::Key_Tab);
-    }
-    // Disabled and hidden controls are passed over.
-    const QStringList expected = {kExpandName,   kNameField,   kAllUppercase, kProperty,
-                                  kAllLowercase, kStartNumber, kCreateTime,   kModifyTime,
-                                  kFileList,     kAddFiles,    kClear,        kStart,
-                                  kQuit,         kAbout,       kExpandName,   kNameField};
-    QCOMPARE(visited, expected);
 }
 
 void MainWindowTest::enableRules_data() {
