@@ -112,12 +112,12 @@ void AddFilesCancelled(TForm1& form) {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->reject();
     });
-    Press(form, "Button1");
+    Press(form, "Button1"); // "Add Files"
 }
 
 // Clicks "Clear" and lists `names` as the command line does.
 void ListAnew(TForm1& form, const FileNames& names) {
-    Press(form, "Button2");
+    Press(form, "Button2"); // "Clear"
     form.AppendFiles(names);
 }
 

@@ -28,6 +28,9 @@ constexpr Field kFields[] = {
     {&LocalDateTime::month, kMonthBits},
 };
 
+static_assert(sizeof(PackedTime) == 8);
+static_assert(sizeof(RowFacts) <= 24);
+
 } // namespace
 
 PackedTime::PackedTime(const std::optional<LocalDateTime>& value) {
