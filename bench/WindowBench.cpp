@@ -3,8 +3,10 @@
 //    reading the same summaries into a plain vector;
 //  - "Start": a batch rename run clicked in the window, against RunRenameJob with outlets
 //    that re-read each changed file as a row must and keep the gauge as a number.
-// Runs offscreen; prints the times, a "ratio <window/core>" line for each, and the peak
-// resident memory with N rows listed.
+// Runs offscreen; prints the times, a "ratio <window/core>" line for each, the peak resident
+// memory with N rows listed (the whole process, Qt and this program's own copy of the paths
+// included), and what the window's rows cost: the rise of the peak resident set while the
+// window takes the N paths, per row, beyond the paths' own bytes.
 //
 //   window_bench [N] [directory]     the directory defaults to /dev/shm, else the temp dir
 
@@ -27,6 +29,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -69,36 +72,53 @@ std::pair<double, double> BestInTurns(Core core, Window window, HandOver handOve
 
 class RowRereadingOutlets final : public RenameOutlets {
 public:
-    std::vector<FileRow> rows;
+    std::vector<FileSummary> rows;
     int gauge = 0;
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
     void RowChanged(int position, const std::string& path) override {
-        rows[static_cast<std::size_t>(position)] = {path, ReadFileSummary(path)};
+        rows[static_cast<std::size_t>(position)] = ReadFileSummary(path);
     }
     void ShowError(const std::string& text) override {
         throw std::runtime_error("the run failed: " + text);
     }
 };
 
-// Peak resident set in MiB where the system reports it, else -1.
-double PeakResidentMiB() {
+// A figure of /proc/self/status in bytes ("VmHWM:" the peak resident set, "VmRSS:" the
+// present one) where the system reports it, else -1.
+double StatusBytes(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        if (line.rfind(field, 0) == 0)
+            return std::strtod(line.c_str() + std::strlen(field), nullptr) * 1024.0;
     }
     return -1;
 }
 
-// Clicks "Add Files" and cancels the dialog, which rebuilds every row.
+// Lowers the peak resident set to the present one, so that the next peak is that of the
+// work that follows (Linux 4.0 and later).
+void ResetPeakResident() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void Press(TForm1& form, const char* button) {
+    QTest::mouseClick(form.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+}
+
+// Clicks "Add Files" and cancels the dialog, which reads every row again.
 void AddFilesCancelled(TForm1& form) {
     QTimer::singleShot(0, [] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->reject();
     });
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    Press(form, "Button1"); // "Add Files"
+}
+
+// Clicks "Clear" and lists `names` as the command line does.
+void ListAnew(TForm1& form, const FileNames& names) {
+    Press(form, "Button2"); // "Clear"
+    form.AppendFiles(names);
 }
 
 void Check(bool condition, const char* what) {
@@ -142,20 +162,30 @@ int main(int argc, char* argv[]) {
         auto* list = form.findChild<QTableView*>(QStringLiteral("fileList"));
         AddFilesCancelled(form); // the dialog's first showing is not what is measured
 
+        // Memory: the window takes the N paths as the command line hands them over.
+        double pathBytes = 0;
+        for (const std::string& path : names)
+            pathBytes += static_cast<double>(path.size());
+        QTest::qWait(50);
+        ResetPeakResident();
+        const double residentBefore = StatusBytes("VmRSS:");
+        form.AppendFiles(names);
+        QTest::qWait(50); // let the view lay out and paint the rows
+        const double peakWithRows = StatusBytes("VmHWM:");
+        const double bytesPerRow = (peakWithRows - residentBefore - pathBytes) / count;
+        Check(list->model()->rowCount() == count, "the rows were not listed");
+
         // "Add Files" -------------------------------------------------------------------
-        std::vector<FileRow> coreRows;
-        form.fileNames = names;
+        std::vector<FileSummary> coreRows;
         const auto [coreAdd, windowAdd] = BestInTurns(
             [&] {
                 coreRows.clear();
                 coreRows.reserve(names.size());
                 for (const std::string& path : names)
-                    coreRows.push_back({path, ReadFileSummary(path)});
+                    coreRows.push_back(ReadFileSummary(path));
             },
             [&] { AddFilesCancelled(form); }, [] {}, [] {});
         Check(list->model()->rowCount() == count, "the rows were not rebuilt");
-        QTest::qWait(50); // let the view lay out and paint the rebuilt rows
-        const double peakWithRows = PeakResidentMiB();
 
         // "Start" -------------------------------------------------------------------------
         // Each run renames every file onto a new base name, so both do the same disk work.
@@ -167,7 +197,6 @@ int main(int argc, char* argv[]) {
         FileNames coreNames = names;
         int round = 0;
         auto* baseName = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
-        auto* start = form.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
         const auto [coreStart, windowStart] = BestInTurns(
             [&] {
                 options.baseName = "core" + std::to_string(round++);
@@ -176,18 +205,17 @@ int main(int argc, char* argv[]) {
             },
             [&] {
                 baseName->setText(QStringLiteral("window%1").arg(round++));
-                QTest::mouseClick(start, Qt::LeftButton);
+                Press(form, "BitBtn1"); // "Start"
             },
             [&] {
                 Check(outlets.gauge == count - 1, "the core run did not finish");
-                form.fileNames = coreNames;
-                AddFilesCancelled(form);
+                ListAnew(form, coreNames);
             },
-            [&] { coreNames = form.fileNames; });
-        Check(form.fileNames.back().find("window") != std::string::npos,
+            [&] { coreNames = form.ListedFiles(); });
+        Check(form.ListedFiles().back().find("window") != std::string::npos,
               "the window run did not finish");
         Check(list->model()->index(count - 1, 0).data().toString() ==
-                  PathToText(form.fileNames.back()),
+                  PathToText(form.ListedFiles().back()),
               "the rows do not show the new names");
 
         std::printf("files: %d in %s\n", count, files.string().c_str());
@@ -197,7 +225,11 @@ int main(int argc, char* argv[]) {
         std::printf("start: window %.1f ms, core %.1f ms (best of %d)\n", windowStart, coreStart,
                     kRepeats);
         std::printf("ratio %.2f\n", windowStart / coreStart);
-        std::printf("peak RSS with %d rows: %.1f MiB\n", count, peakWithRows);
+        std::printf("peak RSS with %d rows: %.1f MiB, %.0f bytes per row beyond the path bytes\n",
+                    count, peakWithRows / (1 << 20), (peakWithRows - pathBytes) / count);
+        std::printf(
+            "the window's rows: %.0f bytes per row beyond the path bytes (mean path %.0f)\n",
+            bytesPerRow, pathBytes / count);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "window_bench: %s\n", failure.what());
         status = 1;

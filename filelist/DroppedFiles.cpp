@@ -14,7 +14,7 @@ bool NamesLocalFile(const QUrl& url) {
 
 std::string PathOf(const QUrl& url) {
     // A name that is not UTF-8 arrives percent-encoded byte for byte; Qt's own conversion
-    // would replace those bytes and name another file.
+    // would replace those bytes and name another file (FilesIntoListTest::drop).
     const QByteArray bytes =
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     if (QString::fromUtf8(bytes).toUtf8() != bytes)

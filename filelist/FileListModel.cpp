@@ -2,14 +2,16 @@
 
 namespace tarvolin {
 
-FileListModel::FileListModel(QObject* parent)
-    : FileListModel(TimeTextFormatOf(QLocale()), parent) {}
+FileListModel::FileListModel(FileNames& fileNames, QObject* parent)
+    : FileListModel(fileNames, TimeTextFormatOf(QLocale()), parent) {}
 
-FileListModel::FileListModel(TimeTextFormat timeFormat, QObject* parent)
-    : QAbstractTableModel(parent), timeFormat_(std::move(timeFormat)) {}
+FileListModel::FileListModel(FileNames& fileNames, TimeTextFormat timeFormat, QObject* parent)
+    : QAbstractTableModel(parent), fileNames_(fileNames), timeFormat_(std::move(timeFormat)) {
+    RereadAll();
+}
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(facts_.size());
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
@@ -19,16 +21,17 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    const FileRow& row = rows_[static_cast<std::size_t>(index.row())];
+    const auto row = static_cast<std::size_t>(index.row());
+    const RowFacts& facts = facts_[row];
     switch (index.column()) {
     case NameColumn:
-        return PathToText(row.path);
+        return PathToText(fileNames_[row]);
     case PropertyColumn:
-        return AttributeLetters(row.summary.attributes);
+        return AttributeLetters(facts.Attributes());
     case CreateTimeColumn:
-        return FormatTimeText(row.summary.creationTime, timeFormat_);
+        return FormatTimeText(facts.creationTime.Unpacked(), timeFormat_);
     case ModifyTimeColumn:
-        return FormatTimeText(row.summary.modifyTime, timeFormat_);
+        return FormatTimeText(facts.modifyTime.Unpacked(), timeFormat_);
     default:
         return {};
     }
@@ -64,34 +67,45 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
     return result;
 }
 
-void FileListModel::AppendRow(FileRow row) {
-    const int position = rowCount();
-    beginInsertRows(QModelIndex(), position, position);
-    rows_.push_back(std::move(row));
+void FileListModel::Append(const FileNames& paths) {
+    if (paths.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(paths.size()) - 1);
+    fileNames_.insert(fileNames_.end(), paths.begin(), paths.end());
+    facts_.reserve(fileNames_.size());
+    for (const std::string& path : paths)
+        facts_.emplace_back(ReadFileSummary(path));
     endInsertRows();
 }
 
-void FileListModel::ReplaceRow(int position, FileRow row) {
-    rows_.at(static_cast<std::size_t>(position)) = std::move(row);
-    emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
-}
-
-void FileListModel::ReplaceAllRows(std::vector<FileRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void FileListModel::RemoveRow(int position) {
+void FileListModel::RemoveAt(int position) {
     beginRemoveRows(QModelIndex(), position, position);
-    rows_.erase(rows_.begin() + position);
+    fileNames_.erase(fileNames_.begin() + position);
+    facts_.erase(facts_.begin() + position);
     endRemoveRows();
 }
 
-void FileListModel::RemoveAllRows() {
+void FileListModel::Clear() {
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    FileNames().swap(fileNames_);
+    std::vector<RowFacts>().swap(facts_);
+    endResetModel();
+}
+
+void FileListModel::Reread(int position) {
+    const auto row = static_cast<std::size_t>(position);
+    facts_.at(row) = RowFacts(ReadFileSummary(fileNames_.at(row)));
+    emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
+}
+
+void FileListModel::RereadAll() {
+    // The list may have been given to the model filled; the rows follow it in one reset.
+    beginResetModel();
+    facts_.clear();
+    facts_.reserve(fileNames_.size());
+    for (const std::string& path : fileNames_)
+        facts_.emplace_back(ReadFileSummary(path));
     endResetModel();
 }
 

@@ -1,31 +1,29 @@
 #pragma once
 
-#include "FileOps.h"
+#include "FileNames.h"
+#include "RowFacts.h"
 #include "RowTexts.h"
 
 #include <QAbstractTableModel>
-#include <string>
 #include <vector>
 
 namespace tarvolin {
 
-// What one row shows: the path and what was read of its file when the row was last written.
-struct FileRow {
-    std::string path;
-    FileSummary summary;
-};
-
-// The rows of the file list. Every value is read from the disk when a row is written and
-// kept here, so drawing a row only formats cached values; a list of 100 000 files scrolls
-// without touching the disk. Bulk changes are one reset, never one signal per row.
+// The rows of the file list: row k shows entry k of the window's `fileNames`, which this
+// model reads but does not own. Every change of that list goes through the calls below,
+// which announce it to the view, so rows and entries are one to one by construction; the
+// batch run alone changes an entry in place and then has its row re-read. What was read
+// from the disk is cached per row, so drawing a row only formats cached values and a list of
+// 100 000 files scrolls without touching the disk. Bulk changes are one signal, never one
+// per row.
 class FileListModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     enum Column { NameColumn, PropertyColumn, CreateTimeColumn, ModifyTimeColumn, ColumnCount };
 
-    explicit FileListModel(QObject* parent = nullptr);
-    FileListModel(TimeTextFormat timeFormat, QObject* parent);
+    explicit FileListModel(FileNames& fileNames, QObject* parent = nullptr);
+    FileListModel(FileNames& fileNames, TimeTextFormat timeFormat, QObject* parent);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,16 +34,19 @@ public:
     // list without full-row selection.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    const FileRow& Row(int position) const { return rows_.at(static_cast<std::size_t>(position)); }
-
-    void AppendRow(FileRow row);
-    void ReplaceRow(int position, FileRow row);
-    void ReplaceAllRows(std::vector<FileRow> rows);
-    void RemoveRow(int position);
-    void RemoveAllRows();
+    // Appends `paths` to the list, each row read from its file.
+    void Append(const FileNames& paths);
+    void RemoveAt(int position);
+    // Empties the list and gives its memory back.
+    void Clear();
+    // Reads the file of entry `position` again, whose path may have changed in place.
+    void Reread(int position);
+    // Reads every row's file again, first to last.
+    void RereadAll();
 
 private:
-    std::vector<FileRow> rows_;
+    FileNames& fileNames_;
+    std::vector<RowFacts> facts_;
     TimeTextFormat timeFormat_;
 };
 

@@ -88,8 +88,8 @@ LocalDateTime FromQTime(QTime time) {
 }
 
 std::string TextToPath(const QString& text) {
-    // UTF-8 on every platform: the file layer expects it, and on Windows the local 8-bit
-    // encoding would be the ANSI code page.
+    // UTF-8 on every platform, never the local 8-bit encoding: the file layer expects it
+    // (Win32FileOps.InvalidUtf8NamesNothing, FilesIntoListTest::drop).
     return text.toStdString();
 }
 

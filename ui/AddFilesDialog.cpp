@@ -12,7 +12,7 @@ namespace tarvolin {
 namespace {
 
 // Captions as the user sees them; the first shows every file. Its pattern is "*" rather
-// than "*.*", which would hide names without a dot.
+// than "*.*", which would hide names without a dot (MainWindowTest::addFilesShowsNamesWithoutDot).
 const QStringList kFilters = {
     QStringLiteral("*.* (*)"),
     QStringLiteral("*.htm (*.htm)"),
@@ -21,7 +21,7 @@ const QStringList kFilters = {
 };
 
 // The full filter whose caption `filter` names; Qt reports a chosen filter by its caption
-// alone while the patterns are hidden.
+// alone while the patterns are hidden (MainWindowTest::addFilesRemembersConfirmedFilter).
 QString FullFilter(const QString& filter) {
     const QString caption = filter.section(u' ', 0, 0);
     for (const QString& candidate : kFilters) {
@@ -60,7 +60,8 @@ OpenFileDialog::OpenFileDialog(QWidget* parent) : QFileDialog(parent) {
     setAcceptMode(QFileDialog::AcceptOpen);
     // "Any file" is the mode that takes a typed name of a file that does not exist, in a
     // folder that need not exist either; the views are then opened up to several files,
-    // which is what "existing files" mode would give but without its existence check.
+    // which is what "existing files" mode would give but without its existence check
+    // (MainWindowTest::addFilesTypedNames).
     setFileMode(QFileDialog::AnyFile);
     for (auto* view : findChildren<QAbstractItemView*>(QStringLiteral("listView")))
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -68,7 +69,8 @@ OpenFileDialog::OpenFileDialog(QWidget* parent) : QFileDialog(parent) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     QLineEdit* nameField = NameField();
     // A long selection is written into the name field as quoted names; the field's usual
-    // 32767-character limit would cut it short and drop files.
+    // 32767-character limit would cut it short and drop files
+    // (MainWindowTest::addFilesTakesALongSelection).
     nameField->setMaxLength(std::numeric_limits<int>::max());
     connect(nameField, &QLineEdit::textEdited, this, [this] { namesTyped_ = true; });
     if (auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"))) {
@@ -90,7 +92,9 @@ void OpenFileDialog::SelectTypedNamesOnlyWhileTyping() {
     // Qt selects in its list every name the field holds, looking each one up in the current
     // selection: quadratic in the number of names. It does so on every change of the field,
     // also when a selection in the list wrote it, where there is nothing to select: Ctrl+A
-    // in a folder of 100 000 files then took 40 s. Only what the user types needs it.
+    // in a folder of 100 000 files then took 40 s (bench/dialog_bench.sh measures it). Only
+    // what the user types needs it (MainWindowTest::addFilesPickedWithTheMouse and
+    // addFilesTypedNames pin both ways in).
     QLineEdit* nameField = NameField();
     if (disconnect(nameField, SIGNAL(textChanged(QString)), this,
                    SLOT(_q_autoCompleteFileName(QString))))
@@ -102,7 +106,7 @@ void OpenFileDialog::accept() {
     const QString folder = directory().absolutePath();
     QFileDialog::accept();
     // A typed folder name opens that folder and leaves its path in the name field, where
-    // it would be taken for a file name.
+    // it would be taken for a file name (MainWindowTest::addFilesShowsNamesWithoutDot).
     if (isVisible() && directory().absolutePath() != folder) {
         NameField()->clear();
         namesTyped_ = false;
@@ -115,7 +119,7 @@ QStringList OpenFileDialog::Run() {
     // Typed names are read from the field as typed, not through the list's selection: that
     // depends on how far the folder listing had got while the user typed, and it drops names
     // of files that do not exist and repeated names. Files picked in the list come from
-    // the selection, which has no length limit.
+    // the selection, which has no length limit (MainWindowTest::addFilesTypedNames).
     QStringList chosen;
     if (namesTyped_)
         chosen = TypedFileNames(NameField()->text(), directory().absolutePath());

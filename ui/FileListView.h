@@ -8,8 +8,9 @@ namespace tarvolin {
 
 // The report list of the main window. A row is picked by its name cell, so the keyboard moves
 // between rows and never into another column: there the row would lose its selection and
-// Delete and "Change" would find none. Files dragged from a file manager are handed to the
-// window as URLs, in the order they were dropped, while drops are accepted.
+// Delete and "Change" would find none (FilesIntoListTest::listKeysStayOnTheNameColumn). Files
+// dragged from a file manager are handed to the window as URLs, in the order they were
+// dropped, while drops are accepted (FilesIntoListTest::drop).
 class FileListView final : public QTableView {
     Q_OBJECT
 

@@ -80,7 +80,7 @@ void Gauge::paintEvent(QPaintEvent*) {
 
     // Every text pixel turns the colour beneath it to its inverse, so the figure reads on
     // the bar and on the background alike. Without antialiasing a pixel is either text or
-    // not, and the inverse is exact.
+    // not, and the inverse is exact (WindowPartsTest::gaugeTextIsInverted).
     QFont textFont = font();
     textFont.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(textFont);

@@ -45,7 +45,7 @@ SpinField::SpinField(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 
     // A held button repeats: Qt reports every repeat as a fresh press, which is also the
-    // moment the first step happens.
+    // moment the first step happens (MainWindowTest::spinButtons).
     connect(upButton_, &QToolButton::pressed, this, [this] {
         editor_->setFocus(Qt::MouseFocusReason);
         Step(1);
@@ -106,7 +106,8 @@ bool SpinField::FilterKey(QKeyEvent& event) {
     }
     char16_t key = TypedCharacter(event);
     if (key == 0) {
-        // Alt+letter and the like type nothing here, though the editor would insert their text.
+        // Alt+letter and the like type nothing here, though the editor would insert their text
+        // (MainWindowTest::spinKeys).
         const QString text = event.text();
         return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
     }
@@ -151,7 +152,8 @@ bool SpinField::FilterInputMethod(QInputMethodEvent& event) {
     if (taken == event.commitString())
         return false;
     // The same event with only the characters the field takes; what is still being composed
-    // is shown as the input method has it and checked once committed.
+    // is shown as the input method has it and checked once committed
+    // (MainWindowTest::spinTextFromElsewhere).
     QInputMethodEvent filtered(event.preeditString(), event.attributes());
     filtered.setCommitString(taken, event.replacementStart(), event.replacementLength());
     QCoreApplication::sendEvent(editor_, &filtered);

@@ -84,7 +84,8 @@ char16_t TypedCharacter(const QKeyEvent& event) {
     if (text.isEmpty())
         return 0;
     const char16_t c = text.at(0).unicode();
-    // Delete and other editing keys carry a control code in their text on some platforms.
+    // Delete and other editing keys carry a control code in their text on some platforms
+    // (WindowPartsTest::typedCharacter).
     if (c == 0x7F)
         return 0;
     return c;

@@ -12,7 +12,6 @@
 #include "RenameJob.h"
 #include "RowTexts.h"
 #include "RunUndoing.h"
-#include "ShowFileRow.h"
 #include "SpinField.h"
 #include "Unit2.h"
 #include "WindowOutlets.h"
@@ -69,19 +68,10 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QIcon Glyph(const QString& name) {
-    QIcon icon;
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1.xpm").arg(name)), QIcon::Normal);
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/%1-disabled.xpm").arg(name)),
-                   QIcon::Disabled);
-    return icon;
-}
-
 QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption,
                              QRect geometry, const QString& glyph) {
     auto* button = MakeButton(parent, name, caption, geometry, Arial(12));
-    button->setIcon(Glyph(glyph));
-    button->setIconSize(QSize(18, 18));
+    SetGlyph(button, glyph);
     return button;
 }
 
@@ -147,10 +137,10 @@ void TForm1::CreateControls() {
     aUpper = MakeCheckBox(Panel1, "aUpper", QStringLiteral("All Uppercase"), {8, 104, 121, 17},
                           Arial(14, true));
     Panel3 = MakePanel(Panel1, "Panel3", kLowered, kRaised, kPanelColor, {288, 30, 89, 95}, 12);
-    chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, Arial(12));
-    chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, Arial(12));
-    chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, Arial(12));
-    chA = MakeCheckBox(Panel3, "chA", QStringLiteral("Archive"), {8, 72, 57, 17}, Arial(12));
+    chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, ArialNarrow(12));
+    chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, ArialNarrow(12));
+    chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, ArialNarrow(12));
+    chA = MakeCheckBox(Panel3, "chA", QStringLiteral("Archive"), {8, 72, 57, 17}, ArialNarrow(12));
     for (QCheckBox* box : {chR, chH, chS, chA})
         box->setEnabled(false);
     CheckBox3 = MakeCheckBox(Panel1, "CheckBox3", QStringLiteral("Property"), {288, 8, 89, 17},
@@ -186,7 +176,7 @@ void TForm1::CreateControls() {
     Gauge1->SetForeColor(kBarColor);
     Gauge1->SetBackColor(kPanelColor);
 
-    rows_ = new FileListModel(this);
+    rows_ = new FileListModel(fileNames, this);
     fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"),
                      {6, 6, 592, 171}, Arial(14));
     fileList->setModel(rows_);
@@ -201,7 +191,8 @@ void TForm1::CreateControls() {
     fileList->setLineWidth(1);
     QHeaderView* rowHeader = fileList->verticalHeader();
     rowHeader->hide();
-    // Fixed, equal rows: the view then never measures rows one by one, whatever their number.
+    // Fixed, equal rows: the view then never measures rows one by one, whatever their number
+    // (WindowStressTest and bench/WindowBench.cpp list 100 000 files and more).
     rowHeader->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader->setMinimumSectionSize(1);
     rowHeader->setDefaultSectionSize(QFontMetrics(Arial(14)).height() + 2);
@@ -282,21 +273,16 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::FormCreate() {
-    fileNames.clear();
+    rows_->Clear();
     // A fixed frame with the system menu and minimize only: no maximize, and no close
     // button, so that "Quit" is the window's only way out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
-    const QDate today = QDate::currentDate();
-    const QTime now = QTime::currentTime();
-    DP1->setDate(today);
-    DP2->setDate(today);
-    DT1->setTime(now);
-    DT2->setTime(now);
+    SetPickersToNow();
 }
 
 void TForm1::FormDestroy() {
-    FileNames().swap(fileNames);
+    rows_->Clear();
 }
 
 int TForm1::SelectedPosition() const {
@@ -325,7 +311,6 @@ RenameOptions TForm1::TakeRenameOptions() const {
 }
 
 void TForm1::Button1Click() {
-    rows_->RemoveAllRows();
     FileNames chosen;
     for (const QString& path : OpenDialog1->Choose())
         chosen.push_back(TextToPath(path));
@@ -333,8 +318,8 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::AppendFiles(const FileNames& paths) {
-    fileNames.insert(fileNames.end(), paths.begin(), paths.end());
-    ShowAllFileRows(*rows_, fileNames);
+    rows_->RereadAll();
+    rows_->Append(paths);
 }
 
 void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
@@ -352,8 +337,7 @@ void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
 }
 
 void TForm1::Button2Click() {
-    rows_->RemoveAllRows();
-    fileNames.clear();
+    rows_->Clear();
     outlets_->SetGaugePosition(0);
 }
 
@@ -432,12 +416,16 @@ void TForm1::ResetOptions() {
     for (QCheckBox* box :
          {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH, chA, chS})
         box->setChecked(false);
+    SetPickersToNow();
+}
+
+void TForm1::SetPickersToNow() {
     const QDate today = QDate::currentDate();
     const QTime now = QTime::currentTime();
-    DP1->setDate(today);
-    DT1->setTime(now);
-    DP2->setDate(today);
-    DT2->setTime(now);
+    for (QDateEdit* date : {DP1, DP2})
+        date->setDate(today);
+    for (QTimeEdit* time : {DT1, DT2})
+        time->setTime(now);
 }
 
 void TForm1::ShowAttributes(AttributeSet attributes) {
@@ -471,8 +459,7 @@ void TForm1::fileListKeyDown(const QKeyEvent& key) {
     const int position = SelectedPosition();
     if (position < 0)
         return;
-    fileNames.erase(fileNames.begin() + position);
-    rows_->RemoveRow(position);
+    rows_->RemoveAt(position);
     fileList->selectionModel()->clearSelection();
 }
 

@@ -34,6 +34,28 @@ class WindowOutlets;
 
 // The main window. It owns the controls and the list of paths; its handlers read the
 // controls, hand the work to the renaming core and the file list, and show what comes back.
+//
+// Map, from "Start" to the disk and back:
+//   BitBtn1 ("Start") -> BitBtn1Click: one RenameOptions snapshot of the controls
+//   (TakeRenameOptions) -> RunJournaledRenameJob (core/RenameJob.h) over `fileNames`: the
+//   whole plan into a run journal (core/RunJournal.h), then entry by entry:
+//   ComposeBatchName, then RenameOnDisk, ApplyAttributes, SetCreationTime, SetModifyTime
+//   (fileops/FileOps.h, the only code that makes system calls) -> back through
+//   WindowOutlets (RenameOutlets): SetGaugePosition moves Gauge1; RowChanged has the row
+//   read again (ShowFileRow -> FileListModel::Reread); ShowError shows the one error box
+//   and the run ends. The list itself is painted once the run is over.
+//   Into the list: "Add Files" (Button1Click), drops (fileListDragDrop) and the command line
+//   all come through AppendFiles -> FileListModel::Append; Delete and "Clear" go through
+//   FileListModel::RemoveAt and Clear. Besides these only a run and its undo change
+//   `fileNames`, entry by entry, each change followed by RowChanged.
+//   Undo: Ctrl+Z or "Undo Last Run" (UndoLastRunClick) -> UndoLastRunInWindow (RunUndoing.h)
+//   -> UndoLastRun (core/RunUndo.h) reads the newest journal and puts each file back.
+//   One file: a double-click (fileListDblClick) loads the selected file into the controls
+//   and locks the other buttons; "Change" (Button3Click) runs ChangeSingleFile on the same
+//   road; "Cancel" (Button4Click) resets the controls and unlocks.
+//
+// Controls, steps and handlers are private: a test finds a control by its object name, the
+// name it has here, and uses it as a user would.
 class TForm1 final : public QWidget {
     Q_OBJECT
 
@@ -41,59 +63,73 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The ordered paths the renames work on; row k of `fileList` always shows entry k.
-    FileNames fileNames;
-
-    // The controls, in the order they are created; each carries its name as object name.
-    BevelPanel* Panel1;
-    QLabel* Label3;
-    QLabel* Label1;
-    QCheckBox* CheckBox1;
-    QLineEdit* Edit1;
-    QLineEdit* Edit2;
-    QCheckBox* aUpper;
-    BevelPanel* Panel3;
-    QCheckBox* chR;
-    QCheckBox* chH;
-    QCheckBox* chS;
-    QCheckBox* chA;
-    QCheckBox* CheckBox3;
-    QCheckBox* aLower;
-    QPushButton* Button3;
-    QPushButton* Button4;
-    SpinField* SpinEdit1;
-    BevelPanel* Panel4;
-    QDateEdit* DP1;
-    QTimeEdit* DT1;
-    QCheckBox* CheckBox2;
-    QCheckBox* CheckBox4;
-    BevelPanel* Panel5;
-    QDateEdit* DP2;
-    QTimeEdit* DT2;
-    BevelPanel* Panel2;
-    Gauge* Gauge1;
-    FileListView* fileList;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
-    // Made for each use of "Add Files"; what lives on is the filter of the last confirmed choice.
-    std::unique_ptr<AddFilesDialog> OpenDialog1;
-
+    // The paths listed, in list order.
+    const FileNames& ListedFiles() const { return fileNames; }
     // The row selected in the file list, -1 when none.
     int SelectedPosition() const;
-    // The option values as the controls hold them now, enabled or not.
-    RenameOptions TakeRenameOptions() const;
-    // Appends `paths` to `fileNames` and rebuilds every row, as a confirmed "Add Files" does:
-    // the files named on the command line and those dropped on the list come in this way.
+    // Appends `paths` to `fileNames` and reads every row again, as a confirmed "Add Files"
+    // does: the files named on the command line and those dropped on the list come in this way.
     void AppendFiles(const FileNames& paths);
     // The About window that "About..." shows, made once at start-up and reused.
     void SetAboutWindow(TForm2* window);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The ordered paths the renames work on. Row k of `fileList` shows entry k: the list
+    // changes only through the rows' model (`rows_`), which announces every change.
+    FileNames fileNames;
+
+    // The controls, in the order they are created; each carries its name as object name.
+    BevelPanel* Panel1;     // the options' panel
+    QLabel* Label3;         // "Start Number:", the caption of SpinEdit1
+    QLabel* Label1;         // "File Name:", the caption of Edit1
+    QCheckBox* CheckBox1;   // "Expand Name:": enables Edit2, a new extension replaces the old
+    QLineEdit* Edit1;       // the base name of the new names
+    QLineEdit* Edit2;       // the new extension, without its dot
+    QCheckBox* aUpper;      // "All Uppercase": once ticked, Edit1 and Edit2 to upper case
+    BevelPanel* Panel3;     // holds the four attribute boxes
+    QCheckBox* chR;         // "ReadOnly" attribute
+    QCheckBox* chH;         // "Hidden" attribute
+    QCheckBox* chS;         // "SysFile": the system attribute
+    QCheckBox* chA;         // "Archive" attribute
+    QCheckBox* CheckBox3;   // "Property": enables chR, chH, chS, chA; the run sets them
+    QCheckBox* aLower;      // "All Lowercase": once ticked, Edit1 and Edit2 to lower case
+    QPushButton* Button3;   // "Change": applies the options to the selected file alone
+    QPushButton* Button4;   // "Cancel": ends editing one file
+    SpinField* SpinEdit1;   // the start number, 0..9999
+    BevelPanel* Panel4;     // holds DP1 and DT1
+    QDateEdit* DP1;         // the creation date to set
+    QTimeEdit* DT1;         // the creation time of day to set
+    QCheckBox* CheckBox2;   // "Create Time": enables DP1, DT1; the run sets the creation time
+    QCheckBox* CheckBox4;   // "Modify Time": enables DP2, DT2; the run sets the modification time
+    BevelPanel* Panel5;     // holds DP2 and DT2
+    QDateEdit* DP2;         // the modification date to set
+    QTimeEdit* DT2;         // the modification time of day to set
+    BevelPanel* Panel2;     // the list's panel
+    Gauge* Gauge1;          // the progress of a run, in percent
+    FileListView* fileList; // the rows of `fileNames`: path, attribute letters, both times
+    QPushButton* Button1;   // "Add Files": the dialog; appends the chosen files
+    QPushButton* Button2;   // "Clear": empties the list, the files stay
+    QPushButton* BitBtn1;   // "Start": renames every listed file; the default button
+    QPushButton* BitBtn2;   // "Quit": ends the program
+    QPushButton* BitBtn3;   // "About...": shows the About window
+    // Made for each use of "Add Files"; what lives on is the filter of the last confirmed choice.
+    std::unique_ptr<AddFilesDialog> OpenDialog1;
+
+    void CreateControls();
+    void ConnectHandlers();
+
+    // The option values as the controls hold them now, enabled or not.
+    RenameOptions TakeRenameOptions() const;
+
     // Single-file editing: the steps its handlers are made of.
     void SetButtonsLocked(bool locked);
     void ResetOptions();
+    // Both date pickers to today, both time pickers to the time of day now.
+    void SetPickersToNow();
     void ShowAttributes(AttributeSet attributes);
     void ShowFileTimes(const std::optional<LocalDateTime>& creation,
                        const std::optional<LocalDateTime>& modification);
@@ -120,14 +156,6 @@ public:
     void aLowerClick();
     // Ctrl+Z, and "Undo Last Run" in the list's context menu.
     void UndoLastRunClick();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void CreateControls();
-    void ConnectHandlers();
 
     FileListModel* rows_;
     QAction* undoLastRun_ = nullptr;

@@ -3,10 +3,8 @@
 #include "BevelPanel.h"
 #include "Placement.h"
 
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace tarvolin {
@@ -18,13 +16,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     auto* label = Place(new QLabel(text, parent), name, text, geometry, font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
-}
-
-QIcon OkGlyph() {
-    QIcon icon;
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/ok.xpm")), QIcon::Normal);
-    icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/ok-disabled.xpm")), QIcon::Disabled);
-    return icon;
 }
 
 } // namespace
@@ -41,7 +32,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
         "Panel1", QStringLiteral("Panel1"), {8, 8, 193, 257}, Arial(12));
     Label1 =
         MakeLabel(Panel1, "Label1", QStringLiteral("C- Tarvolin"), {48, 8, 108, 22}, Arial(19));
-    Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, Arial(12));
+    Label2 =
+        MakeLabel(Panel1, "Label2", QStringLiteral("ver 1.5"), {136, 40, 36, 15}, ArialNarrow(12));
     Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("(C) 2025-2026, written by"),
                        {32, 80, 139, 15}, Arial(12));
     Label4 = MakeLabel(Panel1, "Label4", QStringLiteral("T-team"), {72, 112, 39, 15}, Arial(12));
@@ -56,8 +48,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
 
     BitBtn1 = Place(new QPushButton(QStringLiteral("OK"), this), "BitBtn1", QStringLiteral("OK"),
                     {64, 272, 75, 25}, Arial(12));
-    BitBtn1->setIcon(OkGlyph());
-    BitBtn1->setIconSize(QSize(18, 18));
+    SetGlyph(BitBtn1, QStringLiteral("ok"));
     // The default button: Enter anywhere in the window presses it.
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);

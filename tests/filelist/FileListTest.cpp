@@ -1,6 +1,8 @@
-// The file list without a window: row texts, the table model and ShowFileRow on real files.
+// The file list without a window: row texts, the packed row facts, the table model over a
+// list it does not own, and ShowFileRow on real files.
 
 #include "FileListModel.h"
+#include "RowFacts.h"
 #include "RowTexts.h"
 #include "ShowFileRow.h"
 
@@ -11,6 +13,8 @@
 #include <QTest>
 
 using namespace tarvolin;
+
+Q_DECLARE_METATYPE(tarvolin::LocalDateTime)
 
 namespace {
 
@@ -37,9 +41,13 @@ private slots:
     void timeText();
     void headersAndSelection();
     void showFileRow();
-    void rebuildIsOneReset();
+    void rereadIsOneReset();
     void missingFile();
-    void removeRow();
+    void changesKeepRowsAndListInStep();
+    void packedTimes_data();
+    void packedTimes();
+    void rowFactsKeepTheFourBits_data();
+    void rowFactsKeepTheFourBits();
 };
 
 void FileListTest::attributeLetters_data() {
@@ -111,13 +119,14 @@ void FileListTest::timeText() {
 }
 
 void FileListTest::headersAndSelection() {
-    FileListModel model(TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    FileNames names;
+    FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.columnCount(), 4);
     const QStringList captions = {"File Name", "Property", "Create Time", "Modify Time"};
     for (int column = 0; column < 4; ++column)
         QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), captions[column]);
-    model.AppendRow({"/nowhere/a", {}});
+    model.Append({"/nowhere/a"});
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable);
     for (int column = 1; column < 4; ++column) {
         QVERIFY(!(model.flags(model.index(0, column)) & Qt::ItemIsSelectable));
@@ -130,12 +139,15 @@ void FileListTest::showFileRow() {
     QVERIFY(dir.isValid());
     const std::string first = MakeFile(dir, "first.txt");
     const std::string second = MakeFile(dir, "second");
-    FileListModel model(TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    QVERIFY(ApplyAttributes(second, false, true, false, false));
+    FileNames names;
+    FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     ShowFileRow(model, first, -1);
     ShowFileRow(model, "", -1);
     QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(names, FileNames{first});
     QCOMPARE(model.index(0, 0).data().toString(), PathToText(first));
     QCOMPARE(model.index(0, 1).data().toString(), AttributeLetters(ReadAttributes(first)));
     const FileSummary summary = ReadFileSummary(first);
@@ -144,35 +156,42 @@ void FileListTest::showFileRow() {
     QCOMPARE(model.index(0, 3).data().toString(), FormatTimeText(summary.modifyTime, format));
     QCOMPARE(model.index(0, 2).data().toString(), FormatTimeText(summary.creationTime, format));
 
-    // Rewriting a row in place changes that row only and says so once.
+    // A rename changes the entry in place; the notice re-reads that row only, once.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    names[0] = second;
     ShowFileRow(model, second, 0);
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(model.index(0, 0).data().toString(), PathToText(second));
+    QCOMPARE(model.index(0, 1).data().toString(), AttributeLetters(ReadAttributes(second)));
 }
 
-void FileListTest::rebuildIsOneReset() {
+void FileListTest::rereadIsOneReset() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     FileNames names;
     for (int i = 0; i < 500; ++i)
         names.push_back(MakeFile(dir, QString::number(i)));
     names.push_back(names.front()); // the same path twice gives two rows
-    FileListModel model;
+    FileListModel model(names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.rowCount(), 501);
+    QVERIFY(ApplyAttributes(names[250], false, true, false, false));
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
-    ShowAllFileRows(model, names);
+    model.RereadAll();
     QCOMPARE(resets.count(), 1);
     QCOMPARE(inserts.count(), 0);
     QCOMPARE(model.rowCount(), 501);
+    QCOMPARE(model.index(250, 1).data().toString(), QStringLiteral("H "));
     for (int row : {0, 250, 499, 500})
-        QCOMPARE(model.Row(row).path, names[static_cast<std::size_t>(row)]);
+        QCOMPARE(model.index(row, 0).data().toString(),
+                 PathToText(names[static_cast<std::size_t>(row)]));
 }
 
 void FileListTest::missingFile() {
-    FileListModel model;
+    FileNames names;
+    FileListModel model(names);
     ShowFileRow(model, "/no/such/folder/file.txt", -1);
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("R H A S "));
@@ -180,16 +199,50 @@ void FileListTest::missingFile() {
     QCOMPARE(model.index(0, 3).data().toString(), QString());
 }
 
-void FileListTest::removeRow() {
-    FileListModel model;
+void FileListTest::changesKeepRowsAndListInStep() {
+    FileNames names;
+    FileListModel model(names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    for (const char* path : {"/x/a", "/x/b", "/x/c"})
-        model.AppendRow({path, {}});
-    model.RemoveRow(1);
+    model.Append({"/x/a", "/x/b"});
+    model.Append({"/x/c"});
+    model.Append({});
+    model.RemoveAt(1);
+    QCOMPARE(names, (FileNames{"/x/a", "/x/c"}));
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("/x/c"));
-    model.RemoveAllRows();
+    model.Clear();
+    QVERIFY(names.empty());
     QCOMPARE(model.rowCount(), 0);
+}
+
+void FileListTest::packedTimes_data() {
+    QTest::addColumn<LocalDateTime>("value");
+    QTest::newRow("DOS range start") << LocalDateTime{1980, 1, 1, 0, 0, 0, 0};
+    QTest::newRow("every field at its top") << LocalDateTime{9999, 12, 31, 23, 59, 59, 999};
+    QTest::newRow("Windows' far future") << LocalDateTime{30827, 12, 31, 23, 59, 59, 999};
+    QTest::newRow("before the epoch") << LocalDateTime{1601, 1, 1, 0, 0, 0, 1};
+    QTest::newRow("year 0 and below") << LocalDateTime{-1, 6, 15, 12, 30, 45, 500};
+}
+
+void FileListTest::packedTimes() {
+    QFETCH(LocalDateTime, value);
+    QCOMPARE(PackedTime(value).Unpacked(), std::optional(value));
+    QCOMPARE(PackedTime(std::nullopt).Unpacked(), std::optional<LocalDateTime>());
+}
+
+void FileListTest::rowFactsKeepTheFourBits_data() {
+    QTest::addColumn<int>("read");
+    QTest::addColumn<QString>("letters");
+    QTest::newRow("unreadable") << int(kUnreadableAttributes) << "R H A S ";
+    QTest::newRow("the four") << (kReadOnly | kHidden | kSystem | kArchive) << "R H A S ";
+    QTest::newRow("other bits dropped, not read as unreadable") << 0x80 << "";
+    QTest::newRow("directory and archive") << (0x10 | kArchive) << "A ";
+}
+
+void FileListTest::rowFactsKeepTheFourBits() {
+    QFETCH(int, read);
+    QFETCH(QString, letters);
+    QCOMPARE(AttributeLetters(RowFacts(FileSummary{read, {}, {}}).Attributes()), letters);
 }
 
 QTEST_GUILESS_MAIN(FileListTest)

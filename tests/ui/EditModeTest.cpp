@@ -30,7 +30,7 @@ public:
             connect(box, &QCheckBox::toggled, this, [this, box](bool ticked) {
                 steps << box->objectName() + (ticked ? u'+' : u'-');
             });
-        for (const char* name : {"Edit1", "Edit2"}) {
+        for (const char* name : {kNameField, kExtensionField}) {
             auto* edit = form.findChild<QLineEdit*>(QLatin1String(name));
             connect(edit, &QLineEdit::textChanged, this, [this, edit](const QString& text) {
                 steps << edit->objectName() + u'=' + text;
@@ -49,12 +49,11 @@ protected:
     }
 
 private:
-    const QStringList kSwitched = {"Button1", "Button2", "BitBtn1",
-                                   "BitBtn2", "BitBtn3", "SpinEdit1"};
-    const QStringList kShown = {"Button3", "Button4"};
+    const QStringList kSwitched = {kAddFiles, kClear, kStart, kQuit, kAbout, kStartNumber};
+    const QStringList kShown = {kChange, kCancel};
 };
 
-const char* const kLockedButtons[] = {"Button1", "Button2", "BitBtn1", "BitBtn2", "BitBtn3"};
+const char* const kLockedButtons[] = {kAddFiles, kClear, kStart, kQuit, kAbout};
 
 // A box that was arranged for but did not come would otherwise be looked for later, by a
 // timer that outlives the test.
@@ -79,9 +78,7 @@ private:
     QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(name); }
     QCheckBox* Box(const char* name) const { return Control<QCheckBox>(name); }
     std::string PathOf(const QString& path) const { return TextToPath(path); }
-    bool Editing() const {
-        return Control("Button3")->isVisible() && Control("Button4")->isVisible();
-    }
+    bool Editing() const { return Control(kChange)->isVisible() && Control(kCancel)->isVisible(); }
     // Adds `names`, made fresh in `scratch`, and double-clicks the row of the first.
     void EnterOn(Scratch& scratch, const QStringList& names, int row = 0) {
         QStringList paths;
@@ -146,7 +143,7 @@ void EditModeTest::init() {
 void EditModeTest::cleanup() {
     // Files a test left read-only would stop its scratch folder from going.
     if (form != nullptr) {
-        for (const std::string& path : form->fileNames)
+        for (const std::string& path : Listed())
             ApplyAttributes(path, false, false, false, false);
     }
     form.reset();
@@ -180,14 +177,15 @@ void EditModeTest::entersWithNameAndExtension() {
     Scratch scratch;
     // Values left in the controls beforehand are replaced, not merged.
     TypeBaseName(QStringLiteral("leftover"));
-    ClickBox("CheckBox1");
+    Tick(kExpandName);
     EnterOn(scratch, {name});
     QVERIFY(Editing());
-    QCOMPARE(Edit("Edit1")->text(), title);
-    QCOMPARE(Edit("Edit2")->text(), extension);
-    QVERIFY(!Box("CheckBox1")->isChecked());
-    QVERIFY(!Edit("Edit2")->isEnabled());
-    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+    QCOMPARE(Edit(kNameField)->text(), title);
+    QCOMPARE(Edit(kExtensionField)->text(), extension);
+    QVERIFY(!Box(kExpandName)->isChecked());
+    QVERIFY(!Edit(kExtensionField)->isEnabled());
+    for (const char* box :
+         {kExpandName, kCreateTime, kProperty, kModifyTime, kAllUppercase, kAllLowercase})
         QVERIFY2(!Box(box)->isChecked(), box);
     // Loading changed nothing on the disk.
     QCOMPARE(FilesIn(scratch), QStringList{name});
@@ -216,13 +214,13 @@ void EditModeTest::entersWithAttributes() {
     AddFiles({path});
     DoubleClickRow(0);
     QVERIFY(Editing());
-    QCOMPARE(Box("chR")->isChecked(), bool(attributes & kReadOnly));
-    QCOMPARE(Box("chH")->isChecked(), bool(attributes & kHidden));
-    QCOMPARE(Box("chS")->isChecked(), bool(attributes & kSystem));
-    QCOMPARE(Box("chA")->isChecked(), bool(attributes & kArchive));
+    QCOMPARE(Box(kReadOnlyBox)->isChecked(), bool(attributes & kReadOnly));
+    QCOMPARE(Box(kHiddenBox)->isChecked(), bool(attributes & kHidden));
+    QCOMPARE(Box(kSysFileBox)->isChecked(), bool(attributes & kSystem));
+    QCOMPARE(Box(kArchiveBox)->isChecked(), bool(attributes & kArchive));
     // Loaded, but not in force: "Property" stays unticked and the boxes disabled.
-    QVERIFY(!Box("CheckBox3")->isChecked());
-    for (const char* box : {"chR", "chH", "chS", "chA"})
+    QVERIFY(!Box(kProperty)->isChecked());
+    for (const char* box : {kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox})
         QVERIFY2(!Box(box)->isEnabled(), box);
 }
 
@@ -238,13 +236,13 @@ void EditModeTest::entersWithTimes() {
     AddFiles({path});
     DoubleClickRow(0);
     QVERIFY(Editing());
-    QCOMPARE(Control<QDateEdit>("DP1")->date(), QDate(2003, 4, 5));
-    QCOMPARE(Control<QTimeEdit>("DT1")->time(), QTime(6, 7, 8));
-    QCOMPARE(Control<QDateEdit>("DP2")->date(), QDate(2011, 12, 13));
-    QCOMPARE(Control<QTimeEdit>("DT2")->time(), QTime(14, 15, 16));
-    QVERIFY(!Box("CheckBox2")->isChecked());
-    QVERIFY(!Box("CheckBox4")->isChecked());
-    for (const char* picker : {"DP1", "DT1", "DP2", "DT2"})
+    QCOMPARE(Control<QDateEdit>(kCreateDate)->date(), QDate(2003, 4, 5));
+    QCOMPARE(Control<QTimeEdit>(kCreateTimeOfDay)->time(), QTime(6, 7, 8));
+    QCOMPARE(Control<QDateEdit>(kModifyDate)->date(), QDate(2011, 12, 13));
+    QCOMPARE(Control<QTimeEdit>(kModifyTimeOfDay)->time(), QTime(14, 15, 16));
+    QVERIFY(!Box(kCreateTime)->isChecked());
+    QVERIFY(!Box(kModifyTime)->isChecked());
+    for (const char* picker : {kCreateDate, kCreateTimeOfDay, kModifyDate, kModifyTimeOfDay})
         QVERIFY2(!Control(picker)->isEnabled(), picker);
 }
 
@@ -258,13 +256,13 @@ void EditModeTest::entersStepByStep() {
     TypeBaseName(QStringLiteral("x"));
     // Every box ticked, so that the reset unticks each of them; both case boxes at once can
     // only be had behind the handlers' back.
-    for (const char* box :
-         {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4", "aLower", "chR", "chH", "chS", "chA"})
+    for (const char* box : {kExpandName, kProperty, kCreateTime, kModifyTime, kAllLowercase,
+                            kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox})
         Box(box)->setChecked(true);
-    Edit("Edit2")->setText(QStringLiteral("y"));
-    Box("aUpper")->blockSignals(true);
-    Box("aUpper")->setChecked(true);
-    Box("aUpper")->blockSignals(false);
+    Edit(kExtensionField)->setText(QStringLiteral("y"));
+    Box(kAllUppercase)->blockSignals(true);
+    Box(kAllUppercase)->setChecked(true);
+    Box(kAllUppercase)->blockSignals(false);
     StepRecorder recorder;
     recorder.Watch(*form);
     qApp->installEventFilter(&recorder);
@@ -289,21 +287,21 @@ void EditModeTest::vanishedFileTicksEveryAttribute() {
     AddFiles({path});
     QVERIFY(QFile::remove(path));
     // Pickers set to other values beforehand show that the reset's today and now stay.
-    for (const char* date : {"DP1", "DP2"})
+    for (const char* date : {kCreateDate, kModifyDate})
         Control<QDateEdit>(date)->setDate(QDate(2001, 1, 1));
     const QDate today = QDate::currentDate();
     const QTime before = QTime::currentTime();
     DoubleClickRow(0);
     const QTime after = QTime::currentTime();
     QVERIFY(Editing());
-    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("gone"));
-    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("txt"));
-    for (const char* box : {"chR", "chH", "chS", "chA"})
+    QCOMPARE(Edit(kNameField)->text(), QStringLiteral("gone"));
+    QCOMPARE(Edit(kExtensionField)->text(), QStringLiteral("txt"));
+    for (const char* box : {kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox})
         QVERIFY2(Box(box)->isChecked(), box);
     if (QDate::currentDate() == today && after >= before) { // not across midnight
-        for (const char* date : {"DP1", "DP2"})
+        for (const char* date : {kCreateDate, kModifyDate})
             QCOMPARE(Control<QDateEdit>(date)->date(), today);
-        for (const char* time : {"DT1", "DT2"}) {
+        for (const char* time : {kCreateTimeOfDay, kModifyTimeOfDay}) {
             const QTime shown = Control<QTimeEdit>(time)->time();
             QVERIFY2(shown >= before.addMSecs(-before.msec()) && shown <= after, time);
         }
@@ -326,7 +324,7 @@ void EditModeTest::doubleClickWithoutRowDoesNothing() {
         DoubleClickList(belowRows);
         QCOMPARE(form->SelectedPosition(), -1);
         QVERIFY(!Editing());
-        QCOMPARE(Edit("Edit1")->text(), QStringLiteral("keep"));
+        QCOMPARE(Edit(kNameField)->text(), QStringLiteral("keep"));
         for (const char* name : kLockedButtons)
             QVERIFY2(Control(name)->isEnabled(), name);
         QVERIFY(SpinEditor()->isEnabled());
@@ -336,13 +334,13 @@ void EditModeTest::doubleClickWithoutRowDoesNothing() {
 void EditModeTest::doubleClickWhileEditingReloads() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("first.txt"), QStringLiteral("second.doc")});
-    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("first"));
-    ClickBox("CheckBox3");
+    QCOMPARE(Edit(kNameField)->text(), QStringLiteral("first"));
+    Tick(kProperty);
     DoubleClickRow(1);
     QVERIFY(Editing());
-    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("second"));
-    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("doc"));
-    QVERIFY(!Box("CheckBox3")->isChecked());
+    QCOMPARE(Edit(kNameField)->text(), QStringLiteral("second"));
+    QCOMPARE(Edit(kExtensionField)->text(), QStringLiteral("doc"));
+    QVERIFY(!Box(kProperty)->isChecked());
 }
 
 void EditModeTest::lockedWhileEditing() {
@@ -351,9 +349,9 @@ void EditModeTest::lockedWhileEditing() {
     QVERIFY(Editing());
     for (const char* name : kLockedButtons)
         QVERIFY2(!Control(name)->isEnabled(), name);
-    QVERIFY(!Control("SpinEdit1")->isEnabled());
-    for (const char* name : {"Button3", "Button4", "fileList", "Edit1", "CheckBox1", "CheckBox2",
-                             "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+    QVERIFY(!Control(kStartNumber)->isEnabled());
+    for (const char* name : {kChange, kCancel, kFileList, kNameField, kExpandName, kCreateTime,
+                             kProperty, kModifyTime, kAllUppercase, kAllLowercase})
         QVERIFY2(Control(name)->isEnabled(), name);
     // Clicking the locked buttons does nothing: no dialog, no rename, no About window.
     for (const char* name : kLockedButtons)
@@ -363,11 +361,11 @@ void EditModeTest::lockedWhileEditing() {
     QCOMPARE(Rows(), 1);
     QCOMPARE(FilesIn(scratch), QStringList{"a.txt"});
     // "Change" keeps the mode.
-    Click("Button3");
+    Change();
     QVERIFY(Editing());
     for (const char* name : kLockedButtons)
         QVERIFY2(!Control(name)->isEnabled(), name);
-    QVERIFY(!Control("SpinEdit1")->isEnabled());
+    QVERIFY(!Control(kStartNumber)->isEnabled());
 }
 
 void EditModeTest::listStaysUsableWhileEditing() {
@@ -377,7 +375,7 @@ void EditModeTest::listStaysUsableWhileEditing() {
     QCOMPARE(form->SelectedPosition(), 2);
     QTest::keyClick(List(), Qt::Key_Delete);
     QCOMPARE(Rows(), 2);
-    QCOMPARE(form->fileNames.size(), std::size_t{2});
+    QCOMPARE(Listed().size(), std::size_t{2});
     QCOMPARE(QFileInfo(Cell(1, 0)).fileName(), QStringLiteral("b.txt"));
     QVERIFY(Editing());
     QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "b.txt", "c.txt"}));
@@ -387,12 +385,12 @@ void EditModeTest::enterKeyWhileEditing_data() {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QStringList>("after");
     const QStringList untouched = {"a.txt"};
-    QTest::newRow("in the name field") << "Edit1" << untouched;
-    QTest::newRow("in the extension field") << "Edit2" << untouched;
-    QTest::newRow("in the list") << "fileList" << untouched;
-    QTest::newRow("on a check box") << "CheckBox3" << untouched;
-    QTest::newRow("on Change, which it clicks") << "Button3" << QStringList{"b.txt"};
-    QTest::newRow("on Cancel, which it clicks") << "Button4" << untouched;
+    QTest::newRow("in the name field") << kNameField << untouched;
+    QTest::newRow("in the extension field") << kExtensionField << untouched;
+    QTest::newRow("in the list") << kFileList << untouched;
+    QTest::newRow("on a check box") << kProperty << untouched;
+    QTest::newRow("on Change, which it clicks") << kChange << QStringList{"b.txt"};
+    QTest::newRow("on Cancel, which it clicks") << kCancel << untouched;
 }
 
 void EditModeTest::enterKeyWhileEditing() {
@@ -400,8 +398,8 @@ void EditModeTest::enterKeyWhileEditing() {
     QFETCH(QStringList, after);
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("a.txt")});
-    ClickBox("CheckBox1"); // so that the extension field can take the focus
-    ReplaceText("Edit1", QStringLiteral("b"));
+    Tick(kExpandName); // so that the extension field can take the focus
+    ReplaceText(kNameField, QStringLiteral("b"));
     QWidget* focused = Control(qPrintable(focus));
     focused->setFocus();
     QVERIFY(focused->hasFocus());
@@ -411,7 +409,7 @@ void EditModeTest::enterKeyWhileEditing() {
     SettleBoxTimer();
     QVERIFY(!box.shown);
     QCOMPARE(FilesIn(scratch), after);
-    QCOMPARE(Editing(), focus != "Button4");
+    QCOMPARE(Editing(), focus != kCancel);
 }
 
 void EditModeTest::changeRenames_data() {
@@ -450,19 +448,19 @@ void EditModeTest::changeRenames() {
     EnterOn(scratch, {name, QStringLiteral("other.txt")});
     // The start number is not read even when it holds a value.
     SpinEditor()->setText(QStringLiteral("7"));
-    ReplaceText("Edit1", typedName);
-    ClickBox("CheckBox1");
-    ReplaceText("Edit2", typedExtension);
+    ReplaceText(kNameField, typedName);
+    Tick(kExpandName);
+    ReplaceText(kExtensionField, typedExtension);
     if (!expand)
-        ClickBox("CheckBox1"); // what the field holds then stays out of the name
-    QCOMPARE(Box("CheckBox1")->isChecked(), expand);
+        Untick(kExpandName); // what the field holds then stays out of the name
+    QCOMPARE(Box(kExpandName)->isChecked(), expand);
     SelectRow(0);
-    Click("Button3");
+    Change();
     QStringList expected = {after, "other.txt"};
     expected.sort();
     QCOMPARE(FilesIn(scratch), expected);
     QCOMPARE(Cell(0, 0), scratch.Path(after));
-    QCOMPARE(form->fileNames[0], PathOf(scratch.Path(after)));
+    QCOMPARE(Listed()[0], PathOf(scratch.Path(after)));
     QCOMPARE(Cell(1, 0), scratch.Path(QStringLiteral("other.txt")));
     QCOMPARE(TheGauge()->Progress(), 0);
     QVERIFY(Editing());
@@ -471,14 +469,14 @@ void EditModeTest::changeRenames() {
 void EditModeTest::changeOntoItselfRewritesRow() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("report.txt")});
-    ReplaceText("Edit1", QString());
-    QCOMPARE(Edit("Edit1")->text(), QString());
+    ReplaceText(kNameField, QString());
+    QCOMPARE(Edit(kNameField)->text(), QString());
     // Changed behind the program's back: the rewritten row shows it.
-    const std::string path = form->fileNames[0];
+    const std::string path = Listed()[0];
     QVERIFY(ApplyAttributes(path, false, true, false, false));
     QCOMPARE(Cell(0, 1), QString());
     SelectRow(0);
-    Click("Button3");
+    Change();
     QCOMPARE(FilesIn(scratch), QStringList{"report.txt"});
     QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("report.txt")));
     QCOMPARE(Cell(0, 1), QStringLiteral("H "));
@@ -488,12 +486,12 @@ void EditModeTest::changeOntoItselfRewritesRow() {
 void EditModeTest::changeMakesReadOnly() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("report.txt")});
-    ClickBox("CheckBox3");
-    ClickBox("chR");
+    Tick(kProperty);
+    Tick(kReadOnlyBox);
     SelectRow(0);
-    Click("Button3");
+    Change();
     QCOMPARE(FilesIn(scratch), QStringList{"report.txt"});
-    QVERIFY(ReadAttributes(form->fileNames[0]) & kReadOnly);
+    QVERIFY(ReadAttributes(Listed()[0]) & kReadOnly);
     QCOMPARE(Cell(0, 1), QStringLiteral("R "));
     QVERIFY(Editing());
 }
@@ -501,11 +499,11 @@ void EditModeTest::changeMakesReadOnly() {
 void EditModeTest::changeCaseOnly() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("report.txt")});
-    ClickBox("aUpper");
-    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("REPORT"));
-    QCOMPARE(Edit("Edit2")->text(), QStringLiteral("TXT"));
+    Tick(kAllUppercase);
+    QCOMPARE(Edit(kNameField)->text(), QStringLiteral("REPORT"));
+    QCOMPARE(Edit(kExtensionField)->text(), QStringLiteral("TXT"));
     SelectRow(0);
-    Click("Button3");
+    Change();
     // The extension box is unticked, so the old extension stays as it was.
     QCOMPARE(FilesIn(scratch), QStringList{"REPORT.txt"});
     QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("REPORT.txt")));
@@ -517,13 +515,13 @@ void EditModeTest::changeWritesTimes() {
     EnterOn(scratch, {QStringLiteral("a.txt")});
     const LocalDateTime created = At(2004, 2, 29, 23, 58, 58);
     const LocalDateTime modified = At(1999, 7, 1, 0, 0, 2);
-    ClickBox("CheckBox2");
-    SetPickers("DP1", "DT1", created);
-    ClickBox("CheckBox4");
-    SetPickers("DP2", "DT2", modified);
+    Tick(kCreateTime);
+    SetPickers(kCreateDate, kCreateTimeOfDay, created);
+    Tick(kModifyTime);
+    SetPickers(kModifyDate, kModifyTimeOfDay, modified);
     SelectRow(0);
-    Click("Button3");
-    const std::string path = form->fileNames[0];
+    Change();
+    const std::string path = Listed()[0];
     QCOMPARE(GetCreationTime(path), std::optional(created));
     QCOMPARE(GetModifyTime(path), std::optional(modified));
     const TimeTextFormat format = TimeTextFormatOf(QLocale());
@@ -535,10 +533,10 @@ void EditModeTest::changeWritesTimes() {
 void EditModeTest::changeTakesRowSelectedNow() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("a"));
-    ReplaceText("Edit1", QStringLiteral("c"));
+    QCOMPARE(Edit(kNameField)->text(), QStringLiteral("a"));
+    ReplaceText(kNameField, QStringLiteral("c"));
     SelectRow(1);
-    Click("Button3");
+    Change();
     QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "c.txt"}));
     QCOMPARE(Cell(0, 0), scratch.Path(QStringLiteral("a.txt")));
     QCOMPARE(Cell(1, 0), scratch.Path(QStringLiteral("c.txt")));
@@ -547,14 +545,14 @@ void EditModeTest::changeTakesRowSelectedNow() {
 void EditModeTest::changeWithoutSelectionDoesNothing() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    ReplaceText("Edit1", QStringLiteral("c"));
+    ReplaceText(kNameField, QStringLiteral("c"));
     // Deleting a row leaves no row selected.
     SelectRow(1);
     QTest::keyClick(List(), Qt::Key_Delete);
     QCOMPARE(form->SelectedPosition(), -1);
     BoxSeen box;
     CloseNextBox(box);
-    Click("Button3");
+    Change();
     SettleBoxTimer();
     QVERIFY(!box.shown);
     QCOMPARE(FilesIn(scratch), (QStringList{"a.txt", "b.txt"}));
@@ -595,15 +593,15 @@ void EditModeTest::changeFailures() {
     QFETCH(QString, letters);
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("a.txt")});
-    ReplaceText("Edit1", QStringLiteral("b"));
+    ReplaceText(kNameField, QStringLiteral("b"));
     if (scenario == "taken")
         scratch.Make(QStringLiteral("b.txt"));
     if (scenario == "gone")
         QVERIFY(QFile::remove(scratch.Path(QStringLiteral("a.txt"))));
     if (scenario.startsWith(QStringLiteral("readonly"))) {
-        ClickBox("CheckBox3");
-        ClickBox("chR");
-        ClickBox(scenario == "readonly" ? "CheckBox2" : "CheckBox4");
+        Tick(kProperty);
+        Tick(kReadOnlyBox);
+        Tick(scenario == "readonly" ? kCreateTime : kModifyTime);
     }
     if (scenario == "empty") {
         SelectRow(0);
@@ -613,7 +611,7 @@ void EditModeTest::changeFailures() {
     }
     BoxSeen box;
     CloseNextBox(box);
-    Click("Button3");
+    Change();
     VerifyErrorBox(box, text);
     if (QTest::currentTestFailed())
         return;
@@ -627,15 +625,15 @@ void EditModeTest::changeFailures() {
     for (const char* name : kLockedButtons)
         QVERIFY2(!Control(name)->isEnabled(), name);
     if (scenario == "taken") {
-        ReplaceText("Edit1", QStringLiteral("c"));
-        Click("Button3");
+        ReplaceText(kNameField, QStringLiteral("c"));
+        Change();
         QCOMPARE(FilesIn(scratch), (QStringList{"b.txt", "c.txt"}));
     }
     if (scenario.startsWith(QStringLiteral("readonly"))) {
-        ClickBox(scenario == "readonly" ? "CheckBox2" : "CheckBox4");
-        ClickBox("chR");
-        Click("Button3");
-        QCOMPARE(ReadAttributes(form->fileNames[0]) & kReadOnly, 0);
+        Untick(scenario == "readonly" ? kCreateTime : kModifyTime);
+        Untick(kReadOnlyBox);
+        Change();
+        QCOMPARE(ReadAttributes(Listed()[0]) & kReadOnly, 0);
         QCOMPARE(Cell(0, 1), QString());
     }
 }
@@ -643,31 +641,33 @@ void EditModeTest::changeFailures() {
 void EditModeTest::cancelResetsAndUnlocks() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("a.txt")});
-    for (const char* date : {"DP1", "DP2"})
+    for (const char* date : {kCreateDate, kModifyDate})
         Control<QDateEdit>(date)->setDate(QDate(2001, 1, 1));
-    for (const char* box : {"CheckBox1", "CheckBox3", "CheckBox2", "CheckBox4", "chR", "aLower"})
-        ClickBox(box);
+    for (const char* box :
+         {kExpandName, kProperty, kCreateTime, kModifyTime, kReadOnlyBox, kAllLowercase})
+        Tick(box);
     const QDate today = QDate::currentDate();
-    Click("Button4");
-    QVERIFY(!Control("Button3")->isVisible());
-    QVERIFY(!Control("Button4")->isVisible());
+    Cancel();
+    QVERIFY(!Control(kChange)->isVisible());
+    QVERIFY(!Control(kCancel)->isVisible());
     for (const char* name : kLockedButtons)
         QVERIFY2(Control(name)->isEnabled(), name);
-    QVERIFY(Control("SpinEdit1")->isEnabled());
-    QCOMPARE(Edit("Edit1")->text(), QString());
-    QCOMPARE(Edit("Edit2")->text(), QString());
+    QVERIFY(Control(kStartNumber)->isEnabled());
+    QCOMPARE(Edit(kNameField)->text(), QString());
+    QCOMPARE(Edit(kExtensionField)->text(), QString());
     for (QCheckBox* box : form->findChildren<QCheckBox*>())
         QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
-    for (const char* name : {"Edit2", "chR", "chH", "chS", "chA", "DP1", "DT1", "DP2", "DT2"})
+    for (const char* name : {kExtensionField, kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox,
+                             kCreateDate, kCreateTimeOfDay, kModifyDate, kModifyTimeOfDay})
         QVERIFY2(!Control(name)->isEnabled(), name);
     if (QDate::currentDate() == today) {
-        for (const char* date : {"DP1", "DP2"})
+        for (const char* date : {kCreateDate, kModifyDate})
             QCOMPARE(Control<QDateEdit>(date)->date(), today);
     }
     QCOMPARE(FilesIn(scratch), QStringList{"a.txt"});
     // Normal again: "Start" renames the whole list.
     TypeBaseName(QStringLiteral("x"));
-    Click("BitBtn1");
+    Start();
     QCOMPARE(FilesIn(scratch), QStringList{"x_0.txt"});
 }
 

@@ -72,10 +72,10 @@ void FilesIntoListTest::dialogLeavesNothingBehind() {
         auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(Rows(), 3);
     TypeBaseName(QStringLiteral("x"));
-    Click("BitBtn1");
+    Start();
     QVERIFY(scratch.Has("x_0.txt") && scratch.Has("x_2.txt"));
     // Nothing of the dialog is left to watch the folder or to hold the old names.
     QVERIFY(form->findChildren<QFileSystemModel*>().isEmpty());
@@ -92,7 +92,7 @@ void FilesIntoListTest::dialogLeavesNothingBehind() {
         checked = true;
         dialog.reject();
     });
-    Click("Button1");
+    PressAddFiles();
     QVERIFY(checked);
 }
 
@@ -111,7 +111,7 @@ void FilesIntoListTest::completionListGoesWithTheDialog() {
         popup = field->completer()->popup();
         dialog.reject();
     });
-    Click("Button1");
+    PressAddFiles();
     QVERIFY(popup == nullptr || !popup->isVisible());
 }
 
@@ -164,9 +164,9 @@ void FilesIntoListTest::drop() {
     for (const QString& name : added)
         expected << scratch.Path(name);
     QCOMPARE(RowPaths(), expected);
-    QCOMPARE(form->fileNames.size(), std::size_t(expected.size()));
+    QCOMPARE(Listed().size(), std::size_t(expected.size()));
     if (!dropped.isEmpty() && dropped.front().startsWith(u"file:"))
-        QCOMPARE(form->fileNames.back(), TextToPath(scratch.dir.path()) + "/bad\xFF.txt");
+        QCOMPARE(Listed().back(), TextToPath(scratch.dir.path()) + "/bad\xFF.txt");
 }
 
 void FilesIntoListTest::onlyTheLeftButtonEditsAFile_data() {
@@ -184,8 +184,8 @@ void FilesIntoListTest::onlyTheLeftButtonEditsAFile() {
     AddFiles({scratch.Make("a.txt")});
     SelectRow(0);
     DoubleClickList(RowCentre(0), Qt::MouseButton(button));
-    QCOMPARE(Control("Button3")->isVisible(), editing);
-    QCOMPARE(Control("Button1")->isEnabled(), !editing);
+    QCOMPARE(Control(kChange)->isVisible(), editing);
+    QCOMPARE(Control(kAddFiles)->isEnabled(), !editing);
 }
 
 void FilesIntoListTest::listKeysStayOnTheNameColumn_data() {

@@ -48,13 +48,10 @@ private slots:
     void cleanup();
 
     void windowFrame();
-    void geometry_data();
-    void geometry();
     void initialStates_data();
     void initialStates();
     void pickersStartTodayAndNow();
     void listColumns();
-    void tabOrder();
     void enableRules_data();
     void enableRules();
     void caseBoxes();
@@ -112,77 +109,12 @@ void MainWindowTest::windowFrame() {
     const QList<QSize> iconSizes = form->windowIcon().availableSizes();
     QVERIFY(iconSizes.contains(QSize(16, 16)));
     QVERIFY(iconSizes.contains(QSize(32, 32)));
-    for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn3"}) {
+    for (const char* name : {kStart, kQuit, kAbout}) {
         const QIcon glyph = Control<QPushButton>(name)->icon();
         const QImage normal = glyph.pixmap(18, 18, QIcon::Normal).toImage();
         const QImage greyed = glyph.pixmap(18, 18, QIcon::Disabled).toImage();
         QCOMPARE(normal.size(), QSize(18, 18));
         QVERIFY2(normal != greyed, name);
-    }
-}
-
-void MainWindowTest::geometry_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<int>("font");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<QString>("caption");
-    const auto row = [](const char* name, const char* parent, QRect rect, int font, bool bold,
-                        const char* caption) {
-        QTest::newRow(name) << name << parent << rect << font << bold << caption;
-    };
-    row("Panel1", "Form1", {4, 4, 605, 133}, 14, false, "");
-    row("Label3", "Panel1", {31, 71, 96, 16}, 14, true, "Start Number:");
-    row("Label1", "Panel1", {54, 8, 73, 16}, 14, true, "File Name:");
-    row("CheckBox1", "Panel1", {8, 40, 121, 17}, 14, true, "Expand Name:");
-    row("Edit1", "Panel1", {130, 8, 150, 22}, 14, false, "");
-    row("Edit2", "Panel1", {130, 40, 75, 22}, 14, false, "");
-    row("aUpper", "Panel1", {8, 104, 121, 17}, 14, true, "All Uppercase");
-    row("Panel3", "Panel1", {288, 30, 89, 95}, 12, false, "");
-    row("chR", "Panel3", {8, 4, 73, 17}, 12, false, "ReadOnly");
-    row("chH", "Panel3", {8, 26, 57, 17}, 12, false, "Hidden");
-    row("chS", "Panel3", {8, 48, 57, 17}, 12, false, "SysFile");
-    row("chA", "Panel3", {8, 72, 57, 17}, 12, false, "Archive");
-    row("CheckBox3", "Panel1", {288, 8, 89, 17}, 14, true, "Property");
-    row("aLower", "Panel1", {160, 104, 121, 17}, 14, true, "All Lowercase");
-    row("Button3", "Panel1", {496, 8, 45, 17}, 9, false, "Change");
-    row("Button4", "Panel1", {546, 8, 45, 17}, 9, false, "Cancel");
-    row("SpinEdit1", "Panel1", {132, 72, 71, 24}, 12, false, "");
-    row("Panel4", "Panel1", {384, 30, 209, 33}, 14, false, "");
-    row("DP1", "Panel4", {8, 5, 89, 23}, 12, false, "");
-    row("DT1", "Panel4", {104, 5, 73, 23}, 12, false, "");
-    row("CheckBox2", "Panel1", {380, 8, 105, 17}, 14, true, "Create Time");
-    row("CheckBox4", "Panel1", {380, 68, 105, 17}, 14, true, "Modify Time");
-    row("Panel5", "Panel1", {384, 88, 209, 33}, 14, false, "");
-    row("DP2", "Panel5", {8, 5, 89, 23}, 12, false, "");
-    row("DT2", "Panel5", {104, 5, 73, 23}, 12, false, "");
-    row("Panel2", "Form1", {4, 144, 605, 217}, 12, false, "");
-    row("Gauge1", "Panel2", {8, 185, 409, 21}, 12, false, "");
-    row("fileList", "Panel2", {6, 6, 592, 171}, 14, false, "");
-    row("Button1", "Panel2", {432, 184, 75, 22}, 12, false, "Add Files");
-    row("Button2", "Panel2", {520, 184, 75, 22}, 12, false, "Clear");
-    row("BitBtn1", "Form1", {144, 368, 75, 25}, 12, false, "Start");
-    row("BitBtn2", "Form1", {432, 368, 75, 25}, 12, false, "Quit");
-    row("BitBtn3", "Form1", {280, 368, 89, 25}, 12, false, "About...");
-}
-
-void MainWindowTest::geometry() {
-    QFETCH(QString, name);
-    QFETCH(QString, parent);
-    QFETCH(QRect, rect);
-    QFETCH(int, font);
-    QFETCH(bool, bold);
-    QFETCH(QString, caption);
-    QWidget* control = Control(qPrintable(name));
-    QCOMPARE(control->parentWidget()->objectName(), parent);
-    QCOMPARE(control->geometry(), rect);
-    QCOMPARE(control->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(control->font().pixelSize(), font);
-    QCOMPARE(control->font().bold(), bold);
-    if (!caption.isEmpty()) {
-        QCOMPARE(control->property("text").toString(), caption);
-        QCOMPARE(control->accessibleName(), caption);
     }
 }
 
@@ -202,19 +134,20 @@ void MainWindowTest::initialStates_data() {
     row("Panel3", true, true, cream);
     row("Panel4", true, true, cream);
     row("Panel5", true, true, cream);
-    row("Edit1", true, true, white);
-    row("Edit2", false, true, white);
-    row("SpinEdit1", true, true, cream);
-    row("fileList", true, true, white);
-    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "aUpper", "aLower"})
+    row(kNameField, true, true, white);
+    row(kExtensionField, false, true, white);
+    row(kStartNumber, true, true, cream);
+    row(kFileList, true, true, white);
+    for (const char* box :
+         {kExpandName, kCreateTime, kProperty, kModifyTime, kAllUppercase, kAllLowercase})
         row(box, true, true, {});
-    for (const char* box : {"chR", "chH", "chS", "chA"})
+    for (const char* box : {kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox})
         row(box, false, true, {});
-    for (const char* picker : {"DP1", "DT1", "DP2", "DT2"})
+    for (const char* picker : {kCreateDate, kCreateTimeOfDay, kModifyDate, kModifyTimeOfDay})
         row(picker, false, true, {});
-    row("Button3", true, false, {});
-    row("Button4", true, false, {});
-    for (const char* button : {"Button1", "Button2", "BitBtn1", "BitBtn2", "BitBtn3"})
+    row(kChange, true, false, {});
+    row(kCancel, true, false, {});
+    for (const char* button : {kAddFiles, kClear, kStart, kQuit, kAbout})
         row(button, true, true, {});
 }
 
@@ -231,7 +164,7 @@ void MainWindowTest::initialStates() {
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         QVERIFY(edit->text().isEmpty());
     if (color.isValid()) {
-        QWidget* painted = name == "SpinEdit1" ? SpinEditor() : control;
+        QWidget* painted = name == kStartNumber ? SpinEditor() : control;
         const auto role = qobject_cast<QLineEdit*>(painted) || qobject_cast<QTableView*>(painted)
                               ? QPalette::Base
                               : QPalette::Window;
@@ -240,7 +173,7 @@ void MainWindowTest::initialStates() {
     // Common to every start: empty list, a gauge at 0% of 0..100, start number 0, and
     // "Start" as the default button.
     QCOMPARE(Rows(), 0);
-    QCOMPARE(form->fileNames.size(), std::size_t{0});
+    QCOMPARE(Listed().size(), std::size_t{0});
     QCOMPARE(TheGauge()->MinValue(), 0);
     QCOMPARE(TheGauge()->MaxValue(), 100);
     QCOMPARE(TheGauge()->Progress(), 0);
@@ -248,23 +181,23 @@ void MainWindowTest::initialStates() {
     QCOMPARE(TheGauge()->BackColor(), QColor(232, 227, 204));
     QCOMPARE(SpinEditor()->text(), QStringLiteral("0"));
     QCOMPARE(SpinEditor()->maxLength(), 4);
-    QCOMPARE(Control<SpinField>("SpinEdit1")->MinValue(), 0);
-    QCOMPARE(Control<SpinField>("SpinEdit1")->MaxValue(), 9999);
-    QVERIFY(Control<QPushButton>("BitBtn1")->isDefault());
+    QCOMPARE(Control<SpinField>(kStartNumber)->MinValue(), 0);
+    QCOMPARE(Control<SpinField>(kStartNumber)->MaxValue(), 9999);
+    QVERIFY(Control<QPushButton>(kStart)->isDefault());
 }
 
 void MainWindowTest::pickersStartTodayAndNow() {
     const QTime before = QTime::currentTime();
     TForm1 fresh;
     const QTime after = QTime::currentTime();
-    for (const char* name : {"DP1", "DP2"})
+    for (const char* name : {kCreateDate, kModifyDate})
         QCOMPARE(fresh.findChild<QDateEdit*>(QLatin1String(name))->date(), QDate::currentDate());
-    for (const char* name : {"DT1", "DT2"}) {
+    for (const char* name : {kCreateTimeOfDay, kModifyTimeOfDay}) {
         const QTime shown = fresh.findChild<QTimeEdit*>(QLatin1String(name))->time();
         if (after >= before) // not across midnight
             QVERIFY(shown >= before.addMSecs(-before.msec()) && shown <= after);
     }
-    QVERIFY(fresh.findChild<QDateEdit*>(QStringLiteral("DP1"))->calendarPopup());
+    QVERIFY(fresh.findChild<QDateEdit*>(QLatin1String(kCreateDate))->calendarPopup());
 }
 
 void MainWindowTest::listColumns() {
@@ -285,32 +218,15 @@ void MainWindowTest::listColumns() {
              colours.color(QPalette::Inactive, QPalette::Base));
 }
 
-void MainWindowTest::tabOrder() {
-    Control("CheckBox1")->setFocus();
-    QStringList visited;
-    for (int i = 0; i < 16; ++i) {
-        QWidget* focused = QApplication::focusWidget();
-        QWidget* named = focused == SpinEditor() ? Control("SpinEdit1") : focused;
-        visited << named->objectName();
-        QTest::keyClick(focused, Qt::Key_Tab);
-    }
-    // Disabled and hidden controls are passed over.
-    const QStringList expected = {"CheckBox1", "Edit1",     "aUpper",    "CheckBox3",
-                                  "aLower",    "SpinEdit1", "CheckBox2", "CheckBox4",
-                                  "fileList",  "Button1",   "Button2",   "BitBtn1",
-                                  "BitBtn2",   "BitBtn3",   "CheckBox1", "Edit1"};
-    QCOMPARE(visited, expected);
-}
-
 void MainWindowTest::enableRules_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QStringList>("controls");
     QTest::addColumn<bool>("byProgram");
     const QList<std::pair<const char*, QStringList>> rules = {
-        {"CheckBox1", {"Edit2"}},
-        {"CheckBox3", {"chR", "chH", "chA", "chS"}},
-        {"CheckBox2", {"DP1", "DT1"}},
-        {"CheckBox4", {"DP2", "DT2"}},
+        {kExpandName, {kExtensionField}},
+        {kProperty, {kReadOnlyBox, kHiddenBox, kArchiveBox, kSysFileBox}},
+        {kCreateTime, {kCreateDate, kCreateTimeOfDay}},
+        {kModifyTime, {kModifyDate, kModifyTimeOfDay}},
     };
     for (const auto& [box, controls] : rules) {
         QTest::addRow("%s by the user", box) << box << controls << false;
@@ -326,8 +242,10 @@ void MainWindowTest::enableRules() {
     const auto toggle = [&] {
         if (byProgram)
             checkBox->setChecked(!checkBox->isChecked());
+        else if (checkBox->isChecked())
+            Untick(qPrintable(box));
         else
-            ClickBox(qPrintable(box));
+            Tick(qPrintable(box));
     };
     toggle();
     QVERIFY(checkBox->isChecked());
@@ -367,21 +285,21 @@ void MainWindowTest::enableRules() {
 
 void MainWindowTest::caseBoxes() {
     TypeBaseName(QStringLiteral("photo"));
-    ClickBox("CheckBox1");
-    Control("Edit2")->setFocus();
-    QTest::keyClicks(Control("Edit2"), QStringLiteral("jpg"));
-    ClickBox("CheckBox1"); // Edit2 disabled again: it is converted all the same
-    auto* edit1 = Control<QLineEdit>("Edit1");
-    auto* edit2 = Control<QLineEdit>("Edit2");
-    auto* upper = Control<QCheckBox>("aUpper");
-    auto* lower = Control<QCheckBox>("aLower");
+    Tick(kExpandName);
+    Control(kExtensionField)->setFocus();
+    QTest::keyClicks(Control(kExtensionField), QStringLiteral("jpg"));
+    Untick(kExpandName); // Edit2 disabled again: it is converted all the same
+    auto* edit1 = Control<QLineEdit>(kNameField);
+    auto* edit2 = Control<QLineEdit>(kExtensionField);
+    auto* upper = Control<QCheckBox>(kAllUppercase);
+    auto* lower = Control<QCheckBox>(kAllLowercase);
 
-    ClickBox("aUpper");
+    Tick(kAllUppercase);
     QCOMPARE(edit1->text(), QStringLiteral("PHOTO"));
     QCOMPARE(edit2->text(), QStringLiteral("JPG"));
     QVERIFY(!edit2->isEnabled());
 
-    ClickBox("aLower");
+    Tick(kAllLowercase);
     QVERIFY(lower->isChecked());
     QVERIFY(!upper->isChecked());
     QCOMPARE(edit1->text(), QStringLiteral("photo"));
@@ -392,7 +310,7 @@ void MainWindowTest::caseBoxes() {
     edit1->end(false);
     QTest::keyClicks(edit1, QStringLiteral("XY"));
     QCOMPARE(edit1->text(), QStringLiteral("photoXY"));
-    ClickBox("aLower");
+    Untick(kAllLowercase);
     QVERIFY(!lower->isChecked());
     QCOMPARE(edit1->text(), QStringLiteral("photoXY"));
     QCOMPARE(edit2->text(), QStringLiteral("jpg"));
@@ -479,7 +397,7 @@ void MainWindowTest::spinTextFromElsewhere() {
     QFETCH(QString, text);
     QFETCH(QString, result);
     QFETCH(int, beeps);
-    auto* field = Control<SpinField>("SpinEdit1");
+    auto* field = Control<SpinField>(kStartNumber);
     int refused = 0;
     connect(field, &SpinField::KeyRefused, this, [&refused] { ++refused; });
     QLineEdit* editor = SpinEditor();
@@ -508,7 +426,7 @@ void MainWindowTest::spinKeys() {
     QFETCH(QString, text);
     QFETCH(int, beeps);
     QApplication::clipboard()->setText(QStringLiteral("-5xyz"));
-    auto* field = Control<SpinField>("SpinEdit1");
+    auto* field = Control<SpinField>(kStartNumber);
     int refused = 0;
     connect(field, &SpinField::KeyRefused, this, [&refused] { ++refused; });
     QLineEdit* editor = SpinEditor();
@@ -543,14 +461,14 @@ void MainWindowTest::spinClampsOnLeaving() {
     editor->selectAll();
     QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
     QCOMPARE(editor->text(), typed);
-    QCOMPARE(Control<SpinField>("SpinEdit1")->Value(), ReadSpinText(typed));
-    QTest::mouseClick(Control("Edit1"), Qt::LeftButton);
+    QCOMPARE(Control<SpinField>(kStartNumber)->Value(), ReadSpinText(typed));
+    QTest::mouseClick(Control(kNameField), Qt::LeftButton);
     QVERIFY(!editor->hasFocus());
     QCOMPARE(editor->text(), left);
 }
 
 void MainWindowTest::spinButtons() {
-    auto* field = Control<SpinField>("SpinEdit1");
+    auto* field = Control<SpinField>(kStartNumber);
     QLineEdit* editor = SpinEditor();
     QTest::mouseClick(field->UpButton(), Qt::LeftButton);
     QCOMPARE(editor->text(), QStringLiteral("1"));
@@ -604,14 +522,14 @@ void MainWindowTest::addFilesTypedNames() {
         titled = dialog.windowTitle() == QStringLiteral("Add Files");
         TypeAndConfirm(dialog, paths.size() == 1 ? paths.front() : Quoted(paths));
     });
-    Click("Button1");
+    PressAddFiles();
     Reactivate();
     QVERIFY(titled);
     QCOMPARE(Rows(), paths.size());
-    QCOMPARE(form->fileNames.size(), std::size_t(paths.size()));
+    QCOMPARE(Listed().size(), std::size_t(paths.size()));
     for (int row = 0; row < paths.size(); ++row) {
         QCOMPARE(Cell(row, 0), paths[row]);
-        QCOMPARE(QString::fromStdString(form->fileNames[std::size_t(row)]), paths[row]);
+        QCOMPARE(QString::fromStdString(Listed()[std::size_t(row)]), paths[row]);
         QCOMPARE(Cell(row, 1), letters[row]);
         QCOMPARE(Cell(row, 3).isEmpty(), !QFile::exists(paths[row]));
     }
@@ -634,7 +552,7 @@ void MainWindowTest::addFilesShowsNamesWithoutDot() {
                 view->model()->index(row, 0, view->rootIndex()).data() == QStringLiteral("README");
         TypeAndConfirm(dialog, QStringLiteral("README"));
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(filter, QStringLiteral("*.*"));
     QVERIFY(listedWithoutDot);
     QCOMPARE(Rows(), 1);
@@ -668,7 +586,7 @@ void MainWindowTest::addFilesPickedWithTheMouse() {
         auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
-    Click("Button1");
+    PressAddFiles();
     QStringList rows;
     for (int row = 0; row < Rows(); ++row)
         rows << Cell(row, 0);
@@ -692,7 +610,7 @@ void MainWindowTest::addFilesTakesALongSelection() {
         QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(field, Qt::Key_Return);
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(Rows(), paths.size());
     QCOMPARE(Cell(0, 0), paths.front());
     QCOMPARE(Cell(499, 0), paths.back());
@@ -707,9 +625,9 @@ void MainWindowTest::addFilesCancelledRereadsRows() {
     // The file goes behind the program's back; a cancelled "Add Files" still re-reads it.
     QVERIFY(QFile::remove(paths[1]));
     HandleNextDialog([](QFileDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(Rows(), 3);
-    QCOMPARE(form->fileNames.size(), std::size_t{3});
+    QCOMPARE(Listed().size(), std::size_t{3});
     QCOMPARE(Cell(1, 0), paths[1]);
     QCOMPARE(Cell(1, 1), QStringLiteral("R H A S "));
     QCOMPARE(Cell(1, 2), QString());
@@ -736,7 +654,7 @@ void MainWindowTest::addFilesRemembersConfirmedFilter() {
         pickFilter(dialog, QStringLiteral("*.txt"));
         TypeAndConfirm(dialog, file);
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(captions, (QStringList{"*.*", "*.htm", "*.html", "*.txt"}));
 
     QString preselected;
@@ -745,7 +663,7 @@ void MainWindowTest::addFilesRemembersConfirmedFilter() {
         pickFilter(dialog, QStringLiteral("*.htm"));
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(preselected, QStringLiteral("*.txt"));
 
     // The cancelled choice of "*.htm" is not remembered.
@@ -753,7 +671,7 @@ void MainWindowTest::addFilesRemembersConfirmedFilter() {
         preselected = dialog.selectedNameFilter().section(u' ', 0, 0);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    Click("Button1");
+    PressAddFiles();
     QCOMPARE(preselected, QStringLiteral("*.txt"));
     QCOMPARE(Rows(), 1);
 }
@@ -793,14 +711,14 @@ void MainWindowTest::deleteKey() {
         QStringList rows;
         for (int row = 0; row < Rows(); ++row) {
             rows << QFileInfo(Cell(row, 0)).fileName();
-            if (QString::fromStdString(form->fileNames[std::size_t(row)]) != Cell(row, 0))
+            if (QString::fromStdString(Listed()[std::size_t(row)]) != Cell(row, 0))
                 rows << QStringLiteral("(list and rows differ)");
         }
         return rows;
     };
     QTest::keyClick(List(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(shown(), left);
-    QCOMPARE(form->fileNames.size(), std::size_t(left.size()));
+    QCOMPARE(Listed().size(), std::size_t(left.size()));
     QCOMPARE(form->SelectedPosition(), key == Qt::Key_Delete ? -1 : selected);
     if (key == Qt::Key_Delete) {
         // A second Delete finds no selection and removes nothing more.
@@ -819,7 +737,7 @@ void MainWindowTest::startRenamesFiles() {
     SpinEditor()->setFocus();
     SpinEditor()->selectAll();
     QTest::keyClick(SpinEditor(), Qt::Key_7);
-    Click("BitBtn1");
+    Start();
     const QStringList expected = {"x_7.txt", "x_8.doc", "x_9"};
     for (int row = 0; row < 3; ++row) {
         QVERIFY2(scratch.Has(expected[row]), qPrintable(expected[row]));
@@ -831,17 +749,17 @@ void MainWindowTest::startRenamesFiles() {
     QCOMPARE(TheGauge()->PercentDone(), 100);
 
     // Attributes through the window: "Property" with "ReadOnly", no new name.
-    Control<QLineEdit>("Edit1")->clear();
-    ClickBox("CheckBox3");
-    ClickBox("chR");
-    Click("BitBtn1");
+    Control<QLineEdit>(kNameField)->clear();
+    Tick(kProperty);
+    Tick(kReadOnlyBox);
+    Start();
     for (int row = 0; row < 3; ++row) {
         QVERIFY(scratch.Has(expected[row]));
         QCOMPARE(Cell(row, 1).left(2), QStringLiteral("R "));
-        QVERIFY(ReadAttributes(form->fileNames[std::size_t(row)]) & kReadOnly);
+        QVERIFY(ReadAttributes(Listed()[std::size_t(row)]) & kReadOnly);
     }
-    ClickBox("chR");
-    Click("BitBtn1"); // leaves them writable for the clean-up
+    Untick(kReadOnlyBox);
+    Start(); // leaves them writable for the clean-up
 }
 
 // Records which widgets receive a paint event while it is installed on the application.
@@ -864,12 +782,12 @@ void MainWindowTest::runPaintsOnlyTheGauge() {
     QTest::qWait(50); // what is already due is painted before the run
     PaintRecorder recorder;
     qApp->installEventFilter(&recorder);
-    QTest::keyClick(Control("Edit1"), Qt::Key_Return); // handled to the end, run included
+    QTest::keyClick(Control(kNameField), Qt::Key_Return); // handled to the end, run included
     qApp->removeEventFilter(&recorder);
     QVERIFY(scratch.Has("p_2"));
     // The gauge went 0%, 50%, 100%, each painted at once; the rewritten rows wait.
-    QCOMPARE(recorder.painted.count(QStringLiteral("Gauge1")), 2);
-    recorder.painted.removeAll(QStringLiteral("Gauge1"));
+    QCOMPARE(recorder.painted.count(QLatin1String(kGauge)), 2);
+    recorder.painted.removeAll(QLatin1String(kGauge));
     QCOMPARE(recorder.painted, QStringList());
     // Once the run is over the list is painted with the new names.
     PaintRecorder after;
@@ -917,14 +835,14 @@ void MainWindowTest::startErrors() {
     if (scenario == "taken")
         scratch.Make("x_1.txt");
     if (scenario == "readonly") {
-        ClickBox("CheckBox3");
-        ClickBox("chR");
-        ClickBox("CheckBox2");
+        Tick(kProperty);
+        Tick(kReadOnlyBox);
+        Tick(kCreateTime);
     }
     TypeBaseName(QStringLiteral("x"));
     BoxSeen box;
     CloseNextBox(box);
-    Click("BitBtn1");
+    Start();
     VerifyErrorBox(box, text);
     if (QTest::currentTestFailed())
         return;
@@ -948,26 +866,26 @@ void MainWindowTest::enterKey_data() {
     QTest::addColumn<bool>("startEnabled");
     QTest::addColumn<QString>("outcome"); // "renamed", "nothing" or "cleared"
     QTest::newRow("Enter in the name field starts")
-        << "Edit1" << int(Qt::Key_Return) << 0 << true << "renamed";
+        << kNameField << int(Qt::Key_Return) << 0 << true << "renamed";
     QTest::newRow("keypad Enter starts")
-        << "Edit1" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << "renamed";
+        << kNameField << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << "renamed";
     QTest::newRow("Enter in the list starts")
-        << "fileList" << int(Qt::Key_Return) << 0 << true << "renamed";
+        << kFileList << int(Qt::Key_Return) << 0 << true << "renamed";
     QTest::newRow("Enter on a check box starts")
-        << "CheckBox1" << int(Qt::Key_Return) << 0 << true << "renamed";
+        << kExpandName << int(Qt::Key_Return) << 0 << true << "renamed";
     QTest::newRow("shift+Enter does nothing")
-        << "Edit1" << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true << "nothing";
+        << kNameField << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true << "nothing";
     QTest::newRow("Escape does nothing")
-        << "Edit1" << int(Qt::Key_Escape) << 0 << true << "nothing";
+        << kNameField << int(Qt::Key_Escape) << 0 << true << "nothing";
     QTest::newRow("Start disabled: nothing")
-        << "Edit1" << int(Qt::Key_Return) << 0 << false << "nothing";
+        << kNameField << int(Qt::Key_Return) << 0 << false << "nothing";
     QTest::newRow("Enter on a focused button clicks that button")
-        << "Button2" << int(Qt::Key_Return) << 0 << true << "cleared";
+        << kClear << int(Qt::Key_Return) << 0 << true << "cleared";
     for (const auto& [name, modifier] :
          {std::pair{"shift", Qt::ShiftModifier}, std::pair{"ctrl", Qt::ControlModifier},
           std::pair{"alt", Qt::AltModifier}})
         QTest::addRow("%s+Enter on a focused button does nothing", name)
-            << "Button2" << int(Qt::Key_Return) << int(modifier) << true << "nothing";
+            << kClear << int(Qt::Key_Return) << int(modifier) << true << "nothing";
 }
 
 void MainWindowTest::enterKey() {
@@ -979,7 +897,7 @@ void MainWindowTest::enterKey() {
     Scratch scratch;
     AddFiles({scratch.Make("a.txt")});
     TypeBaseName(QStringLiteral("x"));
-    Control("BitBtn1")->setEnabled(startEnabled);
+    Control(kStart)->setEnabled(startEnabled);
     QWidget* focused = Control(qPrintable(focus));
     focused->setFocus();
     QTest::keyClick(focused, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -1012,7 +930,7 @@ void MainWindowTest::enterInSpinFieldStartsUnclamped() {
     QCOMPARE(editor->text(), QStringLiteral("-5"));
     QVERIFY(scratch.Has("x_-5.txt"));
     // Clicking "Start" takes the focus first, which clamps the field.
-    Click("BitBtn1");
+    Start();
     QCOMPARE(editor->text(), QStringLiteral("0"));
     QVERIFY(scratch.Has("x_0.txt"));
 }
@@ -1021,11 +939,11 @@ void MainWindowTest::clearKeepsGaugeRange() {
     Scratch scratch;
     AddFiles({scratch.Make("a"), scratch.Make("b"), scratch.Make("c")});
     TypeBaseName(QStringLiteral("n"));
-    Click("BitBtn1");
+    Start();
     QCOMPARE(TheGauge()->PercentDone(), 100);
-    Click("Button2");
+    Clear();
     QCOMPARE(Rows(), 0);
-    QVERIFY(form->fileNames.empty());
+    QVERIFY(Listed().empty());
     QCOMPARE(TheGauge()->Progress(), 0);
     QCOMPARE(TheGauge()->MinValue(), 0);
     QCOMPARE(TheGauge()->MaxValue(), 2);
@@ -1044,7 +962,7 @@ void MainWindowTest::quitAndDesktopCloseEndTheProgram() {
     QFETCH(bool, byQuit);
     QTimer::singleShot(0, [this, byQuit] {
         if (byQuit)
-            Click("BitBtn2");
+            Quit();
         else
             form->close();
     });

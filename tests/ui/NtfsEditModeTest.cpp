@@ -49,12 +49,11 @@ void NtfsEditModeTest::caseChangeReachesTheDisk_data() {
     QTest::addColumn<QString>("caseBox");
     QTest::addColumn<bool>("expand");
     QTest::addColumn<QString>("after");
-    QTest::newRow("All Uppercase, old extension kept") << "report.txt"
-                                                       << "aUpper" << false << "REPORT.txt";
-    QTest::newRow("All Uppercase with the extension") << "report.txt"
-                                                      << "aUpper" << true << "REPORT.TXT";
-    QTest::newRow("All Lowercase") << "Photo.JPG"
-                                   << "aLower" << false << "photo.JPG";
+    QTest::newRow("All Uppercase, old extension kept")
+        << "report.txt" << kAllUppercase << false << "REPORT.txt";
+    QTest::newRow("All Uppercase with the extension")
+        << "report.txt" << kAllUppercase << true << "REPORT.TXT";
+    QTest::newRow("All Lowercase") << "Photo.JPG" << kAllLowercase << false << "photo.JPG";
 }
 
 void NtfsEditModeTest::caseChangeReachesTheDisk() {
@@ -73,14 +72,14 @@ void NtfsEditModeTest::caseChangeReachesTheDisk() {
     const QString letters = Cell(0, 1);
     QVERIFY(letters != QStringLiteral("R H A S "));
     DoubleClickRow(0);
-    ClickBox(qPrintable(caseBox));
+    Tick(qPrintable(caseBox));
     if (expand)
-        ClickBox("CheckBox1");
+        Tick(kExpandName);
     SelectRow(0);
-    Click("Button3");
+    Change();
 
     const std::string renamed = volume / TextToPath(after);
-    QCOMPARE(form->fileNames.front(), renamed);
+    QCOMPARE(Listed().front(), renamed);
     QCOMPARE(Cell(0, 0), PathToText(renamed));
     // Read back from the file under its new name, which still answers.
     QCOMPARE(Cell(0, 1), letters);

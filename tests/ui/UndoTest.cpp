@@ -25,9 +25,9 @@ void UndoTest::ctrlZPutsTheLastRunBack() {
     AddFiles({files.Make("a.txt"), files.Make("b.txt")});
     const QString rowBefore = Cell(0, 0);
     TypeBaseName(QStringLiteral("n"));
-    Click("BitBtn1");
+    Start();
     QVERIFY(files.Has("n_0.txt") && files.Has("n_1.txt"));
-    QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier);
+    Undo();
     QVERIFY(files.Has("a.txt") && files.Has("b.txt"));
     QVERIFY(!files.Has("n_0.txt") && !files.Has("n_1.txt"));
     QCOMPARE(Cell(0, 0), rowBefore);

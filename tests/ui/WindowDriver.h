@@ -109,6 +109,35 @@ struct Scratch {
     bool Has(const QString& name) const { return QFile::exists(dir.filePath(name)); }
 };
 
+// The main window's controls by what they are to a user; each value is the object name the
+// window gives the control.
+inline constexpr char kNameField[] = "Edit1";       // "File Name:"
+inline constexpr char kExtensionField[] = "Edit2";  // the new extension
+inline constexpr char kStartNumber[] = "SpinEdit1"; // "Start Number:"
+inline constexpr char kExpandName[] = "CheckBox1";  // enables the extension field
+inline constexpr char kProperty[] = "CheckBox3";    // enables the four attribute boxes
+inline constexpr char kCreateTime[] = "CheckBox2";  // enables the creation pickers
+inline constexpr char kModifyTime[] = "CheckBox4";  // enables the modification pickers
+inline constexpr char kAllUppercase[] = "aUpper";
+inline constexpr char kAllLowercase[] = "aLower";
+inline constexpr char kReadOnlyBox[] = "chR";
+inline constexpr char kHiddenBox[] = "chH";
+inline constexpr char kSysFileBox[] = "chS";
+inline constexpr char kArchiveBox[] = "chA";
+inline constexpr char kCreateDate[] = "DP1";
+inline constexpr char kCreateTimeOfDay[] = "DT1";
+inline constexpr char kModifyDate[] = "DP2";
+inline constexpr char kModifyTimeOfDay[] = "DT2";
+inline constexpr char kFileList[] = "fileList";
+inline constexpr char kGauge[] = "Gauge1";
+inline constexpr char kAddFiles[] = "Button1";
+inline constexpr char kClear[] = "Button2";
+inline constexpr char kChange[] = "Button3";
+inline constexpr char kCancel[] = "Button4";
+inline constexpr char kStart[] = "BitBtn1";
+inline constexpr char kQuit[] = "BitBtn2";
+inline constexpr char kAbout[] = "BitBtn3";
+
 // The main window under test and the moves a user makes on it.
 class WindowDriver {
 protected:
@@ -131,21 +160,30 @@ protected:
             qFatal("no control %s", name);
         return control;
     }
-    QTableView* List() const { return Control<QTableView>("fileList"); }
+    QTableView* List() const { return Control<QTableView>(kFileList); }
+    const FileNames& Listed() const { return form->ListedFiles(); }
     int Rows() const { return List()->model()->rowCount(); }
     QString Cell(int row, int column) const {
         return List()->model()->index(row, column).data().toString();
     }
-    Gauge* TheGauge() const { return Control<Gauge>("Gauge1"); }
-    QLineEdit* SpinEditor() const { return Control<SpinField>("SpinEdit1")->Editor(); }
+    Gauge* TheGauge() const { return Control<Gauge>(kGauge); }
+    QLineEdit* SpinEditor() const { return Control<SpinField>(kStartNumber)->Editor(); }
     void Click(const char* name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
-    void ClickBox(const char* name) {
-        auto* box = Control<QCheckBox>(name);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    }
+    void Start() { Click(kStart); }
+    void Quit() { Click(kQuit); }
+    void About() { Click(kAbout); }
+    void Clear() { Click(kClear); }
+    void Change() { Click(kChange); }
+    void Cancel() { Click(kCancel); }
+    void Undo() { QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier); }
+    // "Add Files", with the dialog left to what HandleNextDialog arranged.
+    void PressAddFiles() { Click(kAddFiles); }
+    // Clicks a check box on its square; Tick expects it unticked, Untick ticked.
+    void Tick(const char* box) { ClickBox(box, false); }
+    void Untick(const char* box) { ClickBox(box, true); }
     void AddFiles(const QStringList& paths) {
         HandleNextDialog([paths](QFileDialog& dialog) { TypeAndConfirm(dialog, Quoted(paths)); });
-        Click("Button1");
+        PressAddFiles();
         Reactivate();
     }
     // Back to the main window once a dialog has closed, so that keys reach its controls.
@@ -185,8 +223,15 @@ protected:
         QCOMPARE(box.parent, form.get());
     }
     void TypeBaseName(const QString& text) {
-        Control<QLineEdit>("Edit1")->setFocus();
-        QTest::keyClicks(Control("Edit1"), text);
+        Control<QLineEdit>(kNameField)->setFocus();
+        QTest::keyClicks(Control(kNameField), text);
+    }
+
+private:
+    void ClickBox(const char* name, bool ticked) {
+        auto* box = Control<QCheckBox>(name);
+        QVERIFY2(box->isChecked() == ticked, name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }
 };
 

@@ -147,6 +147,7 @@ void WindowPartsTest::typedCharacter_data() {
     QTest::newRow("enter") << int(Qt::Key_Return) << 0 << "\r" << 0;
     QTest::newRow("tab") << int(Qt::Key_Tab) << 0 << "\t" << 0;
     QTest::newRow("delete") << int(Qt::Key_Delete) << 0 << "" << 0;
+    QTest::newRow("delete carrying its control code") << int(Qt::Key_Delete) << 0 << "\x7F" << 0;
     QTest::newRow("arrow") << int(Qt::Key_Left) << 0 << "" << 0;
     QTest::newRow("shift+insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "" << 0;
     QTest::newRow("alt+digit") << int(Qt::Key_1) << int(Qt::AltModifier) << "1" << 0;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "FileOps.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace tarvolin {
+
+// A wall-clock time, or none, in eight bytes: a list of a million files keeps two per row,
+// where an optional LocalDateTime of seven ints would take four times as much.
+class PackedTime {
+public:
+    PackedTime() = default;
+    explicit PackedTime(const std::optional<LocalDateTime>& value);
+    std::optional<LocalDateTime> Unpacked() const;
+
+private:
+    std::uint64_t bits_ = 0; // 0: no time
+};
+
+// What a row shows beside its path, as it was read from the disk when the row was last
+// written: 24 bytes per row.
+struct RowFacts {
+    PackedTime creationTime;
+    PackedTime modifyTime;
+    std::int8_t attributes = -1; // the four bits fit; an unreadable file keeps -1
+
+    RowFacts() = default;
+    explicit RowFacts(const FileSummary& summary);
+    AttributeSet Attributes() const { return attributes; }
+};
+
+} // namespace tarvolin
