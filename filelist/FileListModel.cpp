@@ -99,6 +99,12 @@ void FileListModel::Reread(int position) {
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }
 
+void FileListModel::HideRows() {
+    beginResetModel();
+    std::vector<RowFacts>().swap(facts_);
+    endResetModel();
+}
+
 void FileListModel::RereadAll() {
     // The list may have been given to the model filled; the rows follow it in one reset.
     beginResetModel();

@@ -43,6 +43,9 @@ public:
     void Reread(int position);
     // Reads every row's file again, first to last.
     void RereadAll();
+    // Shows no rows until the next RereadAll, the entries staying as they are: the list is
+    // empty while the "Add Files" dialog is open.
+    void HideRows();
 
 private:
     FileNames& fileNames_;

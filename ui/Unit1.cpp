@@ -311,6 +311,7 @@ RenameOptions TForm1::TakeRenameOptions() const {
 }
 
 void TForm1::Button1Click() {
+    rows_->HideRows();
     FileNames chosen;
     for (const QString& path : OpenDialog1->Choose())
         chosen.push_back(TextToPath(path));

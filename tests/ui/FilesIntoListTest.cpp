@@ -81,9 +81,11 @@ void FilesIntoListTest::dialogLeavesNothingBehind() {
     QVERIFY(form->findChildren<QFileSystemModel*>().isEmpty());
     QVERIFY(form->findChildren<QFileDialog*>().isEmpty());
 
-    // Opened again, it starts in the same folder with nothing selected.
+    // Opened again, it starts in the same folder with nothing selected, over an empty list
+    // that shows its rows again when the dialog closes.
     bool checked = false;
     HandleNextDialog([&](QFileDialog& dialog) {
+        QCOMPARE(Rows(), 0);
         auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
         QCOMPARE(dialog.directory().absolutePath(), scratch.dir.path());
         QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 3);
@@ -94,6 +96,7 @@ void FilesIntoListTest::dialogLeavesNothingBehind() {
     });
     PressAddFiles();
     QVERIFY(checked);
+    QCOMPARE(Rows(), 3);
 }
 
 void FilesIntoListTest::completionListGoesWithTheDialog() {
