@@ -142,20 +142,23 @@ std::optional<JournalContents> ParseKind(const std::vector<std::string_view>& fi
 
 } // namespace
 
-std::string EscapeJournalField(std::string_view bytes) {
+void AppendJournalField(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string field;
-    field.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte > ' ' && byte < 0x7F && byte != '%') {
-            field += c;
+            out += c;
         } else {
-            field += '%';
-            field += kHex[byte >> 4];
-            field += kHex[byte & 0xF];
+            const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+            out.append(escaped, 3);
         }
     }
+}
+
+std::string EscapeJournalField(std::string_view bytes) {
+    std::string field;
+    field.reserve(bytes.size());
+    AppendJournalField(field, bytes);
     return field;
 }
 
@@ -185,11 +188,26 @@ std::string HeaderRecords(JournalKind kind, const std::string& undoes) {
     return header + "kind undo " + EscapeJournalField(undoes) + "\n";
 }
 
+void AppendChangeRecord(std::string& out, const JournalChange& change) {
+    out += "change ";
+    AppendJournalField(out, change.oldPath);
+    out += ' ';
+    AppendJournalField(out, change.newPath);
+    out += ' ';
+    out += FormatIdentity(change.identity);
+    out += ' ';
+    out += change.attributes ? std::to_string(*change.attributes) : std::string(kNone);
+    out += ' ';
+    out += FormatTime(change.creationTime);
+    out += ' ';
+    out += FormatTime(change.modifyTime);
+    out += '\n';
+}
+
 std::string ChangeRecord(const JournalChange& change) {
-    return "change " + EscapeJournalField(change.oldPath) + " " +
-           EscapeJournalField(change.newPath) + " " + FormatIdentity(change.identity) + " " +
-           (change.attributes ? std::to_string(*change.attributes) : std::string(kNone)) + " " +
-           FormatTime(change.creationTime) + " " + FormatTime(change.modifyTime) + "\n";
+    std::string record;
+    AppendChangeRecord(record, change);
+    return record;
 }
 
 std::string PlannedRecord(std::size_t count) {

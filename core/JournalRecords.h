@@ -65,10 +65,12 @@ struct JournalReading {
 };
 
 std::string EscapeJournalField(std::string_view bytes);
+void AppendJournalField(std::string& out, std::string_view bytes);
 std::optional<std::string> UnescapeJournalField(std::string_view field);
 
 std::string HeaderRecords(JournalKind kind, const std::string& undoes);
 std::string ChangeRecord(const JournalChange& change);
+void AppendChangeRecord(std::string& out, const JournalChange& change);
 std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
 std::string DoneRecord(int index);

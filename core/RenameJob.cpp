@@ -86,8 +86,13 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     if (!CheckFilesListed(fileNames, outlets))
         return;
     const int count = static_cast<int>(fileNames.size());
+    std::vector<std::string> newPaths;
+    newPaths.reserve(fileNames.size());
+    for (int position = 0; position < count; ++position)
+        newPaths.push_back(
+            ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
     const auto newPathOf = [&](int position) {
-        return ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options);
+        return newPaths[static_cast<std::size_t>(position)];
     };
     const std::unique_ptr<RunJournal> journal =
         journalDirectory
@@ -97,7 +102,8 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
     for (int position = 0; position < count; ++position) {
-        if (!ApplyOptionsToFile(fileNames, position, newPathOf(position), options, outlets)) {
+        std::string& newPath = newPaths[static_cast<std::size_t>(position)];
+        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets)) {
             if (journal)
                 journal->Finish("stopped");
             return;

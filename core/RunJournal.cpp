@@ -51,7 +51,7 @@ RunJournal::~RunJournal() {
 }
 
 void RunJournal::AddChange(const JournalChange& change) {
-    buffer_ += ChangeRecord(change);
+    AppendChangeRecord(buffer_, change);
     ++changeCount_;
     if (buffer_.size() >= kBatchBytes)
         Flush();

@@ -4,13 +4,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace tarvolin {
 
@@ -93,84 +90,6 @@ std::optional<FileIdentity> IdentityAt(int folderFd, const char* name) {
                         static_cast<unsigned long long>(st.st_ino)};
 }
 
-// The file numbers of one folder's entries. Read from the folder itself only on volumes whose
-// entries carry the same numbers that a lookup gives (FAT's entries do not, and FUSE's need
-// not); elsewhere, and for a few files, each name is looked up from the folder's handle.
-class FolderIdentities {
-public:
-    FolderIdentities() = default;
-    FolderIdentities(std::string folder, std::size_t wanted) : path(std::move(folder)) {
-        fd_ = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        struct stat st {};
-        struct statfs volume {};
-        if (fd_ < 0 || fstat(fd_, &st) != 0 || fstatfs(fd_, &volume) != 0)
-            return;
-        if (wanted >= kListingPaysFrom && EntriesCarryFileNumbers(volume))
-            ReadEntries(static_cast<unsigned long long>(st.st_dev));
-    }
-    ~FolderIdentities() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FolderIdentities(FolderIdentities&& other) noexcept { *this = std::move(other); }
-    FolderIdentities& operator=(FolderIdentities&& other) noexcept {
-        std::swap(path, other.path);
-        std::swap(fd_, other.fd_);
-        std::swap(entries_, other.entries_);
-        std::swap(listed_, other.listed_);
-        return *this;
-    }
-
-    std::optional<FileIdentity> Find(const char* name) const {
-        if (!listed_)
-            return fd_ >= 0 ? IdentityAt(fd_, name) : std::nullopt;
-        const auto found = entries_.find(name);
-        return found == entries_.end() ? std::nullopt : std::optional(found->second);
-    }
-
-    std::string path;
-
-private:
-    static constexpr std::size_t kListingPaysFrom = 256;
-
-    static bool EntriesCarryFileNumbers(const struct statfs& volume) {
-        constexpr unsigned long kExt = 0xEF53, kTmpfs = 0x01021994, kXfs = 0x58465342,
-                                kBtrfs = 0x9123683E;
-        const auto type = static_cast<unsigned long>(volume.f_type);
-        return type == kExt || type == kTmpfs || type == kXfs || type == kBtrfs;
-    }
-
-    void ReadEntries(unsigned long long volume) {
-        const int listing = dup(fd_);
-        DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
-        if (dir == nullptr) {
-            if (listing >= 0)
-                close(listing);
-            return;
-        }
-        while (const dirent* entry = readdir(dir))
-            entries_.emplace(entry->d_name, FileIdentity{volume, entry->d_ino});
-        closedir(dir);
-        listed_ = true;
-    }
-
-    int fd_ = -1;
-    std::unordered_map<std::string, FileIdentity> entries_;
-    bool listed_ = false;
-};
-
-// How many of the paths from `first` on lie in the folder ending at `slash`.
-std::size_t CountInFolder(std::span<const std::string> paths, std::size_t first,
-                          std::size_t slash) {
-    std::size_t count = 0;
-    for (std::size_t i = first; i < paths.size() && count < 1024; ++i, ++count)
-        if (paths[i].size() <= slash ||
-            paths[i].compare(0, slash + 1, paths[first], 0, slash + 1) != 0 ||
-            paths[i].find('/', slash + 1) != std::string::npos)
-            break;
-    return count;
-}
-
 } // namespace
 
 std::string JournalDirectory() {
@@ -205,24 +124,31 @@ std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
     return IdentityAt(AT_FDCWD, path.c_str());
 }
 
-// A run lists thousands of files of one folder: where many share one, the folder is read
-// once (its entries carry the file numbers) instead of looking each file up.
+// A run lists thousands of files of one folder: each is looked up from the folder's handle,
+// which spares walking the whole path again for every file.
 std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
     std::vector<std::optional<FileIdentity>> identities;
     identities.reserve(paths.size());
-    FolderIdentities folder;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::string& path = paths[i];
+    std::string folder;
+    int folderFd = -1;
+    for (const std::string& path : paths) {
         const std::size_t slash = path.rfind('/');
         if (slash == std::string::npos || slash + 1 == path.size()) {
             identities.push_back(ReadFileIdentity(path));
             continue;
         }
         const std::string_view parent(path.data(), slash == 0 ? 1 : slash);
-        if (parent != folder.path)
-            folder = FolderIdentities(std::string(parent), CountInFolder(paths, i, slash));
-        identities.push_back(folder.Find(path.c_str() + slash + 1));
+        if (folderFd < 0 || parent != folder) {
+            if (folderFd >= 0)
+                close(folderFd);
+            folder = std::string(parent);
+            folderFd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        identities.push_back(folderFd >= 0 ? IdentityAt(folderFd, path.c_str() + slash + 1)
+                                           : ReadFileIdentity(path));
     }
+    if (folderFd >= 0)
+        close(folderFd);
     return identities;
 }
 
