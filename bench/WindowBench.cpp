@@ -1,8 +1,9 @@
 // Times the main window against the core doing the same work, on N files (default 100 000):
 //  - "Add Files": every row rebuilt, re-reading each file's attributes and times, against
 //    reading the same summaries into a plain vector;
-//  - "Start": a batch rename run clicked in the window, against RunRenameJob with outlets
-//    that re-read each changed file as a row must and keep the gauge as a number.
+//  - "Start": a batch rename run clicked in the window (journaled, as the program does),
+//    against RunRenameJob with outlets that re-read each changed file as a row must and keep
+//    the gauge as a number.
 // Runs offscreen; prints the times, a "ratio <window/core>" line for each, the peak resident
 // memory with N rows listed (the whole process, Qt and this program's own copy of the paths
 // included), and what the window's rows cost: the rise of the peak resident set while the
@@ -144,6 +145,9 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path elsewhere = root / "dialog";
     std::filesystem::create_directories(files);
     std::filesystem::create_directories(elsewhere);
+    // The run journals go beside the files unless the caller names a place.
+    if (qEnvironmentVariableIsEmpty("XDG_STATE_HOME"))
+        qputenv("XDG_STATE_HOME", (root / "state").string().c_str());
     int status = 0;
     try {
         FileNames names;
