@@ -83,8 +83,9 @@ struct FileSummary {
 FileSummary ReadFileSummary(const std::string& path);
 
 // Which file a path names: its volume and its number there. It stays with the file across
-// renames (on FAT and exFAT only while the volume stays mounted, as those keep no numbers on
-// disk); no value when nothing answers at exactly `path`. A symbolic link is its own file.
+// renames (pinned by OnEveryVolume.KnowsAFileByOneNumberBeforeAndAfterItsRename); FAT and
+// exFAT keep no such number on disk, so there it lasts only while the volume stays mounted.
+// No value when nothing answers at exactly `path`. A symbolic link is its own file.
 struct FileIdentity {
     unsigned long long volume = 0;
     unsigned long long file = 0;
