@@ -82,14 +82,15 @@ void RemoveJournal(const std::string& path) {
     fs::remove(FsPath(path), error);
 }
 
-// Only the tail is read: the end record is among the last lines.
-static bool HasEnded(const std::string& path) {
+// Only the tail is read: the end record is among the last lines, and a path in a record
+// never holds a line break.
+bool JournalHasEnded(const std::string& path) {
     std::ifstream stream(FsPath(path), std::ios::binary | std::ios::ate);
     const std::streamoff size = stream ? static_cast<std::streamoff>(stream.tellg()) : 0;
     stream.seekg(std::max<std::streamoff>(0, size - 4096));
     const std::string tail{std::istreambuf_iterator<char>(stream),
                            std::istreambuf_iterator<char>()};
-    return tail.find("\nend ") != std::string::npos;
+    return tail.find("\nend ") != std::string::npos || tail.find("\nundone\n") != std::string::npos;
 }
 
 void PruneJournals(const std::string& directory) {
@@ -98,7 +99,7 @@ void PruneJournals(const std::string& directory) {
     for (std::size_t i = kJournalsAlwaysKept; i < paths.size(); ++i) {
         const std::optional<Clock::time_point> start = StartOf(JournalName(paths[i]));
         std::error_code error;
-        if (start && *start < oldestKept && HasEnded(paths[i]))
+        if (start && *start < oldestKept && JournalHasEnded(paths[i]))
             fs::remove(FsPath(paths[i]), error);
     }
 }

@@ -147,16 +147,23 @@ UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
     return outcome.value_or(UndoOutcome{});
 }
 
+// Runs at every start: journals that ended are told by their last lines alone.
 std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
-    std::optional<UnfinishedRun> found;
-    EachIdleJournal(directory, [&](const std::string& path, const JournalContents& contents) {
-        if (contents.end.empty() && !contents.undone) {
-            found = UnfinishedRun{path, contents, 0, {}, 0};
-            CountWhereFilesAre(*found);
+    for (const std::string& path : JournalsNewestFirst(directory)) {
+        if (IsJournalInUse(path) || JournalHasEnded(path))
+            continue;
+        const JournalReading reading = ReadJournal(path);
+        if (!reading.contents)
+            continue;
+        if (!reading.contents->planned) {
+            RemoveJournal(path); // never planned: it touched no file
+            continue;
         }
-        return found.has_value();
-    });
-    return found;
+        UnfinishedRun run{path, *reading.contents, 0, {}, 0};
+        CountWhereFilesAre(run);
+        return run;
+    }
+    return std::nullopt;
 }
 
 std::string DescribeUnfinishedRun(const UnfinishedRun& run) {
