@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
+#include <algorithm>
 
 using namespace tarvolin;
 using namespace tarvolin::uitest;
@@ -230,6 +231,8 @@ void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus_data() {
                                           << "start";
     QTest::newRow("main window, every option box ticked") << "main"
                                                           << "ticked";
+    QTest::newRow("main window, every option box ticked, Shift+Tab") << "main"
+                                                                     << "ticked backwards";
     QTest::newRow("main window, editing one file") << "main"
                                                    << "editing";
     QTest::newRow("About window") << "about"
@@ -242,7 +245,8 @@ void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus() {
     about->hide();
     Control<QWidget>(kChange)->hide();
     Control<QWidget>(kCancel)->hide();
-    if (state == u"ticked") {
+    const bool backwards = state.endsWith(u" backwards");
+    if (state.startsWith(u"ticked")) {
         for (const char* box : {kExpandName, kProperty, kCreateTime, kModifyTime})
             Tick(box);
     }
@@ -263,6 +267,8 @@ void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus() {
             expected << name;
     }
     QVERIFY(!expected.isEmpty());
+    if (backwards)
+        std::reverse(expected.begin(), expected.end());
     shown->findChild<QWidget*>(expected.front())->setFocus();
     QStringList visited;
     for (qsizetype step = 0; step <= expected.size(); ++step) {
@@ -270,7 +276,8 @@ void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus() {
         visited << from;
         // A date or time field moves between its day, month and year first.
         for (int press = 0; press < 8 && Focused(*shown) == from; ++press)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+                            backwards ? Qt::ShiftModifier : Qt::NoModifier);
     }
     QCOMPARE(visited, expected + QStringList{expected.front()});
 }
