@@ -181,12 +181,12 @@ AttributeSet ReadAttributes(const std::string& path) {
     });
 }
 
-bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
-                     bool archive) {
+bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&]() -> bool {
+        if ((wanted & ~kFourAttributes) != 0)
+            return false;
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
-        const AttributeSet wanted = MakeAttributeSet(readOnly, hidden, system, archive);
         if (!entry || !TakesAttributes(*entry) ||
             !StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
             return false;

@@ -157,7 +157,7 @@ TEST_F(RenameJobTest, ReadOnlyWithACreationTimeFailsAfterTheFirstRename) {
 
 TEST_F(RenameJobTest, ModifyTimeOfAReadOnlyFileIsRefused) {
     std::vector<std::string> fileNames = MakeFiles({"a.txt"});
-    ASSERT_TRUE(ApplyAttributes(fileNames[0], true, false, false, false));
+    ASSERT_TRUE(ApplyAttributes(fileNames[0], kReadOnly));
     RenameOptions options = Numbered("x", 0);
     options.setModifyTime = true;
     options.modifyDate = {2021, 3, 4};

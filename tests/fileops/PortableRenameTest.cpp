@@ -88,7 +88,7 @@ TEST(PortableRename, RenamesADirectory) {
 TEST(PortableRename, MovesAReadOnlyFile) {
     TempDir dir;
     WriteFile(dir / "a.txt", "payload");
-    ASSERT_TRUE(ApplyAttributes(dir / "a.txt", true, false, false, false));
+    ASSERT_TRUE(ApplyAttributes(dir / "a.txt", kReadOnly));
 
     ASSERT_TRUE(RenameOnDisk(dir / "a.txt", dir / "b.txt"));
 
