@@ -80,14 +80,6 @@ std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
     return fileTime;
 }
 
-// Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold
-// packs to 0, which names no date, and so fails here.
-std::optional<FILETIME> DosPrecisionUtc(const LocalDateTime& date, const LocalDateTime& time) {
-    const std::optional<LocalDateTime> local =
-        FromDosDateTime(ToDosDateTime(CombineDateAndTime(date, time)));
-    return local ? ToUtc(*local) : std::nullopt;
-}
-
 enum class TimeSlot { Creation, AccessAndModify };
 
 // Opened for reading and writing with no sharing: a file that another program holds open,
@@ -106,7 +98,8 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
     if (!GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
-    const std::optional<FILETIME> utc = DosPrecisionUtc(date, time);
+    const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
+    const std::optional<FILETIME> utc = local ? ToUtc(*local) : std::nullopt;
     if (!utc)
         return false;
     if (slot == TimeSlot::Creation)
