@@ -1,4 +1,5 @@
 #include "DosAttribBlob.h"
+#include "FileMode.h"
 #include "FileOps.h"
 #include "Privileges.h"
 #include "SambaBlobs.h"
@@ -13,16 +14,11 @@
 namespace tarvolin {
 namespace {
 
+using test::ModeOf;
 using test::TempDir;
 using test::WriteFile;
 
 constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
-}
 
 std::optional<std::uint32_t> StoredBits(const std::string& path) {
     const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);

@@ -1,6 +1,7 @@
 // Attributes on NTFS go to the volume's own attribute word through ntfs-3g; ntfsinfo, which
 // reads the unmounted image without the driver, shows what Windows will find.
 #include "CountedSystemCalls.h"
+#include "FileMode.h"
 #include "FileOps.h"
 #include "NtfsFixture.h"
 #include "SharedCases.h"
@@ -13,6 +14,7 @@
 namespace tarvolin {
 namespace {
 
+using test::ModeOf;
 using test::OnEitherDriver;
 using test::WriteFile;
 
@@ -24,12 +26,6 @@ std::string HexName(AttributeSet bits) {
     char name[16];
     std::snprintf(name, sizeof name, "f%02x", static_cast<unsigned>(bits));
     return name;
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
 }
 
 std::optional<std::uint32_t> RawWord(const std::string& path) {

@@ -13,11 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::TempDir;
+using test::Utf8Path;
 using test::WriteFile;
-
-fs::path Utf8Path(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
 
 // Wine keeps no archive bit of its own: it shows every file as archived, whatever was set.
 // On Windows the bit is stored like the other three.
