@@ -53,4 +53,8 @@ std::optional<LocalDateTime> FromDosDateTime(std::uint32_t dosDateTime) {
     return value;
 }
 
+std::optional<LocalDateTime> AtDosPrecision(const LocalDateTime& date, const LocalDateTime& time) {
+    return FromDosDateTime(ToDosDateTime(CombineDateAndTime(date, time)));
+}
+
 } // namespace tarvolin

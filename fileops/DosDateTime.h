@@ -18,4 +18,9 @@ std::uint32_t ToDosDateTime(const LocalDateTime& value);
 // No value for a DOS value that spells no real date and time (0 among them).
 std::optional<LocalDateTime> FromDosDateTime(std::uint32_t dosDateTime);
 
+// The day of `date` at the time of day of `time` as a DOS date-time holds it, which is what
+// both time writers store: odd seconds and milliseconds dropped. No value for a moment it
+// cannot hold, so that a time outside 1980..2107 fails rather than landing on another date.
+std::optional<LocalDateTime> AtDosPrecision(const LocalDateTime& date, const LocalDateTime& time);
+
 } // namespace tarvolin

@@ -44,7 +44,7 @@ class FatStore final : public BirthTimeStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         const std::optional<std::uint32_t> byte = ReadFatAttributes(file);
-        return DosSide{byte ? static_cast<AttributeSet>(*byte & kDosBits) : 0,
+        return DosSide{byte ? static_cast<AttributeSet>(*byte & kFourAttributes) : 0,
                        BirthOrOldestTime(st)};
     }
 
@@ -55,8 +55,8 @@ public:
         const std::optional<std::uint32_t> byte = GetAttributes(opened.fd());
         if (!byte)
             return false;
-        std::uint32_t changed =
-            (*byte & ~static_cast<std::uint32_t>(kDosBits)) | static_cast<std::uint32_t>(wanted);
+        std::uint32_t changed = (*byte & ~static_cast<std::uint32_t>(kFourAttributes)) |
+                                static_cast<std::uint32_t>(wanted);
         return ioctl(opened.fd(), FAT_IOCTL_SET_ATTRIBUTES, &changed) == 0;
     }
 };

@@ -26,7 +26,7 @@ class NtfsKernelStore final : public BirthTimeStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         const std::optional<std::uint32_t> word = ReadWord(file);
-        return DosSide{word ? static_cast<AttributeSet>(*word & kDosBits) : 0,
+        return DosSide{word ? static_cast<AttributeSet>(*word & kFourAttributes) : 0,
                        BirthOrOldestTime(st)};
     }
 
@@ -38,7 +38,7 @@ public:
         if (!word)
             return false;
         std::uint32_t changed =
-            (*word & ~(kDosBits | kNormal)) | static_cast<std::uint32_t>(wanted);
+            (*word & ~(kFourAttributes | kNormal)) | static_cast<std::uint32_t>(wanted);
         if (changed == 0)
             changed = kNormal;
         std::array<std::uint8_t, sizeof changed> bytes{};

@@ -15,7 +15,6 @@ namespace {
 constexpr const char* kAttributeWord = "system.ntfs_attrib";
 constexpr const char* kCreationTime = "system.ntfs_crtime";
 constexpr const char* kTimes = "system.ntfs_times"; // create, last write, last access[, change]
-constexpr AttributeSet kKnownBits = kReadOnly | kHidden | kSystem | kArchive;
 
 template <typename Value>
 bool ReadValue(const FileRef& file, const char* name, Value& value) {
@@ -36,7 +35,7 @@ DosSide ReadSide(const FileRef& file, const struct statx& st) {
     NtTime created = 0;
     DosSide side{0, ToUnixTime(st.stx_mtime)};
     if (ReadValue(file, kAttributeWord, word))
-        side.attributes = static_cast<AttributeSet>(word & kKnownBits);
+        side.attributes = static_cast<AttributeSet>(word & kFourAttributes);
     if (ReadValue(file, kCreationTime, created))
         NtTimeToUnix(created, side.creationTime.seconds, side.creationTime.nanoseconds);
     return side;

@@ -89,14 +89,6 @@ const TimeWrite kModifyTimeWrite{
     },
     [](const FileFacts& facts) { return ToUnixTime(facts.stat.stx_mtime); }};
 
-// Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold
-// packs to 0, which names no date, and so fails here.
-std::optional<UnixTime> DosPrecisionUtc(const LocalDateTime& date, const LocalDateTime& time) {
-    const std::optional<LocalDateTime> local =
-        FromDosDateTime(ToDosDateTime(CombineDateAndTime(date, time)));
-    return local ? LocalToUtc(*local) : std::nullopt;
-}
-
 // The file stays open from the read-only check to the write, so both concern one file. Root
 // may open a read-only file for writing, hence the explicit check. What the volume holds
 // afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes.
@@ -109,7 +101,8 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
     const std::optional<FileFacts> facts = ReadFileFacts(file);
     if (!facts || (facts->dos.attributes & kReadOnly) != 0)
         return false;
-    const std::optional<UnixTime> utc = DosPrecisionUtc(date, time);
+    const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
+    const std::optional<UnixTime> utc = local ? LocalToUtc(*local) : std::nullopt;
     if (!utc || !how.write(file, facts->stat, *utc))
         return false;
     const std::optional<FileFacts> after = ReadFileFacts(file);
@@ -181,12 +174,12 @@ AttributeSet ReadAttributes(const std::string& path) {
     });
 }
 
-bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
-                     bool archive) {
+bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&]() -> bool {
+        if ((wanted & ~kFourAttributes) != 0)
+            return false;
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
-        const AttributeSet wanted = MakeAttributeSet(readOnly, hidden, system, archive);
         if (!entry || !TakesAttributes(*entry) ||
             !StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
             return false;

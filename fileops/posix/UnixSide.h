@@ -15,7 +15,6 @@
 
 namespace tarvolin {
 
-constexpr AttributeSet kDosBits = kReadOnly | kHidden | kSystem | kArchive;
 constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kPermissionBits = 07777;
 

@@ -25,8 +25,9 @@ namespace tarvolin {
 
 namespace {
 
-constexpr DWORD kFourAttributeBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+// The bits pass to and from the system unchanged.
+static_assert(kFourAttributes == (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
 
 class Handle {
 public:
@@ -79,14 +80,6 @@ std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
     return fileTime;
 }
 
-// Going through the DOS date-time drops odd seconds and milliseconds; a year it cannot hold
-// packs to 0, which names no date, and so fails here.
-std::optional<FILETIME> DosPrecisionUtc(const LocalDateTime& date, const LocalDateTime& time) {
-    const std::optional<LocalDateTime> local =
-        FromDosDateTime(ToDosDateTime(CombineDateAndTime(date, time)));
-    return local ? ToUtc(*local) : std::nullopt;
-}
-
 enum class TimeSlot { Creation, AccessAndModify };
 
 // Opened for reading and writing with no sharing: a file that another program holds open,
@@ -105,7 +98,8 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
     if (!GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
-    const std::optional<FILETIME> utc = DosPrecisionUtc(date, time);
+    const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
+    const std::optional<FILETIME> utc = local ? ToUtc(*local) : std::nullopt;
     if (!utc)
         return false;
     if (slot == TimeSlot::Creation)
@@ -238,18 +232,17 @@ AttributeSet ReadAttributes(const std::string& path) {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
         const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
             systemPath ? QueryFile(*systemPath) : std::nullopt;
-        return data ? static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits)
+        return data ? static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributes)
                     : kUnreadableAttributes;
     });
 }
 
-bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
-                     bool archive) {
+bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&]() -> bool {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
-        if (!systemPath)
+        if (!systemPath || (wanted & ~kFourAttributes) != 0)
             return false;
-        const DWORD bits = static_cast<DWORD>(MakeAttributeSet(readOnly, hidden, system, archive));
+        const auto bits = static_cast<DWORD>(wanted);
         // 0 would mean "leave the attributes as they are" to the file system.
         return SetFileAttributesW(systemPath->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) !=
                0;
@@ -287,7 +280,7 @@ FileSummary ReadFileSummary(const std::string& path) {
             systemPath ? QueryFile(*systemPath) : std::nullopt;
         if (!data)
             return FileSummary{};
-        return FileSummary{static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributeBits),
+        return FileSummary{static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributes),
                            ToLocal(data->ftCreationTime), ToLocal(data->ftLastWriteTime)};
     });
 }

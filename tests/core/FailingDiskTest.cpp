@@ -2,6 +2,7 @@
 // of its step, no file is lost or damaged, and the list says where every file is.
 
 #include "FileOps.h"
+#include "NumberedOptions.h"
 #include "Privileges.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
@@ -19,26 +20,12 @@ namespace {
 
 using test::Exists;
 using test::ListDir;
+using test::MakeFiles;
+using test::Numbered;
 using test::ReadFile;
 using test::RecordingOutlets;
 using test::TempDir;
 using test::WriteFile;
-
-RenameOptions Numbered(const char* base) {
-    RenameOptions options;
-    options.baseName = base;
-    return options;
-}
-
-std::vector<std::string> MakeFiles(const std::string& dir,
-                                   std::initializer_list<const char*> names) {
-    std::vector<std::string> paths;
-    for (const char* name : names) {
-        WriteFile(dir + "/" + name, name);
-        paths.push_back(dir + "/" + name);
-    }
-    return paths;
-}
 
 void ExpectUntouched(const std::vector<std::string>& paths) {
     for (const std::string& path : paths)
@@ -273,13 +260,13 @@ TEST(FailingDisk, NameLongerThanTheFileSystemAllowsIsARenameError) {
     const std::string base(252, 'n'); // + "_0" + ".txt" = 258 bytes
 
     RecordingOutlets outlets;
-    RunRenameJob(fileNames, Numbered(base.c_str()), outlets);
+    RunRenameJob(fileNames, Numbered(base), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     ExpectUntouched(listed);
 
     const std::string fits(249, 'n'); // exactly 255 bytes
-    RunRenameJob(fileNames, Numbered(fits.c_str()), outlets);
+    RunRenameJob(fileNames, Numbered(fits), outlets);
     EXPECT_EQ(outlets.errors.size(), 1u);
     EXPECT_EQ(ReadFile(dir / (fits + "_0.txt")), "a.txt");
 }
@@ -297,7 +284,7 @@ TEST(FailingDisk, PathLongerThanTheSystemAllowsIsARenameError) {
     std::vector<std::string> fileNames = listed;
 
     RecordingOutlets outlets;
-    RunRenameJob(fileNames, Numbered(std::string(40, 'n').c_str()), outlets);
+    RunRenameJob(fileNames, Numbered(std::string(40, 'n')), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(fileNames, listed);
     ExpectUntouched(listed);

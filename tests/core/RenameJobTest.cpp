@@ -1,6 +1,7 @@
 #include "RenameJob.h"
 
 #include "FileOps.h"
+#include "NumberedOptions.h"
 #include "Platform.h"
 #include "RecordingOutlets.h"
 #include "TempDir.h"
@@ -13,6 +14,8 @@ namespace tarvolin {
 namespace {
 
 using test::ListDir;
+using test::MakeFiles;
+using test::Numbered;
 using test::ReadFile;
 using test::RecordingOutlets;
 using test::TempDir;
@@ -20,29 +23,12 @@ using test::WriteFile;
 
 class RenameJobTest : public testing::Test {
 protected:
-    // Creates each file with its own name as content, so a file can be traced after a run.
-    std::vector<std::string> MakeFiles(std::initializer_list<const char*> names) {
-        std::vector<std::string> paths;
-        for (const char* name : names) {
-            WriteFile(dir / name, name);
-            paths.push_back(dir / name);
-        }
-        return paths;
-    }
-
-    static RenameOptions Numbered(const char* base, int start) {
-        RenameOptions options;
-        options.baseName = base;
-        options.startNumber = start;
-        return options;
-    }
-
     TempDir dir;
     RecordingOutlets outlets;
 };
 
 TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.doc", "c"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.doc", "c"});
     RunRenameJob(fileNames, Numbered("x", 7), outlets);
 
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_7.txt", "x_8.doc", "x_9"}));
@@ -67,7 +53,7 @@ TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
 }
 
 TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {
-    std::vector<std::string> fileNames = MakeFiles({"only.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"only.txt"});
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     EXPECT_EQ(outlets.gaugeMinimum, 0);
     EXPECT_EQ(outlets.gaugeMaximum, 0);
@@ -75,7 +61,7 @@ TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {
 }
 
 TEST_F(RenameJobTest, GaugeKeepsThePreviousPositionUntilTheFirstFileIsDone) {
-    std::vector<std::string> fileNames = MakeFiles({"1", "2", "3", "4", "5"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"1", "2", "3", "4", "5"});
     outlets.SetGaugeRange(0, 7);
     outlets.SetGaugePosition(7);
     outlets.events.clear();
@@ -90,7 +76,7 @@ TEST_F(RenameJobTest, GaugeKeepsThePreviousPositionUntilTheFirstFileIsDone) {
 }
 
 TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt", "c.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     WriteFile(dir / "x_2.txt", "someone else's");
 
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
@@ -105,7 +91,7 @@ TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
 }
 
 TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(fileNames[0]);
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -114,7 +100,7 @@ TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
 }
 
 TEST_F(RenameJobTest, VanishedFileIsARenameError) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(dir / "gone.txt");
     RunRenameJob(fileNames, Numbered("", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -122,7 +108,7 @@ TEST_F(RenameJobTest, VanishedFileIsARenameError) {
 }
 
 TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b"});
     RenameOptions options;
     options.setAttributes = true;
     options.hidden = true;
@@ -137,7 +123,7 @@ TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
 }
 
 TEST_F(RenameJobTest, ReadOnlyWithACreationTimeFailsAfterTheFirstRename) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt"});
     RenameOptions options = Numbered("x", 1);
     options.setAttributes = true;
     options.readOnly = true;
@@ -156,8 +142,8 @@ TEST_F(RenameJobTest, ReadOnlyWithACreationTimeFailsAfterTheFirstRename) {
 }
 
 TEST_F(RenameJobTest, ModifyTimeOfAReadOnlyFileIsRefused) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt"});
-    ASSERT_TRUE(ApplyAttributes(fileNames[0], true, false, false, false));
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
+    ASSERT_TRUE(ApplyAttributes(fileNames[0], kReadOnly));
     RenameOptions options = Numbered("x", 0);
     options.setModifyTime = true;
     options.modifyDate = {2021, 3, 4};
@@ -169,7 +155,7 @@ TEST_F(RenameJobTest, ModifyTimeOfAReadOnlyFileIsRefused) {
 }
 
 TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt"});
     RenameOptions options = Numbered("y", 0);
     options.replaceExtension = true;
     options.extension = "md";
@@ -199,7 +185,7 @@ TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
 }
 
 TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt"});
     if (std::system(("chattr +i '" + fileNames[0] + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make a file immutable";
     RenameOptions options;
@@ -214,7 +200,7 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
 }
 
 TEST_F(RenameJobTest, SecondRunWithTheSameOptionsRenamesOntoTheSameNames) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt", "c.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     const std::vector<std::string> afterFirst = fileNames;
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
@@ -224,19 +210,19 @@ TEST_F(RenameJobTest, SecondRunWithTheSameOptionsRenamesOntoTheSameNames) {
 }
 
 TEST_F(RenameJobTest, BaseNameWithASlashMovesIntoAnExistingSubdirectory) {
-    std::vector<std::string> fileNames = MakeFiles({"a.txt", "b.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt"});
     ASSERT_TRUE(std::filesystem::create_directory(dir / "sub"));
     RunRenameJob(fileNames, Numbered("sub/x", 1), outlets);
     EXPECT_EQ(ListDir(dir / "sub"), (std::vector<std::string>{"x_1.txt", "x_2.txt"}));
 
-    std::vector<std::string> more = MakeFiles({"c.txt"});
+    std::vector<std::string> more = MakeFiles(dir.path(), {"c.txt"});
     RunRenameJob(more, Numbered("missing/x", 1), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(ReadFile(dir / "c.txt"), "c.txt");
 }
 
 TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
-    std::vector<std::string> fileNames = MakeFiles({"report.final.txt", "other.txt"});
+    std::vector<std::string> fileNames = MakeFiles(dir.path(), {"report.final.txt", "other.txt"});
     RenameOptions options = Numbered("summary", 42);
 
     ChangeSingleFile(fileNames, 0, options, outlets);

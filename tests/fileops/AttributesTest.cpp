@@ -1,4 +1,5 @@
 #include "DosAttribBlob.h"
+#include "FileMode.h"
 #include "FileOps.h"
 #include "Privileges.h"
 #include "SambaBlobs.h"
@@ -13,20 +14,11 @@
 namespace tarvolin {
 namespace {
 
+using test::ModeOf;
 using test::TempDir;
 using test::WriteFile;
 
 constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
-}
-
-bool Apply(const std::string& path, AttributeSet bits) {
-    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
-}
 
 std::optional<std::uint32_t> StoredBits(const std::string& path) {
     const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);
@@ -51,7 +43,7 @@ TEST_P(EveryCombination, ReachesTheModeAndTheXattr) {
     TempDir dir;
     const std::string path = NewFile(dir, "file.txt", 0666);
 
-    ASSERT_TRUE(Apply(path, bits));
+    ASSERT_TRUE(ApplyAttributes(path, bits));
 
     const bool readOnly = (bits & kReadOnly) != 0;
     EXPECT_EQ((ModeOf(path) & kAllWriteBits) == 0, readOnly);
@@ -68,7 +60,7 @@ TEST(ApplyAttributes, NothingSetLeavesAPlainFile) {
     const std::string path = NewFile(dir, "plain.txt", 0444);
     ASSERT_TRUE(test::WriteDosAttribXattr(path, test::BareHexBlob("0x27", true)));
 
-    ASSERT_TRUE(Apply(path, 0));
+    ASSERT_TRUE(ApplyAttributes(path, 0));
 
     EXPECT_EQ(ReadAttributes(path), 0);
     EXPECT_NE(ModeOf(path) & S_IWUSR, 0u);
@@ -124,7 +116,7 @@ TEST(DirectoryAttributes, ReadOnlyLeavesTheModeAlone) {
     ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
     EXPECT_EQ(ReadAttributes(dir / ".dotdir"), kHidden);
 
-    ASSERT_TRUE(ApplyAttributes(dir / "folder", true, false, false, true));
+    ASSERT_TRUE(ApplyAttributes(dir / "folder", kReadOnly | kArchive));
     EXPECT_EQ(ReadAttributes(dir / "folder"), kReadOnly | kArchive);
     EXPECT_EQ(ModeOf(dir / "folder"), 0755u);
 }
@@ -137,8 +129,8 @@ TEST(OnlyItself, LinksAndSpecialFilesTakeNoAttributes) {
     ASSERT_EQ(symlink(target.c_str(), (dir / "link").c_str()), 0);
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
 
-    EXPECT_FALSE(ApplyAttributes(dir / "link", false, true, false, false));
-    EXPECT_FALSE(ApplyAttributes(dir / "pipe", false, true, false, false));
+    EXPECT_FALSE(ApplyAttributes(dir / "link", kHidden));
+    EXPECT_FALSE(ApplyAttributes(dir / "pipe", kHidden));
     EXPECT_EQ(ReadAttributes(target), 0);
     EXPECT_EQ(ModeOf(dir / "pipe") & 07777, 0644u);
 }
@@ -148,11 +140,11 @@ TEST(DotFile, ReadsHiddenUntilTheXattrSaysOtherwise) {
     const std::string path = NewFile(dir, ".profile");
     EXPECT_EQ(ReadAttributes(path), kHidden);
 
-    ASSERT_TRUE(Apply(path, 0));
+    ASSERT_TRUE(ApplyAttributes(path, 0));
     EXPECT_EQ(ReadAttributes(path), 0);
     EXPECT_EQ(StoredBits(path), 0u);
 
-    ASSERT_TRUE(Apply(path, kHidden | kArchive));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kArchive));
     EXPECT_EQ(ReadAttributes(path), kHidden | kArchive);
 }
 
@@ -200,7 +192,7 @@ TEST(ApplyAttributes, KeepsACreationTimeStoredInTheXattr) {
     const std::string path = NewFile(dir, "f");
     ASSERT_TRUE(test::WriteDosAttribXattr(path, test::Version5Blob(kValid, 0x20, kCreate)));
 
-    ASSERT_TRUE(Apply(path, kHidden));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden));
 
     const std::optional<test::Bytes> raw = test::ReadDosAttribXattr(path);
     ASSERT_TRUE(raw.has_value());
@@ -221,12 +213,12 @@ TEST(ReadOnlyMount, RefusesEveryChange) {
     const std::string marked = volume / "marked";
     WriteFile(plain, "x");
     WriteFile(marked, "x");
-    ASSERT_TRUE(Apply(marked, kHidden | kSystem));
+    ASSERT_TRUE(ApplyAttributes(marked, kHidden | kSystem));
     ASSERT_TRUE(volume.RemountReadOnly());
 
     for (const AttributeSet bits : kRefusalRows) {
-        EXPECT_FALSE(Apply(plain, bits)) << std::hex << bits;
-        EXPECT_FALSE(Apply(marked, bits)) << std::hex << bits;
+        EXPECT_FALSE(ApplyAttributes(plain, bits)) << std::hex << bits;
+        EXPECT_FALSE(ApplyAttributes(marked, bits)) << std::hex << bits;
     }
     EXPECT_EQ(ReadAttributes(plain), 0);
     EXPECT_EQ(ReadAttributes(marked), kHidden | kSystem);
@@ -237,11 +229,11 @@ TEST(ImmutableFile, RefusesEveryChange) {
         GTEST_SKIP() << "chattr +i needs root";
     TempDir dir;
     const std::string path = NewFile(dir, "locked", 0644);
-    ASSERT_TRUE(Apply(path, kArchive));
+    ASSERT_TRUE(ApplyAttributes(path, kArchive));
     ASSERT_TRUE(test::SetImmutable(path, true));
 
     for (const AttributeSet bits : kRefusalRows)
-        EXPECT_FALSE(Apply(path, bits)) << std::hex << bits;
+        EXPECT_FALSE(ApplyAttributes(path, bits)) << std::hex << bits;
 
     EXPECT_EQ(ReadAttributes(path), kArchive);
     EXPECT_EQ(ModeOf(path), 0644u);
@@ -264,7 +256,7 @@ TEST_P(SambaValue, KeepsWhatThisProgramDoesNotOwn) {
     const std::string path = NewFile(dir, "file.txt");
     ASSERT_TRUE(test::WriteDosAttribXattr(path, c.before));
 
-    ASSERT_TRUE(Apply(path, c.wanted));
+    ASSERT_TRUE(ApplyAttributes(path, c.wanted));
 
     EXPECT_EQ(test::ReadDosAttribXattr(path), c.after);
     EXPECT_EQ(ReadAttributes(path), c.wanted);
@@ -302,7 +294,7 @@ TEST_P(VolumeWithoutXattrs, TakesOnlyWhatTheModeCanHold) {
     WriteFile(path, "x");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
 
-    EXPECT_EQ(Apply(path, c.wanted), c.accepted);
+    EXPECT_EQ(ApplyAttributes(path, c.wanted), c.accepted);
 
     EXPECT_EQ(ReadAttributes(path), c.accepted ? c.wanted : kReadOnly);
     EXPECT_EQ(ModeOf(path), c.accepted && !(c.wanted & kReadOnly) ? 0644u : 0444u);
@@ -333,7 +325,7 @@ TEST(OrdinaryOwner, SetsAndClearsReadOnlyTogetherWithOtherBits) {
         {kSystem, kSystem},
         {0, 0}};
     for (const auto& [wanted, expected] : steps) {
-        EXPECT_EQ(test::RunAsNobody([&] { return Apply(path, wanted); }), true) << wanted;
+        EXPECT_EQ(test::RunAsNobody([&] { return ApplyAttributes(path, wanted); }), true) << wanted;
         EXPECT_EQ(ReadAttributes(path), expected) << wanted;
         EXPECT_EQ((ModeOf(path) & kAllWriteBits) == 0, (expected & kReadOnly) != 0);
     }

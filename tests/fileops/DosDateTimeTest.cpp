@@ -82,6 +82,38 @@ INSTANTIATE_TEST_SUITE_P(
                       UnpackCase{"Second60", PackByHand(2000, 1, 1, 0, 0, 60)}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// The pickers hand over halves: only the day of the date and the time of day of the time
+// count, whatever else each carries.
+struct PrecisionCase {
+    const char* label;
+    LocalDateTime date;
+    LocalDateTime time;
+    std::optional<LocalDateTime> stored;
+};
+
+class DosPrecision : public ::testing::TestWithParam<PrecisionCase> {};
+
+TEST_P(DosPrecision, JoinsTheHalvesAsADosDateTimeHoldsThem) {
+    const PrecisionCase& c = GetParam();
+    EXPECT_EQ(AtDosPrecision(c.date, c.time), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DosPrecision,
+    ::testing::Values(PrecisionCase{"EachHalfFromItsOwnPicker",
+                                    {2026, 3, 14, 9, 9, 9, 9},
+                                    {1999, 1, 1, 14, 3, 27, 900},
+                                    LocalDateTime{2026, 3, 14, 14, 3, 26, 0}},
+                      PrecisionCase{"TimeHalfOfAnotherCentury",
+                                    {2000, 1, 1},
+                                    {1901, 1, 1, 1, 2, 3},
+                                    LocalDateTime{2000, 1, 1, 1, 2, 2, 0}},
+                      PrecisionCase{
+                          "YearBefore1980", {1979, 12, 31}, {2000, 1, 1, 23, 59, 58}, std::nullopt},
+                      PrecisionCase{"YearAfter2107", {2108, 1, 1}, {1980, 1, 1, 12}, std::nullopt},
+                      PrecisionCase{"NoSuchDay", {2023, 2, 29}, {2000, 1, 1}, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 TEST(DosDateTime, EveryEvenSecondOfADayRoundTrips) {
     for (int second = 0; second < 24 * 3600; second += 2) {
         const LocalDateTime value{2001, 9, 9, second / 3600, second / 60 % 60, second % 60, 0};

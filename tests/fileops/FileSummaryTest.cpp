@@ -24,7 +24,7 @@ void PlainFile(const std::string& path) {
 
 void WithCreationTime(const std::string& path) {
     WriteFile(path, "x");
-    ASSERT_TRUE(ApplyAttributes(path, false, true, true, false));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem));
     ASSERT_TRUE(SetCreationTime(path, {2003, 3, 3}, {2000, 1, 1, 3, 3, 2}));
     ASSERT_TRUE(SetModifyTime(path, {2004, 4, 4}, {2000, 1, 1, 4, 4, 4}));
 }
@@ -72,7 +72,7 @@ TEST(ReadFileSummary, CostsOneStatxAndOneGetxattrPerFile) {
     for (int i = 0; i < kFiles; ++i) {
         WriteFile(dir / std::to_string(i), "x");
         if (i % 2 == 0) {
-            ASSERT_TRUE(ApplyAttributes(dir / std::to_string(i), false, true, false, true));
+            ASSERT_TRUE(ApplyAttributes(dir / std::to_string(i), kHidden | kArchive));
         }
     }
 

@@ -136,8 +136,7 @@ TEST_P(CreationTimeKeepsAttributes, AndLeavesAccessAndModifyAlone) {
     const std::string path = dir / c.name;
     WriteFile(path, "x");
     if (c.applied >= 0) {
-        ASSERT_TRUE(ApplyAttributes(path, false, c.applied & kHidden, c.applied & kSystem,
-                                    c.applied & kArchive));
+        ASSERT_TRUE(ApplyAttributes(path, c.applied));
     }
     SetRawTimes(path, 1'000'000'000, 1'100'000'000);
     const DiskTimes before = ReadDiskTimes(path);
@@ -192,7 +191,7 @@ void MakeReadOnly(const std::string& path, ReadOnlyBy how) {
         ASSERT_TRUE(test::WriteDosAttribXattr(path, test::BareHexBlob("0x21", true)));
         break;
     case ReadOnlyBy::ApplyAttributes:
-        ASSERT_TRUE(ApplyAttributes(path, true, true, false, false));
+        ASSERT_TRUE(ApplyAttributes(path, kReadOnly | kHidden));
         break;
     }
 }

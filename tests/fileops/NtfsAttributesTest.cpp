@@ -1,6 +1,7 @@
 // Attributes on NTFS go to the volume's own attribute word through ntfs-3g; ntfsinfo, which
 // reads the unmounted image without the driver, shows what Windows will find.
 #include "CountedSystemCalls.h"
+#include "FileMode.h"
 #include "FileOps.h"
 #include "NtfsFixture.h"
 #include "SharedCases.h"
@@ -13,6 +14,7 @@
 namespace tarvolin {
 namespace {
 
+using test::ModeOf;
 using test::OnEitherDriver;
 using test::WriteFile;
 
@@ -20,20 +22,10 @@ constexpr std::uint32_t kDirectoryBit = 0x10;
 constexpr std::uint32_t kTemporary = 0x100;
 constexpr std::uint32_t kNotContentIndexed = 0x2000;
 
-bool Apply(const std::string& path, AttributeSet bits) {
-    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
-}
-
 std::string HexName(AttributeSet bits) {
     char name[16];
     std::snprintf(name, sizeof name, "f%02x", static_cast<unsigned>(bits));
     return name;
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
 }
 
 std::optional<std::uint32_t> RawWord(const std::string& path) {
@@ -69,7 +61,7 @@ TEST_P(NtfsAttributes, EveryCombinationIsWhatWindowsFinds) {
         const std::string path = *this / HexName(bits);
         WriteFile(path, "data");
         const mode_t mode = ModeOf(path);
-        ASSERT_TRUE(Apply(path, bits)) << std::hex << bits;
+        ASSERT_TRUE(ApplyAttributes(path, bits)) << std::hex << bits;
         EXPECT_EQ(ReadAttributes(path), bits) << std::hex << bits;
         EXPECT_EQ(ModeOf(path), mode) << "the mode bits do not reach Windows";
         EXPECT_TRUE(UserXattrs(path).empty()) << std::hex << bits;
@@ -90,8 +82,8 @@ TEST_P(NtfsAttributes, EveryValueFollowsEveryOther) {
     WriteFile(path, "data");
     for (const AttributeSet from : cases::kEveryAttributeSet) {
         for (const AttributeSet to : cases::kEveryAttributeSet) {
-            ASSERT_TRUE(Apply(path, from));
-            ASSERT_TRUE(Apply(path, to)) << std::hex << from << " -> " << to;
+            ASSERT_TRUE(ApplyAttributes(path, from));
+            ASSERT_TRUE(ApplyAttributes(path, to)) << std::hex << from << " -> " << to;
             EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
         }
     }
@@ -104,7 +96,7 @@ TEST_P(NtfsAttributes, WritingClearsTheOtherSettableBits) {
     WriteFile(path, "data");
     ASSERT_TRUE(SetRawWord(path, kTemporary | kNotContentIndexed | kArchive));
 
-    ASSERT_TRUE(Apply(path, kHidden));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden));
 
     EXPECT_EQ(RawWord(path), static_cast<std::uint32_t>(kHidden));
     ASSERT_TRUE(Unmount());
@@ -117,11 +109,11 @@ TEST_P(NtfsAttributes, DirectoryKeepsItsDirectoryBit) {
     const std::string path = *this / "folder";
     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
 
-    ASSERT_TRUE(Apply(path, kHidden | kSystem));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem));
     EXPECT_EQ(ReadAttributes(path), kHidden | kSystem);
     EXPECT_EQ(RawWord(path), kDirectoryBit | kHidden | kSystem);
 
-    ASSERT_TRUE(Apply(path, 0));
+    ASSERT_TRUE(ApplyAttributes(path, 0));
     EXPECT_EQ(ReadAttributes(path), 0);
     EXPECT_EQ(RawWord(path), kDirectoryBit);
 }
@@ -132,9 +124,9 @@ TEST_P(NtfsAttributes, DotFileShowsWhatTheVolumeHolds) {
     WriteFile(path, "data");
     EXPECT_EQ(ReadAttributes(path), kArchive);
 
-    ASSERT_TRUE(Apply(path, kHidden));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden));
     EXPECT_EQ(ReadAttributes(path), kHidden);
-    ASSERT_TRUE(Apply(path, 0));
+    ASSERT_TRUE(ApplyAttributes(path, 0));
     EXPECT_EQ(ReadAttributes(path), 0);
 }
 
@@ -143,14 +135,14 @@ TEST_P(NtfsAttributes, ReadOnlyMountRefusesEveryChange) {
     const std::string marked = *this / "marked";
     WriteFile(plain, "x");
     WriteFile(marked, "x");
-    ASSERT_TRUE(Apply(plain, 0));
-    ASSERT_TRUE(Apply(marked, kHidden | kSystem));
+    ASSERT_TRUE(ApplyAttributes(plain, 0));
+    ASSERT_TRUE(ApplyAttributes(marked, kHidden | kSystem));
     ASSERT_TRUE(Unmount());
     ASSERT_TRUE(MountAgain(true));
 
     for (const AttributeSet bits : {0, kReadOnly, kHidden, kSystem, kArchive, 0x27}) {
-        EXPECT_FALSE(Apply(plain, bits)) << std::hex << bits;
-        EXPECT_FALSE(Apply(marked, bits)) << std::hex << bits;
+        EXPECT_FALSE(ApplyAttributes(plain, bits)) << std::hex << bits;
+        EXPECT_FALSE(ApplyAttributes(marked, bits)) << std::hex << bits;
     }
     EXPECT_EQ(ReadAttributes(plain), 0);
     EXPECT_EQ(ReadAttributes(marked), kHidden | kSystem);
@@ -163,7 +155,7 @@ TEST_P(NtfsAttributes, ListRowCostsOneStatxAndTwoXattrReads) {
     constexpr int kFiles = 20;
     for (int i = 0; i < kFiles; ++i) {
         WriteFile(*this / std::to_string(i), "x");
-        ASSERT_TRUE(Apply(*this / std::to_string(i), i % 2 ? kHidden : kArchive));
+        ASSERT_TRUE(ApplyAttributes(*this / std::to_string(i), i % 2 ? kHidden : kArchive));
     }
 
     test::ResetSystemCallCounts();

@@ -122,7 +122,7 @@ TEST_P(NtfsRename, KeepsAttributesAndTimes) {
     WriteFile(oldPath, "x");
     ASSERT_TRUE(SetCreationTime(oldPath, {2010, 5, 5}, {2000, 1, 1, 5, 5, 4}));
     ASSERT_TRUE(SetModifyTime(oldPath, {2011, 6, 6}, {2000, 1, 1, 6, 6, 6}));
-    ASSERT_TRUE(ApplyAttributes(oldPath, true, true, false, true));
+    ASSERT_TRUE(ApplyAttributes(oldPath, kReadOnly | kHidden | kArchive));
 
     ASSERT_TRUE(RenameOnDisk(oldPath, *this / "renamed.jpg"));
 

@@ -179,7 +179,7 @@ TEST_P(NtfsTimes, SetModifyTimeSetsAccessAndModifyAlikeAndKeepsCreation) {
 TEST_P(NtfsTimes, SetCreationTimeKeepsAccessModifyAndAttributes) {
     const std::string path = *this / "file.txt";
     WriteFile(path, "x");
-    ASSERT_TRUE(ApplyAttributes(path, false, true, true, true));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem | kArchive));
     ASSERT_TRUE(Set(cases::kModify, path, {2020, 6, 1, 10, 20, 30}));
     const std::optional<NtTimes> before = RawTimes(path);
     ASSERT_TRUE(before.has_value());

@@ -13,15 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::TempDir;
+using test::Utf8Path;
 using test::WriteFile;
-
-fs::path Utf8Path(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
-
-bool Apply(const std::string& path, AttributeSet bits) {
-    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
-}
 
 // Wine keeps no archive bit of its own: it shows every file as archived, whatever was set.
 // On Windows the bit is stored like the other three.
@@ -41,7 +34,7 @@ TEST_P(AnyCombination, ReadsBackAsWritten) {
     TempDir dir;
     WriteFile(dir / "file.txt", "data");
 
-    ASSERT_TRUE(Apply(dir / "file.txt", bits));
+    ASSERT_TRUE(ApplyAttributes(dir / "file.txt", bits));
 
     EXPECT_EQ(ReadAttributes(dir / "file.txt"), bits);
     EXPECT_EQ(ReadFileSummary(dir / "file.txt").attributes, bits);
@@ -59,8 +52,8 @@ TEST(PortableAttributes, EveryValueFollowsEveryOther) {
         for (const AttributeSet to : cases::kEveryAttributeSet) {
             if (WineShowsArchiveAnyway(to))
                 continue; // kWineArchive
-            ASSERT_TRUE(Apply(path, from)) << std::hex << from;
-            ASSERT_TRUE(Apply(path, to)) << std::hex << from << " -> " << to;
+            ASSERT_TRUE(ApplyAttributes(path, from)) << std::hex << from;
+            ASSERT_TRUE(ApplyAttributes(path, to)) << std::hex << from << " -> " << to;
             EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
         }
     }
@@ -72,9 +65,9 @@ TEST(PortableAttributes, NothingSetLeavesAPlainWritableFile) {
     TempDir dir;
     const std::string path = dir / "plain.txt";
     WriteFile(path, "data");
-    ASSERT_TRUE(Apply(path, 0x27));
+    ASSERT_TRUE(ApplyAttributes(path, 0x27));
 
-    ASSERT_TRUE(Apply(path, 0));
+    ASSERT_TRUE(ApplyAttributes(path, 0));
 
     EXPECT_EQ(ReadAttributes(path), 0);
     WriteFile(path, "written again"); // throws if the file stayed read-only
@@ -84,7 +77,7 @@ TEST(PortableAttributes, ReadOnlyFileRefusesWriting) {
     TempDir dir;
     const std::string path = dir / "locked.txt";
     WriteFile(path, "data");
-    ASSERT_TRUE(Apply(path, kReadOnly | kArchive));
+    ASSERT_TRUE(ApplyAttributes(path, kReadOnly | kArchive));
 
     EXPECT_EQ(ReadAttributes(path) & kReadOnly, kReadOnly);
     const fs::perms permissions = fs::status(Utf8Path(path)).permissions();
@@ -96,7 +89,7 @@ TEST(PortableAttributes, DirectoryReadsLikeAFile) {
     ASSERT_TRUE(fs::create_directory(Utf8Path(dir / "sub")));
     EXPECT_EQ(ReadAttributes(dir / "sub"), 0);
 
-    ASSERT_TRUE(Apply(dir / "sub", kHidden));
+    ASSERT_TRUE(ApplyAttributes(dir / "sub", kHidden));
     EXPECT_EQ(ReadAttributes(dir / "sub"), kHidden);
 }
 
@@ -104,9 +97,23 @@ TEST(PortableAttributes, MissingFileReadsAllBitsAndCannotBeChanged) {
     TempDir dir;
     EXPECT_EQ(ReadAttributes(dir / "missing"), kUnreadableAttributes);
     EXPECT_EQ(ReadAttributes(""), kUnreadableAttributes);
-    EXPECT_FALSE(Apply(dir / "missing", 0));
-    EXPECT_FALSE(Apply(dir / "missing", kHidden));
+    EXPECT_FALSE(ApplyAttributes(dir / "missing", 0));
+    EXPECT_FALSE(ApplyAttributes(dir / "missing", kHidden));
     EXPECT_FALSE(test::Exists(dir / "missing"));
+}
+
+// What a file that could not be read gave (-1), or a volume's own bit such as directory (0x10)
+// or normal (0x80), is never written: the file keeps the four bits it had.
+TEST(PortableAttributes, BitsBeyondTheFourAreRefusedAndChangeNothing) {
+    TempDir dir;
+    const std::string path = dir / "file.txt";
+    WriteFile(path, "data");
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kArchive));
+
+    for (const AttributeSet bits : {kUnreadableAttributes, 0x10, 0x80 | kHidden, 0x100})
+        EXPECT_FALSE(ApplyAttributes(path, bits)) << std::hex << bits;
+
+    EXPECT_EQ(ReadAttributes(path), kHidden | kArchive);
 }
 
 // Only "ab" exists; a name that would match it as a search pattern must find nothing.

@@ -146,7 +146,7 @@ TEST_F(InDaylightSavingZone, SetCreationTimeLeavesAccessAndModifyAlone) {
 TEST_F(InDaylightSavingZone, SetCreationTimeKeepsTheAttributes) {
     TempDir dir;
     const std::string path = NewFile(dir, "file.txt");
-    ASSERT_TRUE(ApplyAttributes(path, false, true, true, true));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem | kArchive));
 
     ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
 
@@ -162,7 +162,7 @@ class Refused : public InDaylightSavingZone, public ::testing::WithParamInterfac
 TEST_P(Refused, ReadOnlyFileKeepsEveryTime) {
     TempDir dir;
     const std::string path = NewFile(dir, "locked.txt");
-    ASSERT_TRUE(ApplyAttributes(path, true, false, false, true));
+    ASSERT_TRUE(ApplyAttributes(path, kReadOnly | kArchive));
     const FileSummary before = ReadFileSummary(path);
 
     EXPECT_FALSE(GetParam().set(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
@@ -237,8 +237,7 @@ TEST_P(SummaryOfAFile, AgreesWithTheSingleReaders) {
         WriteFile(path, "x");
     }
     if (c.attributes >= 0) {
-        ASSERT_TRUE(ApplyAttributes(path, c.attributes & kReadOnly, c.attributes & kHidden,
-                                    c.attributes & kSystem, c.attributes & kArchive));
+        ASSERT_TRUE(ApplyAttributes(path, c.attributes));
     }
     if (!c.directory && c.attributes < 0) {
         ASSERT_TRUE(SetModifyTime(path, {2004, 4, 4}, {2000, 1, 1, 4, 4, 4}));

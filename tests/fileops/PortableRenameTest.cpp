@@ -1,6 +1,7 @@
 // RenameOnDisk as both backends must give it, reached through FileOps.h alone.
 #include "FileOps.h"
 #include "IdentityOf.h"
+#include "Platform.h"
 #include "SharedCases.h"
 #include "TempDir.h"
 
@@ -17,12 +18,9 @@ using test::IdentityOf;
 using test::ListDir;
 using test::ReadFile;
 using test::TempDir;
+using test::Utf8Path;
 using test::WriteFile;
 using Names = std::vector<std::string>;
-
-fs::path Utf8Path(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
 
 void MakeDirectory(const std::string& path) {
     ASSERT_TRUE(fs::create_directory(Utf8Path(path))) << path;
@@ -88,7 +86,7 @@ TEST(PortableRename, RenamesADirectory) {
 TEST(PortableRename, MovesAReadOnlyFile) {
     TempDir dir;
     WriteFile(dir / "a.txt", "payload");
-    ASSERT_TRUE(ApplyAttributes(dir / "a.txt", true, false, false, false));
+    ASSERT_TRUE(ApplyAttributes(dir / "a.txt", kReadOnly));
 
     ASSERT_TRUE(RenameOnDisk(dir / "a.txt", dir / "b.txt"));
 

@@ -26,10 +26,6 @@ std::uint32_t AsWindowsReportsIt(AttributeSet bits) {
     return bits == 0 ? kNormal : static_cast<std::uint32_t>(bits);
 }
 
-bool Apply(const std::string& path, AttributeSet bits) {
-    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
-}
-
 class SambaView : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,7 +56,7 @@ TEST_F(SambaView, ClientSeesExactlyTheAttributesAndCreationTimeWritten) {
                                  {"read-only", kReadOnly, false},
                                  {"read-only-timed", kReadOnly, true},
                                  {"archive", kArchive, false},
-                                 {"all-four", kReadOnly | kHidden | kSystem | kArchive, true},
+                                 {"all-four", kFourAttributes, true},
                                  {"none", 0, false},
                                  {"none-timed", 0, true}};
     const LocalDateTime created{2011, 11, 11, 11, 11, 10};
@@ -71,7 +67,7 @@ TEST_F(SambaView, ClientSeesExactlyTheAttributesAndCreationTimeWritten) {
         if (c.withCreationTime) {
             ASSERT_TRUE(SetCreationTime(path, created, created)) << c.name;
         }
-        ASSERT_TRUE(Apply(path, c.bits)) << c.name;
+        ASSERT_TRUE(ApplyAttributes(path, c.bits)) << c.name;
 
         const std::optional<test::SambaFileInfo> seen = server().AllInfo(c.name);
 
@@ -90,7 +86,7 @@ TEST_F(SambaView, ChangesMadeThroughSambaAreReadBack) {
     WriteFile(path, "x");
     const LocalDateTime created{2011, 11, 11, 11, 11, 10};
     ASSERT_TRUE(SetCreationTime(path, created, created));
-    ASSERT_TRUE(Apply(path, kHidden | kSystem));
+    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem));
 
     const test::ProgramResult plusReadOnly = server().Client("setmode file.txt +r");
     ASSERT_EQ(plusReadOnly.exitCode, 0) << plusReadOnly.output;

@@ -71,7 +71,7 @@ TEST_F(BeyondMaxPath, EveryOperationReachesTheFile) {
     EXPECT_FALSE(Found(a));
     EXPECT_TRUE(Found(b));
 
-    ASSERT_TRUE(ApplyAttributes(b, false, true, false, true));
+    ASSERT_TRUE(ApplyAttributes(b, kHidden | kArchive));
     EXPECT_EQ(ReadAttributes(b), kHidden | kArchive);
     ASSERT_TRUE(SetModifyTime(b, {2020, 6, 1}, {2000, 1, 1, 10, 20, 30}));
     EXPECT_EQ(GetModifyTime(b), (LocalDateTime{2020, 6, 1, 10, 20, 30}));
@@ -104,7 +104,7 @@ TEST(Win32FileOps, InvalidUtf8NamesNothing) {
     EXPECT_FALSE(RenameOnDisk(dir / "a.txt", invalid));
     EXPECT_FALSE(RenameOnDisk(invalid, dir / "b.txt"));
     EXPECT_EQ(ReadAttributes(invalid), kUnreadableAttributes);
-    EXPECT_FALSE(ApplyAttributes(invalid, false, true, false, false));
+    EXPECT_FALSE(ApplyAttributes(invalid, kHidden));
     EXPECT_EQ(GetModifyTime(invalid), std::nullopt);
     EXPECT_FALSE(SetModifyTime(invalid, {2020, 1, 1}, {2000, 1, 1, 1, 1, 2}));
     EXPECT_EQ(test::ListDir(dir.path()), std::vector<std::string>{"a.txt"});

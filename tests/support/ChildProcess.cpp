@@ -91,6 +91,10 @@ std::optional<std::string> FindProgram(const std::string& name) {
     return std::nullopt;
 }
 
+std::string ProgramPath(const std::string& name) {
+    return FindProgram(name).value_or(name);
+}
+
 ProgramResult RunProgram(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment) {
     int pipeEnds[2];

@@ -15,6 +15,8 @@ namespace tarvolin::test {
 // The full path of `name` in $PATH or the usual system directories (mkntfs and smbd live in
 // sbin, which an ordinary user's $PATH may lack); no value when it is nowhere.
 std::optional<std::string> FindProgram(const std::string& name);
+// FindProgram's answer, or `name` itself, so that running a missing tool fails naming it.
+std::string ProgramPath(const std::string& name);
 
 struct ProgramResult {
     int exitCode = -1;  // -1 when it could not run or was killed

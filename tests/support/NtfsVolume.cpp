@@ -2,10 +2,10 @@
 
 #include "Privileges.h"
 #include "ScratchMount.h"
+#include "ToolReport.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sstream>
@@ -21,10 +21,6 @@ namespace {
 constexpr off_t kImageBytes = 24 * 1024 * 1024;
 constexpr auto kDriverTimeout = std::chrono::seconds(20);
 const char* const kTools[] = {"mkntfs", "ntfs-3g", "lowntfs-3g", "ntfsinfo", "ntfsls"};
-
-std::string Tool(const std::string& name) {
-    return FindProgram(name).value_or(name);
-}
 
 bool IsFuseMount(const std::string& path) {
     struct statfs volume {};
@@ -50,29 +46,12 @@ std::string DriverOptions(NtfsDriver driver, bool readOnly) {
     return options;
 }
 
-// "Sun Mar 13 07:06:40 2011 UTC": ntfsinfo always shows UTC.
-std::optional<std::int64_t> ParseUtc(const std::string& text) {
-    std::tm fields{};
-    const char* end = strptime(text.c_str(), " %a %b %d %H:%M:%S %Y", &fields);
-    if (end == nullptr)
-        return std::nullopt;
-    return static_cast<std::int64_t>(timegm(&fields));
-}
-
 // The value after "label:" on a line of the standard-information block.
 std::optional<std::string> ValueOf(const std::string& line, const std::string& label) {
     const std::size_t at = line.find(label + ":");
     if (at == std::string::npos)
         return std::nullopt;
     return line.substr(at + label.size() + 1);
-}
-
-// "File attributes:\t HIDDEN ARCHIVE (0x00000022)": the number in parentheses counts.
-std::optional<std::uint32_t> ParseAttributes(const std::string& text) {
-    const std::size_t open = text.rfind("(0x");
-    if (open == std::string::npos)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(std::stoul(text.substr(open + 1), nullptr, 16));
 }
 
 std::optional<NtfsRecord> ParseStandardInformation(const std::string& report) {
@@ -82,11 +61,11 @@ std::optional<NtfsRecord> ParseStandardInformation(const std::string& report) {
     std::optional<std::uint32_t> attributes;
     for (std::string line; std::getline(lines, line) && !attributes;) {
         if (const auto value = ValueOf(line, "File Creation Time"); value && !created)
-            created = ParseUtc(*value);
+            created = ParseUtcReport(*value);
         if (const auto value = ValueOf(line, "File Altered Time"); value && !modified)
-            modified = ParseUtc(*value);
+            modified = ParseUtcReport(*value);
         if (const auto value = ValueOf(line, "File attributes"))
-            attributes = ParseAttributes(*value);
+            attributes = ParseAttributeReport(*value);
     }
     if (!created || !modified || !attributes)
         return std::nullopt;
@@ -114,7 +93,7 @@ NtfsVolume::NtfsVolume(const std::string& workDir, NtfsDriver driver)
         log_ = "cannot create " + image_ + " or " + mountPoint_;
         return;
     }
-    const ProgramResult format = RunProgram({Tool("mkntfs"), "-F", "-q", "-f", image_});
+    const ProgramResult format = RunProgram({ProgramPath("mkntfs"), "-F", "-q", "-f", image_});
     log_ += format.output;
     if (format.exitCode != 0)
         return;
@@ -132,7 +111,8 @@ NtfsVolume::~NtfsVolume() {
 bool NtfsVolume::Mount(bool readOnly) {
     if (mounted())
         return true;
-    const std::string driver = Tool(driverKind_ == NtfsDriver::Ntfs3g ? "ntfs-3g" : "lowntfs-3g");
+    const std::string driver =
+        ProgramPath(driverKind_ == NtfsDriver::Ntfs3g ? "ntfs-3g" : "lowntfs-3g");
     auto child = std::make_unique<ChildProcess>(
         std::vector<std::string>{driver, "-o", DriverOptions(driverKind_, readOnly), image_,
                                  mountPoint_},
@@ -171,7 +151,7 @@ bool NtfsVolume::Unmount() {
 std::optional<NtfsRecord> NtfsVolume::Inspect(const std::string& name) {
     if (mounted())
         return std::nullopt;
-    const ProgramResult report = RunProgram({Tool("ntfsinfo"), "-F", name, image_});
+    const ProgramResult report = RunProgram({ProgramPath("ntfsinfo"), "-F", name, image_});
     if (report.exitCode != 0) {
         log_ += report.output;
         return std::nullopt;
@@ -183,7 +163,7 @@ std::vector<std::string> NtfsVolume::ListOnDisk(const std::string& directory) {
     std::vector<std::string> names;
     if (mounted())
         return names;
-    const ProgramResult listing = RunProgram({Tool("ntfsls"), "-p", directory, image_});
+    const ProgramResult listing = RunProgram({ProgramPath("ntfsls"), "-p", directory, image_});
     std::istringstream lines(listing.output);
     for (std::string line; std::getline(lines, line);) {
         if (line != "." && line != "..")

@@ -1,9 +1,9 @@
 #include "SambaServer.h"
 
 #include "Privileges.h"
+#include "ToolReport.h"
 
 #include <arpa/inet.h>
-#include <ctime>
 #include <fstream>
 #include <netinet/in.h>
 #include <sstream>
@@ -17,10 +17,6 @@ namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(30);
 const char* const kStateDirectories[] = {"private", "lock", "state", "cache", "pid", "ncalrpc"};
-
-std::string Tool(const std::string& name) {
-    return FindProgram(name).value_or(name);
-}
 
 sockaddr_in Loopback(int port) {
     sockaddr_in address{};
@@ -92,22 +88,6 @@ bool WriteText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-// "Mon Dec  7 20:09:21 2026 UTC" in a client run with TZ=UTC.
-std::optional<std::int64_t> ParseUtc(const std::string& text) {
-    std::tm fields{};
-    if (strptime(text.c_str(), " %a %b %d %H:%M:%S %Y", &fields) == nullptr)
-        return std::nullopt;
-    return static_cast<std::int64_t>(timegm(&fields));
-}
-
-// "attributes: HSA (26)": the hexadecimal number in parentheses counts.
-std::optional<std::uint32_t> ParseAttributes(const std::string& text) {
-    const std::size_t open = text.rfind('(');
-    if (open == std::string::npos)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(std::stoul(text.substr(open + 1), nullptr, 16));
-}
-
 std::optional<std::string> ValueOf(const std::string& line, const std::string& label) {
     if (line.rfind(label + ":", 0) != 0)
         return std::nullopt;
@@ -140,7 +120,7 @@ SambaServer::SambaServer(const std::string& workDir)
     // it signals its whole group when it ends, which must not include the test. The log
     // directory is given here too, as smbd opens its log before it reads the configuration.
     auto server = std::make_unique<ChildProcess>(
-        std::vector<std::string>{Tool("smbd"), "--foreground", "-s", config_,
+        std::vector<std::string>{ProgramPath("smbd"), "--foreground", "-s", config_,
                                  "--log-basename=" + workDir},
         workDir + "/smbd.out");
     const bool listening =
@@ -157,8 +137,8 @@ SambaServer::SambaServer(const std::string& workDir)
 SambaServer::~SambaServer() = default;
 
 ProgramResult SambaServer::Client(const std::string& commands) {
-    return RunProgram({Tool("smbclient"), "//127.0.0.1/share", "-p", std::to_string(port_), "-N",
-                       "-s", config_, "-c", commands},
+    return RunProgram({ProgramPath("smbclient"), "//127.0.0.1/share", "-p", std::to_string(port_),
+                       "-N", "-s", config_, "-c", commands},
                       {"TZ=UTC"});
 }
 
@@ -169,11 +149,11 @@ std::optional<SambaFileInfo> SambaServer::AllInfo(const std::string& name) {
     std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);) {
         if (const auto value = ValueOf(line, "create_time"))
-            created = ParseUtc(*value);
+            created = ParseUtcReport(*value);
         if (const auto value = ValueOf(line, "write_time"))
-            written = ParseUtc(*value);
+            written = ParseUtcReport(*value);
         if (const auto value = ValueOf(line, "attributes"))
-            attributes = ParseAttributes(*value);
+            attributes = ParseAttributeReport(*value);
     }
     if (result.exitCode != 0 || !created || !written || !attributes) {
         log_ += result.output;

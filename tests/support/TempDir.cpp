@@ -32,6 +32,16 @@ void WriteFile(const std::string& path, const std::string& content) {
         throw std::runtime_error("cannot write " + path);
 }
 
+std::vector<std::string> MakeFiles(const std::string& dir,
+                                   std::initializer_list<const char*> names) {
+    std::vector<std::string> paths;
+    for (const char* name : names) {
+        paths.push_back(dir + static_cast<char>(fs::path::preferred_separator) + name);
+        WriteFile(paths.back(), name);
+    }
+    return paths;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(Utf8Path(path), std::ios::binary);
     if (!in)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ private:
 };
 
 void WriteFile(const std::string& path, const std::string& content);
+// Creates each of `names` in `dir` with the name itself as content, so that a file can be
+// traced after a run. The paths come back in the order of `names`.
+std::vector<std::string> MakeFiles(const std::string& dir,
+                                   std::initializer_list<const char*> names);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path); // lstat succeeds
 // The names in `dir`, sorted, without "." and "..".

@@ -66,7 +66,7 @@ VolumeKind KindNamed(const std::string& name, const std::string& mountPoint) {
                       name == "lowntfs-3g-ignore-case",
                       fuse,
                       name != "ext4-small-inodes",
-                      fuseFat ? kFuseFatKeeps : kReadOnly | kHidden | kSystem | kArchive};
+                      fuseFat ? kFuseFatKeeps : kFourAttributes};
 }
 
 std::vector<VolumeKind> VolumesToTest() {
@@ -157,10 +157,6 @@ private:
     std::string why_;
     bool ok_ = false;
 };
-
-bool Apply(const std::string& path, AttributeSet bits) {
-    return ApplyAttributes(path, bits & kReadOnly, bits & kHidden, bits & kSystem, bits & kArchive);
-}
 
 LocalDateTime At(int year, int month, int day, int hour, int minute, int second, int ms = 0) {
     return LocalDateTime{year, month, day, hour, minute, second, ms};
@@ -332,16 +328,16 @@ TEST_P(OnEveryVolume, ChangesOnlyTheLetterCase) {
 TEST_P(OnEveryVolume, KeepsEveryCombinationOfTheFourAttributesItCanHold) {
     WriteFile(*this / "file.txt", "data");
     AttributeSet held = 0;
-    for (AttributeSet bits = 0; bits <= (kReadOnly | kHidden | kSystem | kArchive); ++bits) {
-        if ((bits & ~(kReadOnly | kHidden | kSystem | kArchive)) != 0)
+    for (AttributeSet bits = 0; bits <= kFourAttributes; ++bits) {
+        if ((bits & ~kFourAttributes) != 0)
             continue;
         const bool fits = (bits & ~GetParam().keptAttributes) == 0;
-        EXPECT_EQ(Apply(*this / "file.txt", bits), fits) << bits;
+        EXPECT_EQ(ApplyAttributes(*this / "file.txt", bits), fits) << bits;
         held = fits ? bits : held;
         EXPECT_EQ(ReadAttributes(*this / "file.txt"), held) << bits;
         EXPECT_EQ(ReadFileSummary(*this / "file.txt").attributes, held);
     }
-    ASSERT_TRUE(Apply(*this / "file.txt", 0));
+    ASSERT_TRUE(ApplyAttributes(*this / "file.txt", 0));
 }
 
 TEST_P(OnEveryVolume, WritesTheModifyTimeWithDosPrecision) {
@@ -375,19 +371,19 @@ TEST_P(OnEveryVolume, ReadOnlyRefusesNewTimes) {
         GTEST_SKIP() << "no place for read-only here";
     WriteFile(*this / "file.txt", "data");
     const std::optional<LocalDateTime> before = GetModifyTime(*this / "file.txt");
-    ASSERT_TRUE(Apply(*this / "file.txt", kReadOnly));
+    ASSERT_TRUE(ApplyAttributes(*this / "file.txt", kReadOnly));
     const LocalDateTime wanted = At(2010, 1, 1, 12, 0, 0);
     EXPECT_FALSE(SetModifyTime(*this / "file.txt", DateOf(wanted), TimeOf(wanted)));
     EXPECT_FALSE(SetCreationTime(*this / "file.txt", DateOf(wanted), TimeOf(wanted)));
     EXPECT_EQ(GetModifyTime(*this / "file.txt"), before);
-    ASSERT_TRUE(Apply(*this / "file.txt", 0));
+    ASSERT_TRUE(ApplyAttributes(*this / "file.txt", 0));
 }
 
 TEST_P(OnEveryVolume, RefusesAFileThatIsNotThere) {
     const std::string missing = *this / "missing.txt";
     const LocalDateTime when = At(2010, 1, 1, 12, 0, 0);
     EXPECT_FALSE(RenameOnDisk(missing, *this / "other.txt"));
-    EXPECT_FALSE(Apply(missing, kHidden));
+    EXPECT_FALSE(ApplyAttributes(missing, kHidden));
     EXPECT_FALSE(SetModifyTime(missing, DateOf(when), TimeOf(when)));
     EXPECT_FALSE(SetCreationTime(missing, DateOf(when), TimeOf(when)));
     EXPECT_EQ(ReadAttributes(missing), kUnreadableAttributes);
@@ -433,9 +429,9 @@ bool LeaveWitnesses(const std::string& root) {
     WriteFile(root + "/witness-hsa.txt", "hsa");
     WriteFile(root + "/witness-r.txt", "r");
     WriteFile(root + "/witness-case.txt", "case");
-    return Apply(root + "/witness-hsa.txt", kHidden | kSystem | kArchive) &&
+    return ApplyAttributes(root + "/witness-hsa.txt", kHidden | kSystem | kArchive) &&
            SetModifyTime(root + "/witness-hsa.txt", DateOf(modified), TimeOf(modified)) &&
-           Apply(root + "/witness-r.txt", kReadOnly) &&
+           ApplyAttributes(root + "/witness-r.txt", kReadOnly) &&
            RenameOnDisk(root + "/witness-case.txt", root + "/Witness-Case.TXT");
 }
 
