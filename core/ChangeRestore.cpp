@@ -6,9 +6,9 @@ namespace tarvolin {
 
 namespace {
 
+// Only the four bits a run changes go back; whatever else a volume shows stays its own.
 bool ApplyAttributeSet(const std::string& path, AttributeSet attributes) {
-    return ApplyAttributes(path, (attributes & kReadOnly) != 0, (attributes & kHidden) != 0,
-                           (attributes & kSystem) != 0, (attributes & kArchive) != 0);
+    return ApplyAttributes(path, attributes & kFourAttributes);
 }
 
 bool RestoreTime(const std::optional<LocalDateTime>& recorded,
@@ -31,7 +31,8 @@ bool RestoreMetadata(const JournalChange& change) {
     if (!RestoreTime(change.creationTime, GetCreationTime, SetCreationTime, path) ||
         !RestoreTime(change.modifyTime, GetModifyTime, SetModifyTime, path))
         return false;
-    return !change.attributes || ReadAttributes(path) == *change.attributes ||
+    return !change.attributes ||
+           (ReadAttributes(path) & kFourAttributes) == (*change.attributes & kFourAttributes) ||
            ApplyAttributeSet(path, *change.attributes);
 }
 
