@@ -238,9 +238,11 @@ JournalReading ParseJournal(std::string_view text) {
     if (firstEnd == std::string_view::npos || !format)
         return {std::nullopt, "This is not a run journal of C-Tarvolin."};
     if (*format > kJournalFormat)
-        return {std::nullopt, "This run journal was written by a newer C-Tarvolin (format " +
-                                  std::to_string(*format) + "); this version reads format " +
-                                  std::to_string(kJournalFormat) + " only."};
+        return {std::nullopt,
+                "This run journal was written by a newer C-Tarvolin (format " +
+                    std::to_string(*format) + "); this version reads format " +
+                    std::to_string(kJournalFormat) + " only.",
+                true};
     text.remove_prefix(firstEnd + 1);
     const std::size_t kindEnd = text.find('\n');
     std::optional<JournalContents> contents = kindEnd == std::string_view::npos

@@ -62,6 +62,7 @@ struct JournalContents {
 struct JournalReading {
     std::optional<JournalContents> contents;
     std::string error; // why there are no contents
+    bool fromNewerVersion = false;
 };
 
 std::string EscapeJournalField(std::string_view bytes);

@@ -93,24 +93,6 @@ UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath
     return ContinueUndo(directory, undoPath, *journal, undo, report);
 }
 
-// The journals that are not being written by a running program, newest first, with what
-// they hold; a journal a newer version wrote stops the reading.
-template <typename Visit>
-std::optional<std::string> EachIdleJournal(const std::string& directory, Visit visit) {
-    for (const std::string& path : JournalsNewestFirst(directory)) {
-        if (IsJournalInUse(path))
-            continue;
-        const JournalReading reading = ReadJournal(path);
-        if (!reading.contents && reading.error.find("newer") != std::string::npos)
-            return reading.error;
-        if (reading.contents && !reading.contents->planned && reading.contents->end.empty())
-            RemoveJournal(path); // never planned: it touched no file
-        else if (reading.contents && visit(path, *reading.contents))
-            break;
-    }
-    return std::nullopt;
-}
-
 void CountWhereFilesAre(UnfinishedRun& run) {
     const JournalContents& contents = run.contents;
     const bool undo = contents.kind == JournalKind::Undo;
@@ -132,19 +114,26 @@ void CountWhereFilesAre(UnfinishedRun& run) {
 
 } // namespace
 
+// Journals a running program is writing are passed over; one that a newer version wrote
+// stops the search, since what it did cannot be read.
 UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
-    std::optional<UndoOutcome> outcome;
-    const std::optional<std::string> refusal =
-        EachIdleJournal(directory, [&](const std::string& path, const JournalContents& contents) {
-            if (contents.kind == JournalKind::Undo && contents.end.empty())
-                outcome = FinishUndo(directory, path, contents, report);
-            else if (contents.kind == JournalKind::Run && !contents.undone)
-                outcome = UndoRun(directory, path, contents, report);
-            return outcome.has_value();
-        });
-    if (refusal)
-        return Refusal(*refusal);
-    return outcome.value_or(UndoOutcome{});
+    for (const std::string& path : JournalsNewestFirst(directory)) {
+        if (IsJournalInUse(path))
+            continue;
+        const JournalReading reading = ReadJournal(path);
+        if (reading.fromNewerVersion)
+            return Refusal(reading.error);
+        if (!reading.contents)
+            continue;
+        const JournalContents& contents = *reading.contents;
+        if (!contents.planned && contents.end.empty())
+            RemoveJournal(path); // never planned: it touched no file
+        else if (contents.kind == JournalKind::Undo && contents.end.empty())
+            return FinishUndo(directory, path, contents, report);
+        else if (contents.kind == JournalKind::Run && !contents.undone)
+            return UndoRun(directory, path, contents, report);
+    }
+    return UndoOutcome{};
 }
 
 // Runs at every start: journals that ended are told by their last lines alone.
