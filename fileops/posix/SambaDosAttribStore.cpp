@@ -65,8 +65,7 @@ AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
     // and name say.
     if (!stored || !stored->attributesValid)
         return AttributesFromModeAndName(file, st);
-    const auto bits = static_cast<AttributeSet>(stored->attributes & kFourAttributes);
-    return bits | ReadOnlyByMode(st);
+    return FourAttributesOf(stored->attributes) | ReadOnlyByMode(st);
 }
 
 // A time stored through Samba or by this program wins over the birth time, which no system
@@ -96,9 +95,7 @@ bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted
                 const Stored& stored) {
     if (stored.garbled || NeedsXattr(file, st, wanted, stored.value)) {
         DosAttrib value = stored.value.value_or(DosAttrib{});
-        const std::uint32_t sambaBits =
-            value.attributesValid ? value.attributes & ~kFourAttributes : 0;
-        value.attributes = sambaBits | static_cast<std::uint32_t>(wanted);
+        value.attributes = WithFourAttributes(value.attributesValid ? value.attributes : 0, wanted);
         value.attributesValid = true;
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
