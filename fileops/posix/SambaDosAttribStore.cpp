@@ -57,7 +57,8 @@ Stored ReadStoredDosAttrib(const FileRef& file) {
 }
 
 // Samba by default keeps read-only only in the xattr and leaves the mode writable, so either
-// place can say read-only. Bits beyond the four are Samba's own (directory, normal, ...).
+// place can say read-only (pinned by SambaView.ChangesMadeThroughSambaAreReadBack). Bits
+// beyond the four are Samba's own (directory, normal, ...).
 AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
                           const std::optional<DosAttrib>& stored) {
     // Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a
@@ -82,7 +83,8 @@ UnixTime CreationTimeOf(const struct statx& st, const std::optional<DosAttrib>& 
 // Without an xattr Samba goes by name and mode: with its defaults a dot-file is hidden, an
 // owner-executable file archived and no file read-only (`map readonly = no`). So the xattr is
 // left out only where that gives `wanted`, as it does for this program's own reading, and it
-// is kept where it holds a creation time.
+// is kept where it holds a creation time. Pinned by
+// SambaView.ClientSeesExactlyTheAttributesAndCreationTimeWritten.
 bool NeedsXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
                 const std::optional<DosAttrib>& stored) {
     const bool archivedByMode = S_ISREG(st.stx_mode) && (st.stx_mode & S_IXUSR) != 0;
