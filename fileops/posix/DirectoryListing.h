@@ -3,7 +3,7 @@
 // What a directory listing says about one name. Case-insensitive volumes differ here: most
 // list each name in the letter case it was given, but lowntfs-3g with ignore_case lists every
 // name in lower case, whatever case the volume holds, so there a listing cannot show which
-// case a name has.
+// case a name has (pinned by OnEveryVolume.ChangesOnlyTheLetterCase on lowntfs-3g).
 
 #include <string>
 

@@ -24,7 +24,8 @@ public:
 
     // `st` is the file's statx; a list of 100 000 files is re-read after every batch run, so a
     // store reads as few extended attributes besides it as its volume allows: one where a
-    // single value holds both attributes and creation time, two on ntfs-3g, which has none.
+    // single value holds both attributes and creation time, two on ntfs-3g, which has none
+    // (pinned by NtfsAttributes.ListRowCostsOneStatxAndTwoXattrReads).
     virtual DosSide Read(const FileRef& file, const struct statx& st) const = 0;
 
     // Leaves the file with exactly `wanted`; false when the volume refuses any part of it.

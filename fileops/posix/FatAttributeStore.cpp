@@ -40,24 +40,15 @@ std::optional<std::uint32_t> GetAttributes(int fd) {
     return attributes;
 }
 
-class FatStore final : public BirthTimeStore {
-public:
-    DosSide Read(const FileRef& file, const struct statx& st) const override {
-        const std::optional<std::uint32_t> byte = ReadFatAttributes(file);
-        return DosSide{byte ? static_cast<AttributeSet>(*byte & kFourAttributes) : 0,
-                       BirthOrOldestTime(st)};
+// The directory and volume-label bits stay as the entry has them.
+class FatStore final : public AttributeWordStore {
+    std::optional<std::uint32_t> ReadWord(const FileRef& file) const override {
+        return ReadFatAttributes(file);
     }
 
-    // The directory and volume-label bits stay as the entry has them.
-    bool WriteAttributes(const FileRef& file, const struct statx&,
-                         AttributeSet wanted) const override {
+    bool WriteWord(const FileRef& file, std::uint32_t byte) const override {
         const Descriptor opened(file);
-        const std::optional<std::uint32_t> byte = GetAttributes(opened.fd());
-        if (!byte)
-            return false;
-        std::uint32_t changed = (*byte & ~static_cast<std::uint32_t>(kFourAttributes)) |
-                                static_cast<std::uint32_t>(wanted);
-        return ioctl(opened.fd(), FAT_IOCTL_SET_ATTRIBUTES, &changed) == 0;
+        return opened.fd() >= 0 && ioctl(opened.fd(), FAT_IOCTL_SET_ATTRIBUTES, &byte) == 0;
     }
 };
 

@@ -5,7 +5,9 @@
 // through FAT_IOCTL_GET_ATTRIBUTES / FAT_IOCTL_SET_ATTRIBUTES, so Windows sees exactly what was
 // set; the driver mirrors read-only into the mode itself. The creation time is the birth time
 // statx reports; no call sets it, so writing one fails. These volumes keep no user xattrs.
-// (Pinned by the volume contract suite, run on vfat and exfat in a virtual machine.)
+// Pinned by OnEveryVolume.KeepsEveryCombinationOfTheFourAttributesItCanHold and
+// OnEveryVolume.WritesTheCreationTimeWhereTheVolumeKeepsOne, run on vfat and exfat in a
+// virtual machine.
 
 #include "DosMetadataStore.h"
 

@@ -49,7 +49,8 @@ void ReleaseReservation(const std::string& to, const Reservation& reservation, b
 
 // ntfs-3g replaces an existing name by linking it to "<name>.ntfs-3g-<ten digits>" first;
 // for a name that long NTFS cannot hold, the reservation stays behind under a cut-off name.
-// It is still the empty file this program made, found by its inode number.
+// It is still the empty file this program made, found by its inode number. Pinned by
+// NtfsRename.NamesFromTheTableMoveWithTheirContent (its longest names).
 constexpr std::size_t kLongestNameWithoutStray = 255 - 19;
 
 void RemoveStrayReservation(const std::string& to, const Reservation& reservation) {

@@ -15,7 +15,8 @@ enum class MoveOutcome {
 
 // renameat2 with RENAME_NOREPLACE, where the kernel decides atomically. Volumes whose rename
 // takes no flags (NFS, FUSE servers such as ntfs-3g, exfat-fuse, fusefat) answer EINVAL, and
-// old kernels ENOSYS; those go on to MoveOntoReservation.
+// old kernels ENOSYS; those go on to MoveOntoReservation. Pinned by
+// OnEveryVolume.OtherProgramsFilesSurviveAMove, which notes which volumes reach the reservation.
 MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to);
 
 // Takes the new name first with an exclusive create (an empty file, or an empty directory

@@ -6,7 +6,8 @@
 // No call of this driver sets a creation time, so writing one fails. Nothing is ever written
 // under another name: ntfs3 would keep it as an NTFS extended attribute that Windows ignores,
 // even ntfs-3g's `system.ntfs_crtime`, which it accepts and stores as junk.
-// (Pinned by the volume contract suite, run on ntfs3 in a virtual machine.)
+// Pinned by OnEveryVolume.KeepsEveryCombinationOfTheFourAttributesItCanHold and
+// OnEveryVolume.WritesTheCreationTimeWhereTheVolumeKeepsOne, run on ntfs3 in a virtual machine.
 
 #include "DosMetadataStore.h"
 

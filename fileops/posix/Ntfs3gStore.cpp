@@ -50,7 +50,10 @@ public:
     // ntfs-3g changes only the bits a program may set (read-only, hidden, system, archive,
     // temporary, offline, not-indexed), so the word written clears the others of these as
     // Windows does, and the directory bit stays. Read-only is NTFS's own flag: the mode bits
-    // are ntfs-3g's invention and do not reach Windows.
+    // are ntfs-3g's invention and do not reach Windows. Pinned by
+    // NtfsAttributes.WritingClearsTheOtherSettableBits,
+    // NtfsAttributes.DirectoryKeepsItsDirectoryBit and
+    // NtfsAttributes.EveryCombinationIsWhatWindowsFinds.
     bool WriteAttributes(const FileRef& file, const struct statx&,
                          AttributeSet wanted) const override {
         return WriteValue(file, kAttributeWord, static_cast<std::uint32_t>(wanted));
@@ -62,12 +65,13 @@ public:
         return WriteValue(file, kCreationTime, NtTimeFromUnix(utc.seconds, utc.nanoseconds));
     }
 
+    bool WindowsFoldsNames() const override { return true; }
+
     // Once a time was set through these names, ntfs-3g stops writing the times it keeps in
     // memory to the disk: a modification time set by utimensat afterwards shows until the
     // unmount and is then lost. So it goes the same way, together with the creation time,
-    // which must stay what it was.
-    bool WindowsFoldsNames() const override { return true; }
-
+    // which must stay what it was. Pinned by NtfsTimes.BothSurviveTheUnmountInEitherOrder and
+    // NtfsTimes.Ntfs3gKeepsOurTimesOverALaterEditWhileTheInodeIsCached.
     bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
                                   const UnixTime& utc) const override {
         std::array<NtTime, 3> times{};

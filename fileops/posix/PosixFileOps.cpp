@@ -82,7 +82,8 @@ const TimeWrite kCreationTimeWrite{
     [](const FileFacts& facts) { return facts.dos.creationTime; }};
 
 // ntfs-3g drops a modification time set by utimensat once a creation time was set in the same
-// mount, so the volume's store decides how the times are written.
+// mount, so the volume's store decides how the times are written (pinned by
+// NtfsTimes.BothSurviveTheUnmountInEitherOrder).
 const TimeWrite kModifyTimeWrite{
     [](const FileRef& file, const struct statx& st, const UnixTime& utc) {
         return StoreFor(file, st).WriteAccessAndModifyTime(file, st, utc);
@@ -91,7 +92,8 @@ const TimeWrite kModifyTimeWrite{
 
 // The file stays open from the read-only check to the write, so both concern one file. Root
 // may open a read-only file for writing, hence the explicit check. What the volume holds
-// afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes.
+// afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes (pinned by
+// OnEveryVolume.ATimeTheVolumeCannotHoldFails).
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    const TimeWrite& how) {
     const OpenFile opened(path);

@@ -57,7 +57,8 @@ Stored ReadStoredDosAttrib(const FileRef& file) {
 }
 
 // Samba by default keeps read-only only in the xattr and leaves the mode writable, so either
-// place can say read-only. Bits beyond the four are Samba's own (directory, normal, ...).
+// place can say read-only (pinned by SambaView.ChangesMadeThroughSambaAreReadBack). Bits
+// beyond the four are Samba's own (directory, normal, ...).
 AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
                           const std::optional<DosAttrib>& stored) {
     // Samba reports dot-files hidden and keeps every bit it cannot map in the xattr, so a
@@ -65,8 +66,7 @@ AttributeSet AttributesOf(const FileRef& file, const struct statx& st,
     // and name say.
     if (!stored || !stored->attributesValid)
         return AttributesFromModeAndName(file, st);
-    const auto bits = static_cast<AttributeSet>(stored->attributes & kFourAttributes);
-    return bits | ReadOnlyByMode(st);
+    return FourAttributesOf(stored->attributes) | ReadOnlyByMode(st);
 }
 
 // A time stored through Samba or by this program wins over the birth time, which no system
@@ -83,7 +83,8 @@ UnixTime CreationTimeOf(const struct statx& st, const std::optional<DosAttrib>& 
 // Without an xattr Samba goes by name and mode: with its defaults a dot-file is hidden, an
 // owner-executable file archived and no file read-only (`map readonly = no`). So the xattr is
 // left out only where that gives `wanted`, as it does for this program's own reading, and it
-// is kept where it holds a creation time.
+// is kept where it holds a creation time. Pinned by
+// SambaView.ClientSeesExactlyTheAttributesAndCreationTimeWritten.
 bool NeedsXattr(const FileRef& file, const struct statx& st, AttributeSet wanted,
                 const std::optional<DosAttrib>& stored) {
     const bool archivedByMode = S_ISREG(st.stx_mode) && (st.stx_mode & S_IXUSR) != 0;
@@ -96,9 +97,7 @@ bool StoreXattr(const FileRef& file, const struct statx& st, AttributeSet wanted
                 const Stored& stored) {
     if (stored.garbled || NeedsXattr(file, st, wanted, stored.value)) {
         DosAttrib value = stored.value.value_or(DosAttrib{});
-        const std::uint32_t sambaBits =
-            value.attributesValid ? value.attributes & ~kFourAttributes : 0;
-        value.attributes = sambaBits | static_cast<std::uint32_t>(wanted);
+        value.attributes = WithFourAttributes(value.attributesValid ? value.attributes : 0, wanted);
         value.attributesValid = true;
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }

@@ -101,7 +101,8 @@ namespace {
 
 // Some FUSE servers (exfat-fuse, fusefat) number each spelling of a name on its own, so a
 // letter-case alias of the old name shows another inode. The directory tells: it lists the
-// old name, and no entry spelled exactly as the new one.
+// old name, and no entry spelled exactly as the new one. Pinned by
+// OnEveryVolume.ChangesOnlyTheLetterCase on exfat-fuse and fusefat.
 bool IsAliasByListing(const std::string& oldPath, const std::string& newPath) {
     const std::string oldName = LastComponent(oldPath);
     const std::string newName = LastComponent(newPath);

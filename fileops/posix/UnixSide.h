@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <optional>
 #include <sys/stat.h>
 
 namespace tarvolin {
@@ -30,6 +32,18 @@ inline AttributeSet HiddenByName(const FileRef& file) {
 // from changing a folder's contents.
 inline AttributeSet ReadOnlyByMode(const struct statx& st) {
     return S_ISDIR(st.stx_mode) || OwnerMayWrite(st) ? 0 : kReadOnly;
+}
+
+// The four bits of a volume's own attribute word (FAT's attribute byte, the NTFS word, Samba's
+// value); none where the volume gave no word.
+inline AttributeSet FourAttributesOf(const std::optional<std::uint32_t>& word) {
+    return word ? static_cast<AttributeSet>(*word & kFourAttributes) : 0;
+}
+
+// `word` with the four bits of `wanted` in place of its own; the volume's other bits stay.
+inline std::uint32_t WithFourAttributes(std::uint32_t word, AttributeSet wanted) {
+    return (word & ~static_cast<std::uint32_t>(kFourAttributes)) |
+           static_cast<std::uint32_t>(wanted);
 }
 
 inline AttributeSet AttributesFromModeAndName(const FileRef& file, const struct statx& st) {
@@ -83,6 +97,27 @@ public:
                                   const UnixTime& utc) const final {
         return SetAccessAndModifyTime(file, utc);
     }
+};
+
+// A store whose volume keeps the attribute bits in a word of its own (FAT's attribute byte,
+// the NTFS word through the kernel's ntfs3): the four bits are read from that word and
+// written into it, and every other bit of it stays as the volume had it.
+class AttributeWordStore : public BirthTimeStore {
+public:
+    DosSide Read(const FileRef& file, const struct statx& st) const final {
+        return DosSide{FourAttributesOf(ReadWord(file)), BirthOrOldestTime(st)};
+    }
+
+    bool WriteAttributes(const FileRef& file, const struct statx&,
+                         AttributeSet wanted) const final {
+        const std::optional<std::uint32_t> word = ReadWord(file);
+        return word && WriteWord(file, WithFourAttributes(*word, wanted));
+    }
+
+private:
+    // No value where the volume does not answer.
+    virtual std::optional<std::uint32_t> ReadWord(const FileRef& file) const = 0;
+    virtual bool WriteWord(const FileRef& file, std::uint32_t word) const = 0;
 };
 
 } // namespace tarvolin

@@ -84,7 +84,8 @@ enum class TimeSlot { Creation, AccessAndModify };
 
 // Opened for reading and writing with no sharing: a file that another program holds open,
 // a read-only file and a directory all refuse, and nothing is written to them. Wine run by
-// root opens a read-only file all the same, hence the check of the attribute.
+// root opens a read-only file all the same, hence the check of the attribute (pinned by
+// Refused.ReadOnlyFileKeepsEveryTime, which runs under Wine).
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    TimeSlot slot) {
     const std::optional<std::wstring> systemPath = ToSystemPath(path);
@@ -172,7 +173,7 @@ bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
 
 // The entry of `oldPath` is the one `newPath` names. Windows changes the letter case in
 // place; Wine reports success and keeps the old spelling, so the name goes through a
-// temporary one and is checked afterwards.
+// temporary one and is checked afterwards (pinned by LetterCase.ShowsTheNewSpellingOnly).
 bool ShowNewLetterCase(const std::string& oldUtf8, const std::string& newUtf8,
                        const std::wstring& oldPath, const std::wstring& newPath) {
     const std::wstring wanted = FinalComponent(newPath);
@@ -208,7 +209,7 @@ bool Rename(const std::string& oldPath, const std::string& newPath) {
         if (!SameFile(*from, *to))
             return true;
         // Still one file under both names: a letter-case change, or Wine taking a move onto
-        // the file's own hard link as done.
+        // the file's own hard link as done (pinned by SecondHardLink.IsRefusedAndBothNamesStay).
     } else {
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
