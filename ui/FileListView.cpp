@@ -37,11 +37,9 @@ QModelIndex FileListView::moveCursor(CursorAction action, Qt::KeyboardModifiers 
     return moved.isValid() ? moved.siblingAtColumn(0) : moved;
 }
 
+// An entering drag is a moving one that has just arrived.
 void FileListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (CarriesUrls(*event))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event) {

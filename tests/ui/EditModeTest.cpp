@@ -207,8 +207,7 @@ void EditModeTest::entersWithAttributes() {
     Scratch scratch;
     const QString path = scratch.Make(QStringLiteral("a.txt"));
     const std::string bytes = PathOf(path);
-    QVERIFY(ApplyAttributes(bytes, attributes & kReadOnly, attributes & kHidden,
-                            attributes & kSystem, attributes & kArchive));
+    QVERIFY(ApplyAttributes(bytes, attributes));
     if (ReadAttributes(bytes) != attributes)
         QSKIP("this file system does not keep the DOS attributes");
     AddFiles({path});
