@@ -52,10 +52,21 @@ std::optional<std::optional<LocalDateTime>> ParseTime(std::string_view field) {
     return std::optional<LocalDateTime>{time};
 }
 
-std::string FormatIdentity(const std::optional<FileIdentity>& identity) {
-    if (!identity)
-        return std::string(kNone);
-    return std::to_string(identity->volume) + ":" + std::to_string(identity->file);
+void AppendNumber(std::string& out, unsigned long long number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
+// Written for every file of a run, so straight into the record.
+void AppendIdentity(std::string& out, const std::optional<FileIdentity>& identity) {
+    if (!identity) {
+        out += kNone;
+        return;
+    }
+    AppendNumber(out, identity->volume);
+    out += ':';
+    AppendNumber(out, identity->file);
 }
 
 std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view field) {
@@ -194,7 +205,7 @@ void AppendChangeRecord(std::string& out, const JournalChange& change) {
     out += ' ';
     AppendJournalField(out, change.newPath);
     out += ' ';
-    out += FormatIdentity(change.identity);
+    AppendIdentity(out, change.identity);
     out += ' ';
     out += change.attributes ? std::to_string(*change.attributes) : std::string(kNone);
     out += ' ';
