@@ -1,5 +1,6 @@
 #include "JournalRecords.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -155,14 +156,21 @@ std::optional<JournalContents> ParseKind(const std::vector<std::string_view>& fi
 
 void AppendJournalField(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : bytes) {
+    const auto plain = [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte > ' ' && byte < 0x7F && byte != '%') {
-            out += c;
-        } else {
-            const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
-            out.append(escaped, 3);
-        }
+        return byte > ' ' && byte < 0x7F && byte != '%';
+    };
+    // Most names need no escape at all: they go in runs, not byte by byte.
+    while (!bytes.empty()) {
+        const auto run = std::find_if_not(bytes.begin(), bytes.end(), plain);
+        out.append(bytes.begin(), run);
+        bytes.remove_prefix(static_cast<std::size_t>(run - bytes.begin()));
+        if (bytes.empty())
+            break;
+        const auto byte = static_cast<unsigned char>(bytes.front());
+        const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+        out.append(escaped, 3);
+        bytes.remove_prefix(1);
     }
 }
 
