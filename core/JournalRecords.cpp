@@ -1,5 +1,7 @@
 #include "JournalRecords.h"
 
+#include "NameRules.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -10,6 +12,7 @@ namespace {
 
 constexpr std::string_view kMagic = "ctarvolin-journal";
 constexpr std::string_view kNone = "-";
+constexpr std::string_view kInFolder = "./"; // every listed path is absolute
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -88,7 +91,11 @@ std::optional<JournalChange> ParseChange(const std::vector<std::string_view>& fi
         return std::nullopt;
     JournalChange change;
     std::optional<std::string> oldPath = UnescapeJournalField(fields[1]);
-    std::optional<std::string> newPath = UnescapeJournalField(fields[2]);
+    const bool inFolder = fields[2].starts_with(kInFolder);
+    std::optional<std::string> newPath =
+        UnescapeJournalField(inFolder ? fields[2].substr(kInFolder.size()) : fields[2]);
+    if (oldPath && newPath && inFolder)
+        newPath = ExtractDirectory(*oldPath) + *newPath;
     const auto identity = ParseIdentity(fields[3]);
     const auto attributes = ParseNumber<int>(fields[4]);
     const auto created = ParseTime(fields[5]);
@@ -211,7 +218,16 @@ void AppendChangeRecord(std::string& out, const JournalChange& change) {
     out += "change ";
     AppendJournalField(out, change.oldPath);
     out += ' ';
-    AppendJournalField(out, change.newPath);
+    // A run's new names lie in their files' folders: the name alone halves what must reach
+    // the disk before the first file is touched.
+    const std::string folder = ExtractDirectory(change.oldPath);
+    const std::string_view newPath = change.newPath;
+    if (!folder.empty() && newPath.starts_with(folder) && ExtractDirectory(newPath) == folder) {
+        out += kInFolder;
+        AppendJournalField(out, newPath.substr(folder.size()));
+    } else {
+        AppendJournalField(out, newPath);
+    }
     out += ' ';
     AppendIdentity(out, change.identity);
     out += ' ';

@@ -8,9 +8,10 @@
 //   ctarvolin-journal 1                  format version, always the first line
 //   kind run | kind undo <journal>       a rename run, or the undo of the named journal
 //   change OLD NEW VOLUME:FILE ATTRIBUTES CREATED MODIFIED
-//                                        one per file, in the order they are worked on; the
-//                                        last four say which file it is and what it had
-//                                        before the run, "-" where the run leaves it alone
+//                                        one per file, in the order they are worked on; NEW
+//                                        is "./NAME" for a name in OLD's folder; the last four
+//                                        say which file it is and what it had before the
+//                                        run, "-" where the run leaves it alone
 //   planned COUNT                        every change is listed; files are touched only now
 //   case INDEX TEMPORARY                 change INDEX parks its file under TEMPORARY (a
 //                                        change of letter case alone)

@@ -26,15 +26,18 @@ TEST(JournalRecords, AnyBytesComeBackFromAPathField) {
 }
 
 TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
-    const JournalChange change{"/a", "/b", FileIdentity{1, 2}, 0x21, {}, {}};
-    const std::string whole = HeaderRecords(JournalKind::Run, {}) + ChangeRecord(change) +
-                              ChangeRecord(change) + PlannedRecord(2) + DoneRecord(0);
+    const JournalChange inFolder{"/d/a", "/d/b", FileIdentity{1, 2}, 0x21, {}, {}};
+    const JournalChange elsewhere{"/d/a", "/e/./b", FileIdentity{1, 2}, {}, {}, {}};
+    const std::string whole = HeaderRecords(JournalKind::Run, {}) + ChangeRecord(inFolder) +
+                              ChangeRecord(elsewhere) + PlannedRecord(2) + DoneRecord(0);
     for (const std::string& tail : {std::string("done 1"), std::string("done 1 x\ndone 1\n")}) {
         const JournalReading reading = ParseJournal(whole + tail);
         ASSERT_TRUE(reading.contents) << reading.error;
         EXPECT_TRUE(reading.contents->planned);
         EXPECT_EQ(reading.contents->doneThrough, 0) << tail;
-        EXPECT_EQ(reading.contents->changes.at(1).attributes, 0x21);
+        EXPECT_EQ(reading.contents->changes.at(0).newPath, "/d/b");
+        EXPECT_EQ(reading.contents->changes.at(0).attributes, 0x21);
+        EXPECT_EQ(reading.contents->changes.at(1).newPath, "/e/./b");
     }
 }
 
