@@ -5,6 +5,7 @@
 #include "NameRules.h"
 #include "RunJournal.h"
 
+#include <span>
 #include <utility>
 
 namespace tarvolin {
@@ -59,20 +60,16 @@ JournalChange PlanChange(const std::string& oldPath, std::string newPath,
 }
 
 // The journal with the whole plan on disk, or none when it cannot be written.
-template <typename NewPathOf>
-std::unique_ptr<RunJournal>
-StartJournal(const std::string& directory, const std::vector<std::string>& fileNames, int first,
-             int last, const RenameOptions& options, NewPathOf newPathOf) {
+std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
+                                         std::span<const std::string> oldPaths,
+                                         std::span<const std::string> newPaths,
+                                         const RenameOptions& options) {
     std::unique_ptr<RunJournal> journal = RunJournal::Create(directory, JournalKind::Run);
     if (!journal)
         return nullptr;
-    const std::vector<std::optional<FileIdentity>> identities =
-        ReadFileIdentities(std::span(fileNames).subspan(
-            static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)));
-    for (int position = first; position <= last; ++position)
-        journal->AddChange(
-            PlanChange(fileNames[static_cast<std::size_t>(position)], newPathOf(position),
-                       identities[static_cast<std::size_t>(position - first)], options));
+    const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(oldPaths);
+    for (std::size_t i = 0; i < oldPaths.size(); ++i)
+        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], identities[i], options));
     if (journal->StartChanges())
         return journal;
     const std::string path = journal->path();
@@ -91,13 +88,8 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     for (int position = 0; position < count; ++position)
         newPaths.push_back(
             ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
-    const auto newPathOf = [&](int position) {
-        return newPaths[static_cast<std::size_t>(position)];
-    };
     const std::unique_ptr<RunJournal> journal =
-        journalDirectory
-            ? StartJournal(*journalDirectory, fileNames, 0, count - 1, options, newPathOf)
-            : nullptr;
+        journalDirectory ? StartJournal(*journalDirectory, fileNames, newPaths, options) : nullptr;
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
@@ -124,15 +116,13 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
         return;
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
         return;
-    const auto newPathOf = [&](int at) {
-        return ComposeSingleName(fileNames[static_cast<std::size_t>(at)], options);
-    };
+    const auto at = static_cast<std::size_t>(position);
+    std::string newPath = ComposeSingleName(fileNames[at], options);
     const std::unique_ptr<RunJournal> journal =
-        journalDirectory
-            ? StartJournal(*journalDirectory, fileNames, position, position, options, newPathOf)
-            : nullptr;
-    const bool done =
-        ApplyOptionsToFile(fileNames, position, newPathOf(position), options, outlets);
+        journalDirectory ? StartJournal(*journalDirectory, std::span(fileNames).subspan(at, 1),
+                                        std::span(&newPath, 1), options)
+                         : nullptr;
+    const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
     if (journal) {
         if (done)
             journal->ChangeDone(0);
