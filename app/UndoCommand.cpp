@@ -40,9 +40,11 @@ public:
 } // namespace
 
 int UndoFromCommandLine() {
-    const std::string directory = JournalDirectory();
+    std::string problem;
+    const std::string directory = JournalDirectory(&problem);
     if (directory.empty()) {
-        std::fprintf(stderr, "ctarvolin: there is no folder for run journals (HOME is not set)\n");
+        std::fprintf(stderr, "ctarvolin: there is no folder for run journals (%s)\n",
+                     problem.c_str());
         return 1;
     }
     PrintingReport report;

@@ -59,12 +59,14 @@ JournalChange PlanChange(const std::string& oldPath, std::string newPath,
     return change;
 }
 
-// The journal with the whole plan on disk, or none when it cannot be written.
+// The journal with the whole plan on disk, or none when it cannot be written; `problem`
+// then says why.
 std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
                                          std::span<const std::string> oldPaths,
                                          std::span<const std::string> newPaths,
-                                         const RenameOptions& options) {
-    std::unique_ptr<RunJournal> journal = RunJournal::Create(directory, JournalKind::Run);
+                                         const RenameOptions& options, std::string& problem) {
+    std::unique_ptr<RunJournal> journal =
+        RunJournal::Create(directory, JournalKind::Run, {}, &problem);
     if (!journal)
         return nullptr;
     const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(oldPaths);
@@ -73,23 +75,41 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
     if (journal->StartChanges())
         return journal;
     const std::string path = journal->path();
+    problem = path + ": the plan could not be written";
     journal.reset();
     RemoveJournal(path);
     return nullptr;
 }
 
-void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
-              RenameOutlets& outlets, const std::string* journalDirectory) {
+// A journal for the run, or none when the user, told why it cannot be written, chose to run
+// without one. False: the run is not to start.
+bool OpenJournal(const std::string* directory, std::span<const std::string> oldPaths,
+                 std::span<const std::string> newPaths, const RenameOptions& options,
+                 RenameOutlets& outlets, std::unique_ptr<RunJournal>& journal) {
+    if (directory == nullptr)
+        return true;
+    std::string problem;
+    journal = StartJournal(*directory, oldPaths, newPaths, options, problem);
+    return journal != nullptr || outlets.RunWithoutJournal(problem);
+}
+
+std::string JournalPathOf(const std::unique_ptr<RunJournal>& journal) {
+    return journal ? journal->path() : std::string();
+}
+
+std::string RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
+                     RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return;
+        return {};
     const int count = static_cast<int>(fileNames.size());
     std::vector<std::string> newPaths;
     newPaths.reserve(fileNames.size());
     for (int position = 0; position < count; ++position)
         newPaths.push_back(
             ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
-    const std::unique_ptr<RunJournal> journal =
-        journalDirectory ? StartJournal(*journalDirectory, fileNames, newPaths, options) : nullptr;
+    std::unique_ptr<RunJournal> journal;
+    if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, journal))
+        return {};
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
@@ -98,7 +118,7 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
         if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets)) {
             if (journal)
                 journal->Finish("stopped");
-            return;
+            return JournalPathOf(journal);
         }
         if (journal)
             journal->ChangeDone(position);
@@ -108,20 +128,22 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
         journal->Finish("finished");
         PruneJournals(*journalDirectory);
     }
+    return JournalPathOf(journal);
 }
 
-void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOptions& options,
-               RenameOutlets& outlets, const std::string* journalDirectory) {
+std::string ChangeOne(std::vector<std::string>& fileNames, int position,
+                      const RenameOptions& options, RenameOutlets& outlets,
+                      const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return;
+        return {};
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
-        return;
+        return {};
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
-    const std::unique_ptr<RunJournal> journal =
-        journalDirectory ? StartJournal(*journalDirectory, std::span(fileNames).subspan(at, 1),
-                                        std::span(&newPath, 1), options)
-                         : nullptr;
+    std::unique_ptr<RunJournal> journal;
+    if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
+                     options, outlets, journal))
+        return {};
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
     if (journal) {
         if (done)
@@ -129,6 +151,7 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
         journal->Finish(done ? "finished" : "stopped");
         PruneJournals(*journalDirectory);
     }
+    return JournalPathOf(journal);
 }
 
 } // namespace
@@ -150,15 +173,15 @@ void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
     ChangeOne(fileNames, position, options, outlets, nullptr);
 }
 
-void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                           RenameOutlets& outlets, const std::string& journalDirectory) {
-    RunBatch(fileNames, options, outlets, &journalDirectory);
+std::string RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+                                  RenameOutlets& outlets, const std::string& journalDirectory) {
+    return RunBatch(fileNames, options, outlets, &journalDirectory);
 }
 
-void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                               const RenameOptions& options, RenameOutlets& outlets,
-                               const std::string& journalDirectory) {
-    ChangeOne(fileNames, position, options, outlets, &journalDirectory);
+std::string ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                      const RenameOptions& options, RenameOutlets& outlets,
+                                      const std::string& journalDirectory) {
+    return ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }
 
 } // namespace tarvolin

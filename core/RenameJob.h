@@ -30,11 +30,12 @@ void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
 
 // The same two, written first to a new journal in `journalDirectory` (RunJournal.h), so that
 // the run can be undone, also after the program or the machine stopped in the middle. Where
-// no journal can be written the run goes on without one.
-void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                           RenameOutlets& outlets, const std::string& journalDirectory);
-void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                               const RenameOptions& options, RenameOutlets& outlets,
-                               const std::string& journalDirectory);
+// no journal can be written, `outlets` is asked whether to run without one. Both give the
+// path of the run's journal, empty when the run kept none or did not start.
+std::string RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+                                  RenameOutlets& outlets, const std::string& journalDirectory);
+std::string ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                      const RenameOptions& options, RenameOutlets& outlets,
+                                      const std::string& journalDirectory);
 
 } // namespace tarvolin

@@ -16,6 +16,12 @@ public:
     virtual void RowChanged(int position, const std::string& path) = 0;
     // One modal error box; the run has stopped when it returns.
     virtual void ShowError(const std::string& text) = 0;
+    // The run's journal cannot be written, for `reason`, so the run could not be undone.
+    // Asked before any file is touched: true runs without the journal, false not at all.
+    virtual bool RunWithoutJournal(const std::string& reason) {
+        (void)reason;
+        return false;
+    }
 };
 
 } // namespace tarvolin

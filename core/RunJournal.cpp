@@ -18,11 +18,14 @@ RunJournal::RunJournal(std::unique_ptr<JournalFile> file, std::string path, int 
       doneWritten_(doneThrough) {}
 
 std::unique_ptr<RunJournal> RunJournal::Create(const std::string& directory, JournalKind kind,
-                                               const std::string& undoes) {
-    if (directory.empty())
+                                               const std::string& undoes, std::string* problem) {
+    if (directory.empty()) {
+        if (problem != nullptr)
+            *problem = "there is no folder for run journals";
         return nullptr;
+    }
     std::string path = NewJournalPath(directory);
-    std::unique_ptr<JournalFile> file = JournalFile::Create(path);
+    std::unique_ptr<JournalFile> file = JournalFile::Create(path, problem);
     if (!file)
         return nullptr;
     std::unique_ptr<RunJournal> journal(new RunJournal(std::move(file), std::move(path), -1));

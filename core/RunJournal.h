@@ -17,9 +17,11 @@ namespace tarvolin {
 // reach the system before the file moves.
 class RunJournal final : public CaseChangeListener {
 public:
-    // A new journal in `directory`; null when none can be written there.
+    // A new journal in `directory`; null when none can be written there, and `problem`, when
+    // given, says why.
     static std::unique_ptr<RunJournal> Create(const std::string& directory, JournalKind kind,
-                                              const std::string& undoes = {});
+                                              const std::string& undoes = {},
+                                              std::string* problem = nullptr);
     // The journal at `path` again, to finish the changes after `contents.doneThrough`.
     static std::unique_ptr<RunJournal> Continue(const std::string& path,
                                                 const JournalContents& contents);

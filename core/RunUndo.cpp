@@ -5,6 +5,8 @@
 #include "JournalShelf.h"
 #include "RunJournal.h"
 
+#include <algorithm>
+
 namespace tarvolin {
 
 namespace {
@@ -57,16 +59,59 @@ UndoOutcome Refusal(std::string message) {
     return {UndoResult::Refused, std::move(message), 0, 0};
 }
 
-// The run's changes newest first, with the temporary names its files may be under.
+// The last change a run may have touched: a run that ended stopped at the one after its last
+// done mark; one that did not end may have got further than its batched marks say.
+int LastChangeReached(const JournalContents& run) {
+    const int last = static_cast<int>(run.changes.size()) - 1;
+    if (run.end == "finished")
+        return last;
+    if (run.end.empty())
+        return last;
+    return std::min(run.doneThrough + 1, last);
+}
+
+// A run that stopped at a file listed a second time failed to rename it: the file had
+// already gone to the name its first listing gave it.
+bool StoppedAtARepeatedFile(const JournalContents& run, int index) {
+    if (run.end != "stopped" || index != run.doneThrough + 1)
+        return false;
+    const JournalChange& stopped = run.changes[static_cast<std::size_t>(index)];
+    return std::any_of(
+        run.changes.begin(), run.changes.begin() + index,
+        [&stopped](const JournalChange& c) { return c.identity == stopped.identity; });
+}
+
+// The run's changes newest first, with the temporary names its files may be under. Changes
+// the run never reached, and files that were missing when it was planned, have nothing to
+// put back, so they are left out rather than reported as not restored.
 JournalContents UndoPlan(const std::string& runPath, const JournalContents& run) {
     JournalContents undo;
     undo.kind = JournalKind::Undo;
     undo.undoes = JournalName(runPath);
-    undo.changes.assign(run.changes.rbegin(), run.changes.rend());
-    const int last = static_cast<int>(run.changes.size()) - 1;
-    for (const auto& [index, path] : run.temporaryPaths)
-        undo.temporaryPaths[last - index] = path;
+    for (int index = LastChangeReached(run); index >= 0; --index) {
+        const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
+        if (!change.identity || StoppedAtARepeatedFile(run, index))
+            continue;
+        const auto temporary = run.temporaryPaths.find(index);
+        if (temporary != run.temporaryPaths.end())
+            undo.temporaryPaths[static_cast<int>(undo.changes.size())] = temporary->second;
+        undo.changes.push_back(change);
+    }
     return undo;
+}
+
+bool SetsMetadata(const JournalChange& change) {
+    return change.attributes || change.creationTime || change.modifyTime;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut =
+        path.find_last_of(NativePathSyntax() == PathSyntax::Windows ? "\\/:" : "/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string TwoDigits(int value) {
+    return (value < 10 ? "0" : "") + std::to_string(value);
 }
 
 UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
@@ -114,26 +159,71 @@ void CountWhereFilesAre(UnfinishedRun& run) {
 
 } // namespace
 
-// Journals a running program is writing are passed over; one that a newer version wrote
-// stops the search, since what it did cannot be read.
-UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
+// One that a newer version wrote stops the search, since what it did cannot be read.
+PendingUndo FindPendingUndo(const std::string& directory) {
     for (const std::string& path : JournalsNewestFirst(directory)) {
         if (IsJournalInUse(path))
             continue;
-        const JournalReading reading = ReadJournal(path);
+        JournalReading reading = ReadJournal(path);
         if (reading.fromNewerVersion)
-            return Refusal(reading.error);
+            return {UndoResult::Refused, reading.error, path, {}};
         if (!reading.contents)
             continue;
-        const JournalContents& contents = *reading.contents;
+        JournalContents& contents = *reading.contents;
         if (!contents.planned && contents.end.empty())
             RemoveJournal(path); // never planned: it touched no file
-        else if (contents.kind == JournalKind::Undo && contents.end.empty())
-            return FinishUndo(directory, path, contents, report);
-        else if (contents.kind == JournalKind::Run && !contents.undone)
-            return UndoRun(directory, path, contents, report);
+        else if ((contents.kind == JournalKind::Undo && contents.end.empty()) ||
+                 (contents.kind == JournalKind::Run && !contents.undone &&
+                  !RunChangedNothing(contents)))
+            return {UndoResult::Finished, {}, path, std::move(contents)};
     }
-    return UndoOutcome{};
+    return {};
+}
+
+std::string DescribePendingUndo(const PendingUndo& pending) {
+    const JournalContents& contents = pending.contents;
+    std::string text =
+        contents.kind == JournalKind::Undo ? "the undo, cut short, of the run" : "the run";
+    if (const std::optional<LocalDateTime> ended = GetModifyTime(pending.path))
+        text += " of " + std::to_string(ended->year) + "-" + TwoDigits(ended->month) + "-" +
+                TwoDigits(ended->day) + " " + TwoDigits(ended->hour) + ":" +
+                TwoDigits(ended->minute);
+    const std::size_t count = contents.changes.size();
+    text += " over " + std::to_string(count) + (count == 1 ? " file" : " files");
+    if (count == 0)
+        return text;
+    const std::string folder = FolderOf(contents.changes.front().oldPath);
+    const bool oneFolder =
+        std::all_of(contents.changes.begin(), contents.changes.end(),
+                    [&folder](const JournalChange& c) { return FolderOf(c.oldPath) == folder; });
+    return text + (oneFolder ? " in " + folder : " in several folders, the first " + folder);
+}
+
+UndoOutcome CarryOutUndo(const std::string& directory, const PendingUndo& pending,
+                         UndoReport& report) {
+    if (pending.result != UndoResult::Finished)
+        return {pending.result, pending.message, 0, 0};
+    if (pending.contents.kind == JournalKind::Undo)
+        return FinishUndo(directory, pending.path, pending.contents, report);
+    return UndoRun(directory, pending.path, pending.contents, report);
+}
+
+UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
+    return CarryOutUndo(directory, FindPendingUndo(directory), report);
+}
+
+bool RunChangedNothing(const JournalContents& run) {
+    for (int index = 0; index <= LastChangeReached(run); ++index) {
+        const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
+        const bool renames = change.oldPath != change.newPath;
+        const bool changed = index <= run.doneThrough
+                                 ? renames || SetsMetadata(change)
+                                 : (renames && !HoldsFileOf(change.oldPath, change)) ||
+                                       (!renames && SetsMetadata(change));
+        if (changed)
+            return false;
+    }
+    return true;
 }
 
 // Runs at every start: journals that ended are told by their last lines alone.

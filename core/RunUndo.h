@@ -31,9 +31,27 @@ struct UndoOutcome {
     int skipped = 0;
 };
 
-// Undoes the newest run that is not undone yet (finishing first an undo that was cut short).
-// Journals that another running copy of the program is writing are left alone.
+// What Ctrl+Z would do next: finish an undo that was cut short, or undo the newest run that
+// is not undone yet and changed something. Journals that another running copy of the program
+// is writing are passed over.
+struct PendingUndo {
+    UndoResult result = UndoResult::NothingToUndo; // Finished: there is one to carry out
+    std::string message;                           // Refused: why
+    std::string path;                              // the journal of the run (or of the undo)
+    JournalContents contents;
+};
+PendingUndo FindPendingUndo(const std::string& directory);
+// The run in words, for a question: when it ended, how many files, which folder.
+std::string DescribePendingUndo(const PendingUndo& pending);
+UndoOutcome CarryOutUndo(const std::string& directory, const PendingUndo& pending,
+                         UndoReport& report);
+
+// The two above at once, for a caller that does not ask.
 UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report);
+
+// True when the run reached no file it would change: every name it gave was the old one and
+// it set no attribute or time, or it stopped before renaming its first file.
+bool RunChangedNothing(const JournalContents& run);
 
 // A run or an undo that did not end: the program or the machine stopped in the middle.
 struct UnfinishedRun {

@@ -102,8 +102,9 @@ std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std:
 
 // The folder the run journals live in, made on first use and readable by its owner only:
 // $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows
-// %LOCALAPPDATA%\ctarvolin. Empty when there is no such place.
-std::string JournalDirectory();
+// %LOCALAPPDATA%\ctarvolin. Empty when there is no such place; `problem`, when given, then
+// says why in words a user can act on.
+std::string JournalDirectory(std::string* problem = nullptr);
 
 // The file a run journal is written to. What `Append` hands over reaches the system at once,
 // so a program that is killed loses none of it; `MakeDurable` makes it, and the file's name in
@@ -111,8 +112,9 @@ std::string JournalDirectory();
 // tells another copy of the program that the run is still going.
 class JournalFile {
 public:
-    // Fails when the file exists already.
-    static std::unique_ptr<JournalFile> Create(const std::string& path);
+    // Fails when the file exists already; `problem`, when given, then says why.
+    static std::unique_ptr<JournalFile> Create(const std::string& path,
+                                               std::string* problem = nullptr);
     // Fails when the file is missing or locked by a run that is still going.
     static std::unique_ptr<JournalFile> OpenToAppend(const std::string& path);
     virtual ~JournalFile() = default;

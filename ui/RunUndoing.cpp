@@ -45,6 +45,10 @@ void ShowRestoredPaths(const CollectingReport& report, FileNames& fileNames, Ren
     }
 }
 
+QString Plural(int count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
 void ShowOutcome(QWidget* owner, const UndoOutcome& outcome, const CollectingReport& report) {
     if (outcome.result == UndoResult::Refused) {
         ShowErrorBox(owner, QString::fromStdString(outcome.message));
@@ -54,16 +58,39 @@ void ShowOutcome(QWidget* owner, const UndoOutcome& outcome, const CollectingRep
         ShowErrorBox(owner, QStringLiteral("There is no run to undo."));
         return;
     }
-    if (report.skippedCount == 0)
-        return;
-    QString text = QStringLiteral("%1 files were restored. These were left as they are, as "
-                                  "they changed since the run:\n\n")
-                       .arg(outcome.restored) +
-                   report.skipped.join(u'\n');
-    if (report.skippedCount > report.skipped.size())
-        text +=
-            QStringLiteral("\n... and %1 more.").arg(report.skippedCount - report.skipped.size());
-    ShowErrorBox(owner, text);
+    QString text = QStringLiteral("Undo finished: %1 back as before the run.")
+                       .arg(Plural(outcome.restored, "file is", "files are"));
+    if (report.skippedCount > 0) {
+        text += QStringLiteral("\n\n%1 left as they are, as they changed since the run:\n\n")
+                    .arg(Plural(report.skippedCount, "file was", "files were")) +
+                report.skipped.join(u'\n');
+        if (report.skippedCount > report.skipped.size())
+            text += QStringLiteral("\n... and %1 more.")
+                        .arg(report.skippedCount - report.skipped.size());
+    }
+    QMessageBox box(report.skippedCount > 0 ? QMessageBox::Warning : QMessageBox::Information,
+                    QStringLiteral("Undo"), text, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("UndoOutcomeBox"));
+    box.exec();
+}
+
+// A run that is not this window's last one (an earlier one, or another window's or
+// session's) is undone only when the user says so.
+bool ConfirmUndo(QWidget* owner, const PendingUndo& pending) {
+    const bool finishing = pending.contents.kind == JournalKind::Undo;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Undo"),
+                    PathToText((finishing ? "Finish " : "Undo ") + DescribePendingUndo(pending) +
+                               "?\n\nIt is not the last run of this window."),
+                    QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("ConfirmUndoBox"));
+    QPushButton* undoButton = box.addButton(finishing ? QStringLiteral("Finish the Undo")
+                                                      : QStringLiteral("Undo the Run"),
+                                            QMessageBox::AcceptRole);
+    QPushButton* cancelButton = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancelButton);
+    box.setEscapeButton(cancelButton);
+    box.exec();
+    return box.clickedButton() == undoButton;
 }
 
 // True for "undo" (or "finish the undo"), false for "keep".
@@ -84,11 +111,38 @@ bool AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
 
 } // namespace
 
-void UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows) {
+bool UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows,
+                         const std::string& windowsLastRun) {
+    std::string problem;
+    const std::string directory = JournalDirectory(&problem);
+    if (directory.empty()) {
+        ShowErrorBox(owner, PathToText("There is no run to undo: " + problem + "."));
+        return false;
+    }
+    const PendingUndo pending = FindPendingUndo(directory);
+    if (pending.result == UndoResult::Finished && pending.path != windowsLastRun &&
+        !ConfirmUndo(owner, pending))
+        return false;
     CollectingReport report;
-    const UndoOutcome outcome = UndoLastRun(JournalDirectory(), report);
+    const UndoOutcome outcome = CarryOutUndo(directory, pending, report);
     ShowRestoredPaths(report, fileNames, rows);
     ShowOutcome(owner, outcome, report);
+    return outcome.result == UndoResult::Finished;
+}
+
+bool AskToRunWithoutJournal(QWidget* owner, const std::string& reason) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("C-Tarvolin"),
+                    PathToText("The run cannot be written to its journal (" + reason +
+                               "), so it could not be undone.\n\nRun it without undo?"),
+                    QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("NoJournalBox"));
+    QPushButton* runButton =
+        box.addButton(QStringLiteral("Run Without Undo"), QMessageBox::AcceptRole);
+    QPushButton* cancelButton = box.addButton(QStringLiteral("Don't Run"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancelButton);
+    box.setEscapeButton(cancelButton);
+    box.exec();
+    return box.clickedButton() == runButton;
 }
 
 void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {

@@ -5,15 +5,23 @@
 
 #include "FileNames.h"
 
+#include <string>
+
 class QWidget;
 
 namespace tarvolin {
 
 class RenameOutlets;
 
-// Undoes the newest run not undone yet. Rows that show a restored file show its old path
-// again; files left as they were are listed in one box at the end.
-void UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows);
+// Undoes the newest run not undone yet, after asking unless it is `windowsLastRun` (the
+// journal of this window's own last run). Rows that show a restored file show its old path
+// again; one box at the end gives the counts and the first files left as they were. True
+// when an undo was carried out.
+bool UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows,
+                         const std::string& windowsLastRun);
+
+// Asks whether to run without undo, since the run's journal cannot be written for `reason`.
+bool AskToRunWithoutJournal(QWidget* owner, const std::string& reason);
 
 // Asks, for each run that did not finish, whether to undo it or keep what was done; either
 // way no file stays under a temporary name and the question does not come back.

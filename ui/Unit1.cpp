@@ -270,6 +270,11 @@ void TForm1::ConnectHandlers() {
     fileList->addAction(undoLastRun_);
     fileList->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(undoLastRun_, &QAction::triggered, this, guarded(&TForm1::UndoLastRunClick));
+    // Typing after a run gives Ctrl+Z in that field back to the typing.
+    for (QLineEdit* edit : {Edit1, Edit2}) {
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textEdited, this, [this] { runSinceTyping_ = false; });
+    }
 }
 
 void TForm1::FormCreate() {
@@ -349,7 +354,23 @@ void TForm1::BitBtn1Click() {
         explicit ListPaintingHold(WindowOutlets& o) : outlets(o) { outlets.HoldListPainting(); }
         ~ListPaintingHold() { outlets.ReleaseListPainting(); }
     } hold(*outlets_);
-    RunJournaledRenameJob(fileNames, options, *outlets_, JournalDirectory());
+    RunWithJournal([this, &options](const std::string* directory) {
+        if (directory != nullptr)
+            return RunJournaledRenameJob(fileNames, options, *outlets_, *directory);
+        RunRenameJob(fileNames, options, *outlets_);
+        return std::string();
+    });
+}
+
+void TForm1::RunWithJournal(const std::function<std::string(const std::string*)>& run) {
+    std::string problem;
+    const std::string directory = JournalDirectory(&problem);
+    // With no folder for journals the core would ask without knowing why; asked here, the
+    // question names the reason, and the run then goes on with no journal.
+    if (directory.empty() && !outlets_->RunWithoutJournal(problem))
+        return;
+    lastRunJournal_ = run(directory.empty() ? nullptr : &directory);
+    runSinceTyping_ = !lastRunJournal_.empty();
 }
 
 void TForm1::BitBtn2Click() {
@@ -387,12 +408,20 @@ void TForm1::fileListDblClick() {
 void TForm1::Button3Click() {
     // The row selected now, which need not be the one that was double-clicked; with no row
     // selected nothing is changed.
-    ChangeJournaledSingleFile(fileNames, SelectedPosition(), TakeRenameOptions(), *outlets_,
-                              JournalDirectory());
+    const RenameOptions options = TakeRenameOptions();
+    const int position = SelectedPosition();
+    RunWithJournal([this, &options, position](const std::string* directory) {
+        if (directory != nullptr)
+            return ChangeJournaledSingleFile(fileNames, position, options, *outlets_, *directory);
+        ChangeSingleFile(fileNames, position, options, *outlets_);
+        return std::string();
+    });
 }
 
 void TForm1::UndoLastRunClick() {
-    UndoLastRunInWindow(this, fileNames, *outlets_);
+    if (UndoLastRunInWindow(this, fileNames, *outlets_, lastRunJournal_))
+        lastRunJournal_.clear();
+    runSinceTyping_ = false;
 }
 
 void TForm1::Button4Click() {
@@ -519,6 +548,14 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // A text field claims Ctrl+Z for its own typing; after a run, with nothing typed since,
+    // the key is left to the window, which undoes the run.
+    if (event->type() == QEvent::ShortcutOverride && runSinceTyping_ &&
+        (watched == Edit1 || watched == Edit2) &&
+        static_cast<const QKeyEvent&>(*event).matches(QKeySequence::Undo)) {
+        event->ignore();
+        return true;
+    }
     if (watched == fileList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         if (static_cast<const QMouseEvent&>(*event).button() == Qt::LeftButton)
             RunGuarded(this, [this] { fileListDblClick(); });

@@ -9,8 +9,10 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QAction;
 class QCheckBox;
@@ -156,8 +158,13 @@ private:
     void aLowerClick();
     // Ctrl+Z, and "Undo Last Run" in the list's context menu.
     void UndoLastRunClick();
+    // Runs `run` with the folder for run journals, or with none when there is no such folder
+    // and the user, asked, chose to run without undo; `run` gives its journal's path.
+    void RunWithJournal(const std::function<std::string(const std::string*)>& run);
 
     FileListModel* rows_;
+    std::string lastRunJournal_;  // this window's last run, undone without a question
+    bool runSinceTyping_ = false; // Ctrl+Z in a text field undoes that run
     QAction* undoLastRun_ = nullptr;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;

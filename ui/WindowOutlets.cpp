@@ -3,6 +3,7 @@
 #include "ErrorBoxes.h"
 #include "Gauge.h"
 #include "RowTexts.h"
+#include "RunUndoing.h"
 #include "ShowFileRow.h"
 
 #include <QWidget>
@@ -28,6 +29,10 @@ void WindowOutlets::RowChanged(int position, const std::string& path) {
 void WindowOutlets::ShowError(const std::string& text) {
     ReleaseListPainting();
     ShowErrorBox(&owner_, QString::fromStdString(text));
+}
+
+bool WindowOutlets::RunWithoutJournal(const std::string& reason) {
+    return AskToRunWithoutJournal(&owner_, reason);
 }
 
 void WindowOutlets::HoldListPainting() {

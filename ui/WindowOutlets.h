@@ -19,6 +19,7 @@ public:
     void SetGaugePosition(int position) override;
     void RowChanged(int position, const std::string& path) override;
     void ShowError(const std::string& text) override;
+    bool RunWithoutJournal(const std::string& reason) override;
 
     // While a run holds the event loop only the gauge may repaint; the rows it rewrites are
     // drawn when the run ends, or when an error box lets the window repaint.

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -71,10 +72,18 @@ private:
     bool folderSynced_ = false;
 };
 
-std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags) {
+void Explain(std::string* problem, const std::string& path) {
+    if (problem != nullptr)
+        *problem = path + ": " + std::strerror(errno);
+}
+
+std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags,
+                                        std::string* problem = nullptr) {
     const int fd = open(path.c_str(), flags | O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    if (fd < 0) {
+        Explain(problem, FolderOf(path));
         return nullptr;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return nullptr;
@@ -92,7 +101,7 @@ std::optional<FileIdentity> IdentityAt(int folderFd, const char* name) {
 
 } // namespace
 
-std::string JournalDirectory() {
+std::string JournalDirectory(std::string* problem) {
     const char* state = std::getenv("XDG_STATE_HOME");
     const char* home = std::getenv("HOME");
     std::string folder;
@@ -100,11 +109,20 @@ std::string JournalDirectory() {
         folder = std::string(state) + "/ctarvolin";
     else if (home != nullptr && home[0] == '/')
         folder = std::string(home) + "/.local/state/ctarvolin";
-    return !folder.empty() && MakeFolders(folder) ? folder : std::string();
+    if (folder.empty()) {
+        if (problem != nullptr)
+            *problem = "neither XDG_STATE_HOME nor HOME names a folder";
+        return {};
+    }
+    if (!MakeFolders(folder)) {
+        Explain(problem, folder);
+        return {};
+    }
+    return folder;
 }
 
-std::unique_ptr<JournalFile> JournalFile::Create(const std::string& path) {
-    return OpenLocked(path, O_CREAT | O_EXCL);
+std::unique_ptr<JournalFile> JournalFile::Create(const std::string& path, std::string* problem) {
+    return OpenLocked(path, O_CREAT | O_EXCL, problem);
 }
 
 std::unique_ptr<JournalFile> JournalFile::OpenToAppend(const std::string& path) {

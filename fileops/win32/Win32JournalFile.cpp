@@ -61,20 +61,49 @@ std::unique_ptr<JournalFile> Wrap(HANDLE handle) {
     return std::make_unique<Win32JournalFile>(handle);
 }
 
+// The system's own words for the last error, after the path it concerns.
+void Explain(std::string* problem, const std::string& path) {
+    if (problem == nullptr)
+        return;
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words = text != nullptr ? text : L"unknown error";
+    LocalFree(text);
+    while (!words.empty() &&
+           (words.back() == L'\n' || words.back() == L'\r' || words.back() == L'.'))
+        words.pop_back();
+    *problem = path + ": " + ToUtf8(words);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(0, cut);
+}
+
 } // namespace
 
-std::string JournalDirectory() {
+std::string JournalDirectory(std::string* problem) {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
-    if (local == nullptr || local[0] == L'\0')
+    if (local == nullptr || local[0] == L'\0') {
+        if (problem != nullptr)
+            *problem = "LOCALAPPDATA names no folder";
         return {};
+    }
     const std::wstring folder = std::wstring(local) + L"\\ctarvolin";
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        Explain(problem, ToUtf8(folder));
         return {};
+    }
     return ToUtf8(folder);
 }
 
-std::unique_ptr<JournalFile> JournalFile::Create(const std::string& path) {
-    return Wrap(OpenForAppending(path, CREATE_NEW));
+std::unique_ptr<JournalFile> JournalFile::Create(const std::string& path, std::string* problem) {
+    std::unique_ptr<JournalFile> file = Wrap(OpenForAppending(path, CREATE_NEW));
+    if (!file)
+        Explain(problem, FolderOf(path));
+    return file;
 }
 
 std::unique_ptr<JournalFile> JournalFile::OpenToAppend(const std::string& path) {

@@ -103,6 +103,38 @@ TEST_F(Undo, EachUndoReachesOneRunFurtherBack) {
     EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::NothingToUndo);
 }
 
+// Runs that changed nothing are passed over, so each Ctrl+Z still reaches a run that did.
+TEST_F(Undo, PassesOverRunsThatChangedNothing) {
+    std::vector<std::string> paths = Listed({"a.txt", "b.txt"});
+    Run(paths, Named("n"));
+    Run(paths, Named("")); // every file onto its own name
+    test::RecordingOutlets outlets;
+    WriteFile(files / "m_0.txt", "in the way");
+    std::vector<std::string> blocked = {paths[1], paths[0]};
+    RunJournaledRenameJob(blocked, Named("m"), outlets, state.path()); // stops at its first file
+    ASSERT_EQ(outlets.errors.size(), 1u);
+
+    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(test::ListDir(files.path()), (std::vector<std::string>{"a.txt", "b.txt", "m_0.txt"}));
+    EXPECT_TRUE(report.skipped.empty());
+}
+
+// A file listed twice, or missing when the run began, is where the run stopped: undo puts
+// back what the run did and reports nothing it did not do.
+TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
+    for (const char* second : {"a.txt", "gone.txt"}) {
+        std::vector<std::string> paths = Listed({"a.txt", "b.txt"});
+        paths[1] = files / second;
+        test::RecordingOutlets outlets;
+        RunJournaledRenameJob(paths, Named("n"), outlets, state.path());
+        ASSERT_EQ(outlets.errors.size(), 1u) << second;
+        Report undoReport;
+        EXPECT_EQ(UndoLastRun(state.path(), undoReport).result, UndoResult::Finished);
+        EXPECT_EQ(undoReport.restored, std::vector<std::string>{files / "a.txt"}) << second;
+        EXPECT_TRUE(undoReport.skipped.empty()) << second;
+    }
+}
+
 TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));

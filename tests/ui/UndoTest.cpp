@@ -14,10 +14,40 @@ class UndoTest : public QObject, public WindowDriver {
     QTemporaryDir state;
 
 private slots:
-    void initTestCase() { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
+    void init() { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
     void ctrlZPutsTheLastRunBack();
+    void ctrlZInTheNameFieldUndoesTheRunStartedWithEnter();
+    void anotherWindowsRunIsUndoneOnlyWhenTheUserSaysSo();
+    void aRunThatCannotBeJournaledAsksFirst();
     void startUpBoxOffersToUndoARunThatDidNotFinish();
 };
+
+// Arranges for the next box to be read and answered with the button captioned `answer`.
+void AnswerNextBox(const QString& answer, QString& text) {
+    QTimer::singleShot(0, [answer, &text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        text = box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == answer)
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+}
+
+// The box that tells how an undo went comes after the question that started it.
+void CloseOutcomeBox(BoxSeen& seen, int triesLeft = 300) {
+    QTimer::singleShot(10, [&seen, triesLeft] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || box->button(QMessageBox::Ok) == nullptr) {
+            if (triesLeft > 0)
+                CloseOutcomeBox(seen, triesLeft - 1);
+            return;
+        }
+        seen = {true,        box->windowTitle(),     box->text(),
+                box->icon(), box->standardButtons(), box->parentWidget()};
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+}
 
 void UndoTest::ctrlZPutsTheLastRunBack() {
     Scratch files;
@@ -27,10 +57,66 @@ void UndoTest::ctrlZPutsTheLastRunBack() {
     TypeBaseName(QStringLiteral("n"));
     Start();
     QVERIFY(files.Has("n_0.txt") && files.Has("n_1.txt"));
+    BoxSeen outcome;
+    CloseNextBox(outcome);
     Undo();
+    QVERIFY2(outcome.text.startsWith(QStringLiteral("Undo finished: 2 files are back")),
+             qPrintable(outcome.text));
     QVERIFY(files.Has("a.txt") && files.Has("b.txt"));
     QVERIFY(!files.Has("n_0.txt") && !files.Has("n_1.txt"));
     QCOMPARE(Cell(0, 0), rowBefore);
+}
+
+void UndoTest::ctrlZInTheNameFieldUndoesTheRunStartedWithEnter() {
+    Scratch files;
+    OpenWindow();
+    AddFiles({files.Make("a.txt")});
+    TypeBaseName(QStringLiteral("n"));
+    QTest::keyClick(Control(kNameField), Qt::Key_Return);
+    QVERIFY(files.Has("n_0.txt"));
+    BoxSeen outcome;
+    CloseNextBox(outcome);
+    QTest::keyClick(Control(kNameField), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(files.Has("a.txt") && outcome.shown);
+    QCOMPARE(Control<QLineEdit>(kNameField)->text(), QStringLiteral("n"));
+}
+
+void UndoTest::anotherWindowsRunIsUndoneOnlyWhenTheUserSaysSo() {
+    Scratch files;
+    OpenWindow();
+    AddFiles({files.Make("a.txt")});
+    TypeBaseName(QStringLiteral("n"));
+    Start();
+    OpenWindow(); // a new window, as the next session would open
+    QString question;
+    AnswerNextBox(QStringLiteral("Cancel"), question);
+    Undo();
+    QVERIFY2(question.contains(QStringLiteral(" over 1 file in ")), qPrintable(question));
+    QVERIFY(files.Has("n_0.txt"));
+    Reactivate();
+    BoxSeen outcome;
+    AnswerNextBox(QStringLiteral("Undo the Run"), question);
+    CloseOutcomeBox(outcome);
+    Undo();
+    QTRY_VERIFY(outcome.shown);
+    QVERIFY(files.Has("a.txt"));
+}
+
+void UndoTest::aRunThatCannotBeJournaledAsksFirst() {
+    Scratch files;
+    const QString notAFolder = files.Make("state-is-a-file");
+    qputenv("XDG_STATE_HOME", notAFolder.toUtf8());
+    OpenWindow();
+    AddFiles({files.Make("a.txt")});
+    TypeBaseName(QStringLiteral("n"));
+    QString question;
+    AnswerNextBox(QStringLiteral("Don't Run"), question);
+    Start();
+    QVERIFY2(question.contains(notAFolder), qPrintable(question));
+    QVERIFY(files.Has("a.txt") && !files.Has("n_0.txt"));
+    AnswerNextBox(QStringLiteral("Run Without Undo"), question);
+    Start();
+    QVERIFY(files.Has("n_0.txt"));
 }
 
 void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
@@ -47,16 +133,12 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
     } // the program dies here: the journal never ends
     OpenWindow();
     QString text;
-    QTimer::singleShot(0, [&text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box != nullptr);
-        text = box->text();
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == QStringLiteral("Undo the Run"))
-                QTest::mouseClick(button, Qt::LeftButton);
-    });
+    BoxSeen outcome;
+    AnswerNextBox(QStringLiteral("Undo the Run"), text);
+    CloseOutcomeBox(outcome);
     OfferRecoveryOfUnfinishedRuns(form.get());
     QVERIFY2(text.contains(QStringLiteral("1 of 2 files were renamed")), qPrintable(text));
+    QVERIFY(outcome.text.startsWith(QStringLiteral("Undo finished: 1 file is back")));
     QVERIFY(files.Has("a.txt") && !files.Has("a.txt.new"));
 
     bool askedAgain = false;
