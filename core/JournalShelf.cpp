@@ -104,7 +104,8 @@ std::string TailOf(const std::string& path) {
     if (!source)
         return {};
     const unsigned long long size = source->size();
-    std::string tail(static_cast<std::size_t>(std::min<unsigned long long>(size, kTailBytes)), '\0');
+    std::string tail(static_cast<std::size_t>(std::min<unsigned long long>(size, kTailBytes)),
+                     '\0');
     const long long got = source->ReadAt(size - tail.size(), tail);
     tail.resize(static_cast<std::size_t>(std::max(got, 0LL)));
     return tail;
@@ -114,8 +115,8 @@ std::string TailOf(const std::string& path) {
 
 bool IsJournalFileName(std::string_view name) {
     return name.size() > kPrefix.size() + kSuffix.size() && name.starts_with(kPrefix) &&
-           name.ends_with(kSuffix) && name.find_first_of(std::string_view("/\\:\0", 4)) ==
-                                          std::string_view::npos;
+           name.ends_with(kSuffix) &&
+           name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
 }
 
 std::string NewJournalPath(const std::string& directory) {

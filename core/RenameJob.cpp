@@ -78,10 +78,35 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
     return nullptr;
 }
 
-void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
-              RenameOutlets& outlets, const std::string* journalDirectory) {
+JournaledRunResult Unjournaled() {
+    return {RunJournalState::NotStarted, {}};
+}
+
+// The end of a run whose journal failed: the error box says why and where the run stopped.
+JournaledRunResult JournalFailed(RunJournal& journal, RenameOutlets& outlets,
+                                 const std::string& nextPath) {
+    journal.Finish("stopped");
+    outlets.ShowError(JournalFailureText(journal.failure(), nextPath));
+    return {RunJournalState::Failed, journal.failure()};
+}
+
+// Ends the journal of a run that went to its end or stopped at a failure of its own.
+JournaledRunResult EndJournal(RunJournal* journal, RenameOutlets& outlets, bool finished,
+                              const std::string* journalDirectory) {
+    if (!journal)
+        return Unjournaled();
+    if (!journal->Finish(finished ? "finished" : "stopped")) {
+        outlets.ShowError(JournalFailureText(journal->failure(), {}));
+        return {RunJournalState::Failed, journal->failure()};
+    }
+    PruneJournals(*journalDirectory);
+    return {};
+}
+
+JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
+                            RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return;
+        return {};
     const int count = static_cast<int>(fileNames.size());
     std::vector<std::string> newPaths;
     newPaths.reserve(fileNames.size());
@@ -95,27 +120,23 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     outlets.SetGaugeRange(0, count - 1);
     for (int position = 0; position < count; ++position) {
         std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets)) {
-            if (journal)
-                journal->Finish("stopped");
-            return;
-        }
-        if (journal)
-            journal->ChangeDone(position);
+        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets))
+            return EndJournal(journal.get(), outlets, false, journalDirectory);
+        if (journal && !journal->ChangeDone(position) && position + 1 < count)
+            return JournalFailed(*journal, outlets,
+                                 fileNames[static_cast<std::size_t>(position) + 1]);
         outlets.SetGaugePosition(position);
     }
-    if (journal) {
-        journal->Finish("finished");
-        PruneJournals(*journalDirectory);
-    }
+    return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
-void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOptions& options,
-               RenameOutlets& outlets, const std::string* journalDirectory) {
+JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
+                             const RenameOptions& options, RenameOutlets& outlets,
+                             const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return;
+        return {};
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
-        return;
+        return {};
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
     const std::unique_ptr<RunJournal> journal =
@@ -123,12 +144,9 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
                                         std::span(&newPath, 1), options)
                          : nullptr;
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
-    if (journal) {
-        if (done)
-            journal->ChangeDone(0);
-        journal->Finish(done ? "finished" : "stopped");
-        PruneJournals(*journalDirectory);
-    }
+    if (journal && done)
+        journal->ChangeDone(0);
+    return EndJournal(journal.get(), outlets, done, journalDirectory);
 }
 
 } // namespace
@@ -150,15 +168,23 @@ void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
     ChangeOne(fileNames, position, options, outlets, nullptr);
 }
 
-void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                           RenameOutlets& outlets, const std::string& journalDirectory) {
-    RunBatch(fileNames, options, outlets, &journalDirectory);
+std::string JournalFailureText(const std::string& reason, const std::string& nextPath) {
+    const std::string cause = "The run journal could not be written (" + reason + ")";
+    if (nextPath.empty())
+        return cause + "; the run's files are renamed, but its end is not recorded.";
+    return cause + "; the run stopped before " + nextPath + ".";
 }
 
-void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                               const RenameOptions& options, RenameOutlets& outlets,
-                               const std::string& journalDirectory) {
-    ChangeOne(fileNames, position, options, outlets, &journalDirectory);
+JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+                                         const RenameOptions& options, RenameOutlets& outlets,
+                                         const std::string& journalDirectory) {
+    return RunBatch(fileNames, options, outlets, &journalDirectory);
+}
+
+JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                             const RenameOptions& options, RenameOutlets& outlets,
+                                             const std::string& journalDirectory) {
+    return ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }
 
 } // namespace tarvolin

@@ -28,13 +28,31 @@ void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& opti
 void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets);
 
+// What became of a journaled run's journal.
+enum class RunJournalState {
+    Written,    // every step the run took is in it
+    NotStarted, // none could be written: the run went on without one
+    Failed,     // a write failed during the run, which stopped before the next file
+};
+
+struct JournaledRunResult {
+    RunJournalState journal = RunJournalState::Written;
+    std::string reason; // Failed: the system's words ("No space left on device")
+};
+
+// The text of the error box of a journal that failed: `nextPath` is the file the run stopped
+// before, empty when it failed at the run's end.
+std::string JournalFailureText(const std::string& reason, const std::string& nextPath);
+
 // The same two, written first to a new journal in `journalDirectory` (RunJournal.h), so that
 // the run can be undone, also after the program or the machine stopped in the middle. Where
-// no journal can be written the run goes on without one.
-void RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                           RenameOutlets& outlets, const std::string& journalDirectory);
-void ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                               const RenameOptions& options, RenameOutlets& outlets,
-                               const std::string& journalDirectory);
+// no journal can be written the run goes on without one. When a journal write fails during
+// the run, the run stops before the next file with one error box (JournalFailureText).
+JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+                                         const RenameOptions& options, RenameOutlets& outlets,
+                                         const std::string& journalDirectory);
+JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                             const RenameOptions& options, RenameOutlets& outlets,
+                                             const std::string& journalDirectory);
 
 } // namespace tarvolin

@@ -127,8 +127,9 @@ UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath
         return refusal;
     const std::unique_ptr<RunJournal> journal = RunJournal::Continue(undoPath, undo);
     if (!journal)
-        return Refusal(IsJournalInUse(undoPath) ? std::string(kRunBeingUndoneText)
-                                                : "The journal " + undoPath + " cannot be written.");
+        return Refusal(IsJournalInUse(undoPath)
+                           ? std::string(kRunBeingUndoneText)
+                           : "The journal " + undoPath + " cannot be written.");
     return ContinueUndo(directory, held->get(), *journal, undo, report);
 }
 

@@ -112,8 +112,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 bool StillNamedBy(int fd, const std::string& path) {
     struct stat opened {};
     struct stat named {};
-    return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 &&
-           SameFile(opened, named);
+    return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 && SameFile(opened, named);
 }
 
 std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags) {

@@ -112,9 +112,8 @@ HANDLE OpenItself(const std::string& path, DWORD access, DWORD share) {
 
 std::string SystemMessage(DWORD code) {
     char text[256] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                       0, text, sizeof text, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
     std::string message(text, length);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == '.' || message.back() == ' '))
@@ -163,8 +162,8 @@ namespace tarvolin {
 
 std::unique_ptr<JournalSource> JournalSource::Open(const std::string& path, std::string& why) {
     // Others may go on writing the journal: its running program holds it open for appending.
-    const HANDLE handle = OpenItself(path, GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const HANDLE handle =
+        OpenItself(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (handle == INVALID_HANDLE_VALUE) {
         why = SystemMessage(GetLastError());
         return nullptr;
@@ -186,9 +185,9 @@ bool RemoveEmptyJournal(const std::string& path) {
     unsigned long long size = 1;
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
-    const bool removed = IsPlainFile(handle, size) && size == 0 &&
-                         SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                                    sizeof disposition);
+    const bool removed =
+        IsPlainFile(handle, size) && size == 0 &&
+        SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
     CloseHandle(handle);
     return removed;
 }
