@@ -107,8 +107,8 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The path still names the open file: nobody removed the empty journal in the moment
-// between its creation and its lock.
+// The path still names the open file, a regular one: nobody removed the empty journal in the
+// moment between its creation and its lock.
 bool StillNamedBy(int fd, const std::string& path) {
     struct stat opened {};
     struct stat named {};
@@ -116,7 +116,10 @@ bool StillNamedBy(int fd, const std::string& path) {
 }
 
 std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags) {
-    const int fd = open(path.c_str(), flags | O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // O_NONBLOCK: a pipe under a journal's name refuses at once instead of waiting for a
+    // reader; for a regular file it changes nothing.
+    const int fd =
+        open(path.c_str(), flags | O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0)
         return nullptr;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !StillNamedBy(fd, path)) {
@@ -156,7 +159,7 @@ std::unique_ptr<JournalFile> JournalFile::OpenToAppend(const std::string& path) 
 }
 
 bool IsJournalInUse(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return false;
     const bool inUse = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;

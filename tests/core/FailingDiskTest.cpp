@@ -6,14 +6,17 @@
 #include "Privileges.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
+#include "RunUndo.h"
 #include "ScratchMount.h"
 #include "TempDir.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvolin {
 namespace {
@@ -96,6 +99,65 @@ TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(fileNames, (std::vector<std::string>{volume / "x_0.txt", listed[1]}));
     EXPECT_EQ(ListDir(volume.path()), (std::vector<std::string>{"b.txt", "x_0.txt"}));
+}
+
+// Outlets that fill the journal's volume once the plan is on it: the journal up to the end
+// of its last page (with a record that changes nothing), then every page that is left.
+class VolumeFillingOutlets : public RecordingOutlets {
+public:
+    VolumeFillingOutlets(std::string journalFolder, int count)
+        : folder_(std::move(journalFolder)), count_(count) {}
+    void SetGaugeRange(int minimum, int maximum) override {
+        RecordingOutlets::SetGaugeRange(minimum, maximum);
+        const std::string journal = folder_ + "/" + ListDir(folder_).at(0);
+        const auto used = static_cast<std::size_t>(std::filesystem::file_size(journal) % 4096);
+        const std::string planned = "planned " + std::to_string(count_) + "\n";
+        std::size_t pad = used == 0 ? 0 : 4096 - used;
+        pad += pad != 0 && pad < planned.size() ? 4096 : 0;
+        if (pad != 0)
+            Append(journal, "planned " + std::string(pad - planned.size(), '0') +
+                                planned.substr(std::string("planned ").size()));
+        while (Append(folder_ + "/filler", std::string(4096, 'f')))
+            ;
+    }
+
+private:
+    static bool Append(const std::string& path, const std::string& bytes) {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+        const bool whole = write(fd, bytes.data(), bytes.size()) == std::ssize(bytes);
+        close(fd);
+        return whole;
+    }
+    std::string folder_;
+    int count_;
+};
+
+// The done marks that follow file 511 find the disk full: the run stops before file 512, and
+// the journal still tells a later start what was done.
+TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile) {
+    test::ScratchMount& state = Mount("tmpfs", "size=1m");
+    ASSERT_TRUE(state.mounted());
+    TempDir dir;
+    std::vector<std::string> listed;
+    for (int i = 0; i < 514; ++i) {
+        listed.push_back(dir / ("f" + std::to_string(i)));
+        WriteFile(listed.back(), "");
+    }
+    std::vector<std::string> fileNames = listed;
+    VolumeFillingOutlets outlets(state.path(), 514);
+
+    const JournaledRunResult result =
+        RunJournaledRenameJob(fileNames, Numbered("x"), outlets, state.path());
+
+    EXPECT_EQ(result.journal, RunJournalState::Failed);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{"The run journal could not be written "
+                                                        "(No space left on device); the run "
+                                                        "stopped before " +
+                                                        listed[512] + "."}));
+    EXPECT_TRUE(Exists(dir / "x_511") && Exists(listed[512]) && Exists(listed[513]));
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->moved, 512);
 }
 
 // A tmpfs with no inode space left: every inode it allows is taken, so not even an
