@@ -16,7 +16,8 @@ class RenameOutlets;
 void UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows);
 
 // Asks, for each run that did not finish, whether to undo it or keep what was done; either
-// way no file stays under a temporary name and the question does not come back.
+// way no file stays under a temporary name and the question does not come back. "Decide
+// Later" (and Escape) leaves the run as it is until the next start asks again.
 void OfferRecoveryOfUnfinishedRuns(QWidget* owner);
 
 } // namespace tarvolin

@@ -6,6 +6,9 @@
 #include "RunUndoing.h"
 #include "WindowDriver.h"
 
+#include <QPushButton>
+#include <functional>
+
 namespace tarvolin::uitest {
 
 class UndoTest : public QObject, public WindowDriver {
@@ -17,6 +20,22 @@ private slots:
     void initTestCase() { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
     void ctrlZPutsTheLastRunBack();
     void startUpBoxOffersToUndoARunThatDidNotFinish();
+    void escapeInTheStartUpBoxDecidesNothing();
+
+private:
+    // Answers the start-up box as `answer` does; the box's text and default button come back.
+    QStringList AnswerStartUpBox(const std::function<void(QMessageBox*)>& answer) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            seen << box->text() << (box->defaultButton() ? box->defaultButton()->text() : "");
+            answer(box);
+        });
+        OfferRecoveryOfUnfinishedRuns(form.get());
+        return seen;
+    }
 };
 
 void UndoTest::ctrlZPutsTheLastRunBack() {
@@ -67,6 +86,28 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
     });
     OfferRecoveryOfUnfinishedRuns(form.get());
     QVERIFY(!askedAgain);
+}
+
+void UndoTest::escapeInTheStartUpBoxDecidesNothing() {
+    Scratch files;
+    const std::string a = TextToPath(files.Make("a.txt"));
+    {
+        std::unique_ptr<RunJournal> journal =
+            RunJournal::Create(JournalDirectory(), JournalKind::Run);
+        journal->AddChange({a, a + ".new", ReadFileIdentity(a), {}, {}, {}});
+        QVERIFY(journal->StartChanges());
+    } // the program dies before the first file
+    OpenWindow();
+    const auto escape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
+    for (int start = 0; start < 2; ++start)
+        QCOMPARE(AnswerStartUpBox(escape).value(1), QStringLiteral("Decide Later"));
+    QVERIFY(files.Has("a.txt"));
+    AnswerStartUpBox([](QMessageBox* box) {
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QStringLiteral("Keep"))
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QVERIFY(AnswerStartUpBox(escape).isEmpty());
 }
 
 } // namespace tarvolin::uitest
