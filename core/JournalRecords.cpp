@@ -296,6 +296,7 @@ bool JournalParser::TakeLine(std::string_view line) {
         stopped_ = !reading_.contents;
     } else {
         stopped_ = !ApplyRecord(*reading_.contents, fields);
+        reading_.stoppedEarly = stopped_;
     }
     return !stopped_;
 }

@@ -65,6 +65,9 @@ struct JournalReading {
     std::string error; // why there are no contents
     bool fromNewerVersion = false;
     bool empty = false; // not one byte: its program died before the first record arrived
+    // A whole line that is no record ended the reading: the journal is damaged, or from a
+    // newer version, and what follows that line is unknown.
+    bool stoppedEarly = false;
 };
 
 // Reads a journal line by line, so that its whole text is never needed at once.

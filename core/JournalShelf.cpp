@@ -169,6 +169,7 @@ JournalReading ReadJournal(const std::string& path) {
     }
     JournalReading reading = parser.Finish();
     reading.empty = offset == 0;
+    reading.stoppedEarly = reading.stoppedEarly || line.size() > kLongestLine;
     return reading;
 }
 

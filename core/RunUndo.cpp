@@ -172,6 +172,8 @@ UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
         if (!reading.contents)
             return Damaged(path, reading.error);
         const JournalContents& contents = *reading.contents;
+        if (!contents.planned && contents.end.empty() && reading.stoppedEarly)
+            return Damaged(path, "A line of its plan cannot be read.");
         if (!contents.planned && contents.end.empty())
             RemoveJournal(path); // never planned: it touched no file
         else if (contents.kind == JournalKind::Undo && contents.end.empty())
@@ -190,7 +192,7 @@ std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
         const JournalReading reading = ReadJournal(path);
         if (reading.empty)
             RemoveEmptyJournal(path);
-        if (!reading.contents)
+        if (!reading.contents || (!reading.contents->planned && reading.stoppedEarly))
             continue; // an undo of it says why it cannot be read
         if (!reading.contents->planned) {
             RemoveJournal(path); // never planned: it touched no file

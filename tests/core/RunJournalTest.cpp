@@ -171,21 +171,24 @@ TEST_F(Undo, ASecondUndoOfTheSameRunIsRefusedWhileTheFirstGoesOn) {
     EXPECT_EQ(test::ListDir(files.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
-// Whatever lies where the undo of a run names it, only a journal beside it is written to.
-TEST_F(Undo, AnUndoNamingAJournalOutsideItsFolderIsLeftUnread) {
+// A journal that cannot be read is left as it is, and so is whatever it names: an undo may
+// only write to a journal beside it.
+TEST_F(Undo, ADamagedJournalIsLeftAsItIsAndUndoSaysWhy) {
     const std::string inner = state / "x";
     ASSERT_TRUE(std::filesystem::create_directory(inner));
     WriteFile(state / "notes.txt", "mine");
     const std::string journal =
         (std::filesystem::path(inner) / "run-seq-00000000000000000001.journal").string();
-    WriteFile(journal, HeaderRecords(JournalKind::Undo, "../notes.txt") + PlannedRecord(0));
-
-    const UndoOutcome outcome = UndoLastRun(inner, report);
-    EXPECT_EQ(outcome.result, UndoResult::Refused);
-    EXPECT_NE(outcome.message.find(journal), std::string::npos) << outcome.message;
-    EXPECT_EQ(ReadFile(state / "notes.txt"), "mine");
-    EXPECT_EQ(ReadFile(journal),
-              HeaderRecords(JournalKind::Undo, "../notes.txt") + PlannedRecord(0));
+    for (const std::string& text :
+         {HeaderRecords(JournalKind::Undo, "../notes.txt") + PlannedRecord(0),
+          HeaderRecords(JournalKind::Run, {}) + "change unreadable\n" + PlannedRecord(1)}) {
+        WriteFile(journal, text);
+        const UndoOutcome outcome = UndoLastRun(inner, report);
+        EXPECT_EQ(outcome.result, UndoResult::Refused);
+        EXPECT_NE(outcome.message.find(journal), std::string::npos) << outcome.message;
+        EXPECT_EQ(ReadFile(state / "notes.txt"), "mine");
+        EXPECT_EQ(ReadFile(journal), text);
+    }
 }
 
 // Killed between creating its journal and writing the first record, a run leaves an empty
