@@ -101,35 +101,32 @@ TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
     EXPECT_EQ(ListDir(volume.path()), (std::vector<std::string>{"b.txt", "x_0.txt"}));
 }
 
-// Outlets that fill the journal's volume once the plan is on it: the journal up to the end
-// of its last page (with a record that changes nothing), then every page that is left.
+// Appends `bytes` to `path` whole; false when the disk took less.
+bool AppendWhole(const std::string& path, const std::string& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+    const bool whole = write(fd, bytes.data(), bytes.size()) == std::ssize(bytes);
+    close(fd);
+    return whole;
+}
+
+// Fills the journal's volume once the plan is on it: the journal's last page with a record
+// that changes nothing ("planned 000514"), then every page left.
 class VolumeFillingOutlets : public RecordingOutlets {
 public:
-    VolumeFillingOutlets(std::string journalFolder, int count)
-        : folder_(std::move(journalFolder)), count_(count) {}
+    explicit VolumeFillingOutlets(std::string folder) : folder_(std::move(folder)) {}
     void SetGaugeRange(int minimum, int maximum) override {
         RecordingOutlets::SetGaugeRange(minimum, maximum);
         const std::string journal = folder_ + "/" + ListDir(folder_).at(0);
-        const auto used = static_cast<std::size_t>(std::filesystem::file_size(journal) % 4096);
-        const std::string planned = "planned " + std::to_string(count_) + "\n";
-        std::size_t pad = used == 0 ? 0 : 4096 - used;
-        pad += pad != 0 && pad < planned.size() ? 4096 : 0;
+        const std::size_t used = std::filesystem::file_size(journal) % 4096;
+        const std::size_t pad = used == 0 ? 0 : 4096 - used + (4096 - used < 13 ? 4096 : 0);
         if (pad != 0)
-            Append(journal, "planned " + std::string(pad - planned.size(), '0') +
-                                planned.substr(std::string("planned ").size()));
-        while (Append(folder_ + "/filler", std::string(4096, 'f')))
+            AppendWhole(journal, "planned " + std::string(pad - 13, '0') + "0514\n");
+        while (AppendWhole(folder_ + "/filler", std::string(4096, 'f')))
             ;
     }
 
 private:
-    static bool Append(const std::string& path, const std::string& bytes) {
-        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
-        const bool whole = write(fd, bytes.data(), bytes.size()) == std::ssize(bytes);
-        close(fd);
-        return whole;
-    }
     std::string folder_;
-    int count_;
 };
 
 // The done marks that follow file 511 find the disk full: the run stops before file 512, and
@@ -144,7 +141,7 @@ TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile)
         WriteFile(listed.back(), "");
     }
     std::vector<std::string> fileNames = listed;
-    VolumeFillingOutlets outlets(state.path(), 514);
+    VolumeFillingOutlets outlets(state.path());
 
     const JournaledRunResult result =
         RunJournaledRenameJob(fileNames, Numbered("x"), outlets, state.path());
