@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <tuple>
 
 namespace tarvolin {
 
@@ -46,8 +45,10 @@ std::optional<unsigned long long> ParseDigits(std::string_view digits) {
 
 // Where a journal stands among the others: numbered ones after the older time-named ones,
 // and a name of neither kind first of all.
+enum class Naming { Other, ByClock, BySequence };
+
 struct JournalOrder {
-    int generation = 0;
+    Naming naming = Naming::Other;
     unsigned long long number = 0;
     std::string name;
     auto operator<=>(const JournalOrder&) const = default;
@@ -58,13 +59,13 @@ JournalOrder OrderOf(const std::string& name) {
         kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
     if (name.starts_with(kSequencePrefix)) {
         if (const auto number = ParseDigits(middle.substr(kSequencePrefix.size() - kPrefix.size())))
-            return {2, *number, name};
+            return {Naming::BySequence, *number, name};
     }
     if (middle.size() > kTimeDigits && middle[kTimeDigits] == '-') {
         if (const auto time = ParseDigits(middle.substr(0, kTimeDigits)))
-            return {1, *time, name};
+            return {Naming::ByClock, *time, name};
     }
-    return {0, 0, name};
+    return {Naming::Other, 0, name};
 }
 
 std::vector<std::pair<JournalOrder, std::string>> JournalsInOrder(const std::string& directory) {
@@ -122,7 +123,7 @@ bool IsJournalFileName(std::string_view name) {
 std::string NewJournalPath(const std::string& directory) {
     unsigned long long next = 1;
     for (const auto& [order, path] : JournalsInOrder(directory))
-        if (order.generation == 2) {
+        if (order.naming == Naming::BySequence) {
             next = order.number + 1;
             break;
         }
