@@ -160,6 +160,8 @@ void CountWhereFilesAre(UnfinishedRun& run) {
 UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
     for (const std::string& path : JournalsNewestFirst(directory)) {
         const bool inUse = IsJournalInUse(path);
+        if (!inUse && JournalWasUndone(path))
+            continue; // told by its last lines, without reading the whole run
         const JournalReading reading = ReadJournal(path);
         if (inUse && (!reading.contents || reading.contents->kind == JournalKind::Undo))
             continue; // an undo going on, which holds the run it undoes
