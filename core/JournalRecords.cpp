@@ -1,5 +1,6 @@
 #include "JournalRecords.h"
 
+#include "JournalShelf.h"
 #include "NameRules.h"
 
 #include <algorithm>
@@ -265,33 +266,58 @@ std::string UndoneRecord() {
     return "undone\n";
 }
 
+bool JournalParser::TakeLine(std::string_view line) {
+    if (stopped_)
+        return false;
+    const std::vector<std::string_view> fields = SplitFields(line);
+    if (linesTaken_++ == 0) {
+        const std::optional<int> format =
+            fields.size() == 2 && fields[0] == kMagic ? ParseNumber<int>(fields[1]) : std::nullopt;
+        if (!format)
+            reading_.error = "This is not a run journal of C-Tarvolin.";
+        else if (*format > kJournalFormat)
+            reading_ = {std::nullopt,
+                        "This run journal was written by a newer C-Tarvolin (format " +
+                            std::to_string(*format) + "); this version reads format " +
+                            std::to_string(kJournalFormat) + " only.",
+                        true};
+        stopped_ = !format || *format > kJournalFormat;
+    } else if (!reading_.contents) {
+        reading_.contents = ParseKind(fields);
+        if (!reading_.contents)
+            reading_.error = "This run journal does not say what it is a journal of.";
+        // What an undo names is written to later: only a journal beside it may be.
+        else if (reading_.contents->kind == JournalKind::Undo &&
+                 !IsJournalFileName(reading_.contents->undoes)) {
+            reading_.error = "This undo journal names a run journal outside its folder: " +
+                             EscapeJournalField(reading_.contents->undoes) + ".";
+            reading_.contents.reset();
+        }
+        stopped_ = !reading_.contents;
+    } else {
+        stopped_ = !ApplyRecord(*reading_.contents, fields);
+        reading_.stoppedEarly = stopped_;
+    }
+    return !stopped_;
+}
+
+JournalReading JournalParser::Finish() {
+    if (linesTaken_ == 0)
+        reading_.error = "This is not a run journal of C-Tarvolin.";
+    else if (linesTaken_ == 1 && reading_.error.empty())
+        reading_.error = "This run journal is cut off before its first record.";
+    return std::move(reading_);
+}
+
+// A cut-off last line is no record.
 JournalReading ParseJournal(std::string_view text) {
-    const std::size_t firstEnd = text.find('\n');
-    const std::vector<std::string_view> magic = SplitFields(text.substr(0, firstEnd));
-    const std::optional<int> format =
-        magic.size() == 2 && magic[0] == kMagic ? ParseNumber<int>(magic[1]) : std::nullopt;
-    if (firstEnd == std::string_view::npos || !format)
-        return {std::nullopt, "This is not a run journal of C-Tarvolin."};
-    if (*format > kJournalFormat)
-        return {std::nullopt,
-                "This run journal was written by a newer C-Tarvolin (format " +
-                    std::to_string(*format) + "); this version reads format " +
-                    std::to_string(kJournalFormat) + " only.",
-                true};
-    text.remove_prefix(firstEnd + 1);
-    const std::size_t kindEnd = text.find('\n');
-    std::optional<JournalContents> contents = kindEnd == std::string_view::npos
-                                                  ? std::nullopt
-                                                  : ParseKind(SplitFields(text.substr(0, kindEnd)));
-    if (!contents)
-        return {std::nullopt, "This run journal is cut off before its first record."};
-    text.remove_prefix(kindEnd + 1);
+    JournalParser parser;
     for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
-        if (!ApplyRecord(*contents, SplitFields(text.substr(0, end))))
+        if (!parser.TakeLine(text.substr(0, end)))
             break;
         text.remove_prefix(end + 1);
     }
-    return {std::move(contents), {}};
+    return parser.Finish();
 }
 
 } // namespace tarvolin

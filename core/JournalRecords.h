@@ -64,6 +64,25 @@ struct JournalReading {
     std::optional<JournalContents> contents;
     std::string error; // why there are no contents
     bool fromNewerVersion = false;
+    bool empty = false; // not one byte: its program died before the first record arrived
+    // A whole line that is no record ended the reading: the journal is damaged, or from a
+    // newer version, and what follows that line is unknown.
+    bool stoppedEarly = false;
+};
+
+// Reads a journal line by line, so that its whole text is never needed at once.
+class JournalParser {
+public:
+    // One line without its line break; false once the reading has stopped, at the first line
+    // that does not parse (every line after it is ignored).
+    bool TakeLine(std::string_view line);
+    // What the lines taken so far hold.
+    JournalReading Finish();
+
+private:
+    int linesTaken_ = 0;
+    bool stopped_ = false;
+    JournalReading reading_;
 };
 
 std::string EscapeJournalField(std::string_view bytes);

@@ -1,12 +1,11 @@
 #include "JournalShelf.h"
 
+#include "FileOps.h"
+
 #include <algorithm>
-#include <chrono>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 
 namespace tarvolin {
 
@@ -16,7 +15,15 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::system_clock;
 
 constexpr std::string_view kPrefix = "run-";
+constexpr std::string_view kSequencePrefix = "run-seq-";
 constexpr std::string_view kSuffix = ".journal";
+constexpr int kTimeDigits = 20; // the older names: nanoseconds since 1970
+
+// A journal is read in pieces of this size; a line longer than the longest record can be
+// (two escaped paths of the longest kind) is no record, and ends the reading.
+constexpr std::size_t kPieceBytes = 64 * 1024;
+constexpr std::size_t kLongestLine = 1024 * 1024;
+constexpr std::size_t kTailBytes = 4096;
 
 // Paths are UTF-8 everywhere in the program, which std::filesystem is told explicitly.
 fs::path FsPath(const std::string& utf8) {
@@ -28,39 +35,107 @@ std::string Utf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-bool IsJournalName(const std::string& name) {
-    return name.size() > kPrefix.size() + kSuffix.size() && name.starts_with(kPrefix) &&
-           name.ends_with(kSuffix);
+std::optional<unsigned long long> ParseDigits(std::string_view digits) {
+    unsigned long long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return value;
 }
 
-// When the run started, read from its name.
-std::optional<Clock::time_point> StartOf(const std::string& name) {
-    long long nanoseconds = 0;
-    if (std::sscanf(name.c_str() + kPrefix.size(), "%20lld", &nanoseconds) != 1)
-        return std::nullopt;
-    return Clock::time_point(
-        std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(nanoseconds)));
+// Where a journal stands among the others: numbered ones after the older time-named ones,
+// and a name of neither kind first of all.
+enum class Naming { Other, ByClock, BySequence };
+
+struct JournalOrder {
+    Naming naming = Naming::Other;
+    unsigned long long number = 0;
+    std::string name;
+    auto operator<=>(const JournalOrder&) const = default;
+};
+
+JournalOrder OrderOf(const std::string& name) {
+    const std::string_view middle = std::string_view(name).substr(
+        kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    if (name.starts_with(kSequencePrefix)) {
+        if (const auto number = ParseDigits(middle.substr(kSequencePrefix.size() - kPrefix.size())))
+            return {Naming::BySequence, *number, name};
+    }
+    if (middle.size() > kTimeDigits && middle[kTimeDigits] == '-') {
+        if (const auto time = ParseDigits(middle.substr(0, kTimeDigits)))
+            return {Naming::ByClock, *time, name};
+    }
+    return {Naming::Other, 0, name};
+}
+
+std::vector<std::pair<JournalOrder, std::string>> JournalsInOrder(const std::string& directory) {
+    std::vector<std::pair<JournalOrder, std::string>> journals;
+    std::error_code error;
+    for (fs::directory_iterator entry(FsPath(directory), error);
+         !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const std::string name = Utf8(entry->path().filename());
+        if (IsJournalFileName(name))
+            journals.emplace_back(OrderOf(name), Utf8(entry->path()));
+    }
+    std::sort(journals.begin(), journals.end(), std::greater<>());
+    return journals;
+}
+
+JournalReading Unreadable(const std::string& why) {
+    return {std::nullopt, "It cannot be read: " + why + ".", false};
+}
+
+bool ChangedBefore(const std::string& path, Clock::time_point time) {
+    std::error_code error;
+    const fs::file_time_type changed = fs::last_write_time(FsPath(path), error);
+    return !error && std::chrono::file_clock::to_sys(changed) < time;
+}
+
+bool IsEmptyFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(fs::symlink_status(FsPath(path), error)) &&
+           fs::file_size(FsPath(path), error) == 0 && !error;
+}
+
+// The last lines alone, where the end records are; a path in a record never holds a line
+// break, so a record found there is one.
+std::string TailOf(const std::string& path) {
+    std::string why;
+    const std::unique_ptr<JournalSource> source = JournalSource::Open(path, why);
+    if (!source)
+        return {};
+    const unsigned long long size = source->size();
+    std::string tail(static_cast<std::size_t>(std::min<unsigned long long>(size, kTailBytes)),
+                     '\0');
+    const long long got = source->ReadAt(size - tail.size(), tail);
+    tail.resize(static_cast<std::size_t>(std::max(got, 0LL)));
+    return tail;
 }
 
 } // namespace
 
+bool IsJournalFileName(std::string_view name) {
+    return name.size() > kPrefix.size() + kSuffix.size() && name.starts_with(kPrefix) &&
+           name.ends_with(kSuffix) &&
+           name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
 std::string NewJournalPath(const std::string& directory) {
-    const auto now =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
-    std::random_device random;
-    char name[80];
-    std::snprintf(name, sizeof name, "run-%020lld-%08x.journal",
-                  static_cast<long long>(now.count()), static_cast<unsigned>(random()));
+    unsigned long long next = 1;
+    for (const auto& [order, path] : JournalsInOrder(directory))
+        if (order.naming == Naming::BySequence) {
+            next = order.number + 1;
+            break;
+        }
+    char name[64];
+    std::snprintf(name, sizeof name, "run-seq-%020llu.journal", next);
     return Utf8(FsPath(directory) / name);
 }
 
 std::vector<std::string> JournalsNewestFirst(const std::string& directory) {
     std::vector<std::string> paths;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(FsPath(directory), error))
-        if (IsJournalName(Utf8(entry.path().filename())))
-            paths.push_back(Utf8(entry.path()));
-    std::sort(paths.begin(), paths.end(), std::greater<>());
+    for (auto& [order, path] : JournalsInOrder(directory))
+        paths.push_back(std::move(path));
     return paths;
 }
 
@@ -69,12 +144,34 @@ std::string JournalName(const std::string& path) {
 }
 
 JournalReading ReadJournal(const std::string& path) {
-    std::ifstream stream(FsPath(path), std::ios::binary);
-    if (!stream)
-        return {std::nullopt, "The run journal " + path + " cannot be read."};
-    const std::string text{std::istreambuf_iterator<char>(stream),
-                           std::istreambuf_iterator<char>()};
-    return ParseJournal(text);
+    std::string why;
+    const std::unique_ptr<JournalSource> source = JournalSource::Open(path, why);
+    if (!source)
+        return Unreadable(why);
+    JournalParser parser;
+    std::string line; // the start of a line whose end is still to come
+    std::string piece(kPieceBytes, '\0');
+    unsigned long long offset = 0;
+    for (bool reading = true; reading && line.size() <= kLongestLine;) {
+        const long long got = source->ReadAt(offset, piece);
+        if (got < 0)
+            return Unreadable("the system could not read it");
+        offset += static_cast<unsigned long long>(got);
+        std::string_view rest(piece.data(), static_cast<std::size_t>(got));
+        reading = got > 0;
+        for (std::size_t end = rest.find('\n'); reading && end != std::string_view::npos;
+             end = rest.find('\n')) {
+            line.append(rest.substr(0, end));
+            reading = parser.TakeLine(line);
+            line.clear();
+            rest.remove_prefix(end + 1);
+        }
+        line.append(rest);
+    }
+    JournalReading reading = parser.Finish();
+    reading.empty = offset == 0;
+    reading.stoppedEarly = reading.stoppedEarly || line.size() > kLongestLine;
+    return reading;
 }
 
 void RemoveJournal(const std::string& path) {
@@ -82,25 +179,24 @@ void RemoveJournal(const std::string& path) {
     fs::remove(FsPath(path), error);
 }
 
-// Only the tail is read: the end record is among the last lines, and a path in a record
-// never holds a line break.
 bool JournalHasEnded(const std::string& path) {
-    std::ifstream stream(FsPath(path), std::ios::binary | std::ios::ate);
-    const std::streamoff size = stream ? static_cast<std::streamoff>(stream.tellg()) : 0;
-    stream.seekg(std::max<std::streamoff>(0, size - 4096));
-    const std::string tail{std::istreambuf_iterator<char>(stream),
-                           std::istreambuf_iterator<char>()};
+    const std::string tail = TailOf(path);
     return tail.find("\nend ") != std::string::npos || tail.find("\nundone\n") != std::string::npos;
 }
 
-void PruneJournals(const std::string& directory) {
-    const Clock::time_point oldestKept = Clock::now() - std::chrono::days(kJournalDaysKept);
+bool JournalWasUndone(const std::string& path) {
+    return TailOf(path).find("\nundone\n") != std::string::npos;
+}
+
+void PruneJournals(const std::string& directory, Clock::time_point now) {
+    const Clock::time_point oldestKept = now - std::chrono::days(kJournalDaysKept);
     const std::vector<std::string> paths = JournalsNewestFirst(directory);
-    for (std::size_t i = kJournalsAlwaysKept; i < paths.size(); ++i) {
-        const std::optional<Clock::time_point> start = StartOf(JournalName(paths[i]));
-        std::error_code error;
-        if (start && *start < oldestKept && JournalHasEnded(paths[i]))
-            fs::remove(FsPath(paths[i]), error);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (IsEmptyFile(paths[i]))
+            RemoveEmptyJournal(paths[i]);
+        else if (i >= kJournalsAlwaysKept && ChangedBefore(paths[i], oldestKept) &&
+                 JournalHasEnded(paths[i]))
+            RemoveJournal(paths[i]);
     }
 }
 

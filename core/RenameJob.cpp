@@ -93,14 +93,35 @@ bool OpenJournal(const std::string* directory, std::span<const std::string> oldP
     return journal != nullptr || outlets.RunWithoutJournal(problem);
 }
 
-std::string JournalPathOf(const std::unique_ptr<RunJournal>& journal) {
-    return journal ? journal->path() : std::string();
+JournaledRunResult Unjournaled() {
+    return {RunJournalState::NotStarted, {}, {}};
 }
 
-std::string RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
-                     RenameOutlets& outlets, const std::string* journalDirectory) {
+// The end of a run whose journal failed: the error box says why and where the run stopped.
+JournaledRunResult JournalFailed(RunJournal& journal, RenameOutlets& outlets,
+                                 const std::string& nextPath) {
+    journal.Finish("stopped");
+    outlets.ShowError(JournalFailureText(journal.failure(), nextPath));
+    return {RunJournalState::Failed, journal.failure(), journal.path()};
+}
+
+// Ends the journal of a run that went to its end or stopped at a failure of its own.
+JournaledRunResult EndJournal(RunJournal* journal, RenameOutlets& outlets, bool finished,
+                              const std::string* journalDirectory) {
+    if (!journal)
+        return Unjournaled();
+    if (!journal->Finish(finished ? "finished" : "stopped")) {
+        outlets.ShowError(JournalFailureText(journal->failure(), {}));
+        return {RunJournalState::Failed, journal->failure(), journal->path()};
+    }
+    PruneJournals(*journalDirectory);
+    return {RunJournalState::Written, {}, journal->path()};
+}
+
+JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
+                            RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return {};
+        return Unjournaled();
     const int count = static_cast<int>(fileNames.size());
     std::vector<std::string> newPaths;
     newPaths.reserve(fileNames.size());
@@ -109,49 +130,39 @@ std::string RunBatch(std::vector<std::string>& fileNames, const RenameOptions& o
             ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
     std::unique_ptr<RunJournal> journal;
     if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, journal))
-        return {};
+        return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
     for (int position = 0; position < count; ++position) {
         std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets)) {
-            if (journal)
-                journal->Finish("stopped");
-            return JournalPathOf(journal);
-        }
-        if (journal)
-            journal->ChangeDone(position);
+        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets))
+            return EndJournal(journal.get(), outlets, false, journalDirectory);
+        if (journal && !journal->ChangeDone(position) && position + 1 < count)
+            return JournalFailed(*journal, outlets,
+                                 fileNames[static_cast<std::size_t>(position) + 1]);
         outlets.SetGaugePosition(position);
     }
-    if (journal) {
-        journal->Finish("finished");
-        PruneJournals(*journalDirectory);
-    }
-    return JournalPathOf(journal);
+    return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
-std::string ChangeOne(std::vector<std::string>& fileNames, int position,
-                      const RenameOptions& options, RenameOutlets& outlets,
-                      const std::string* journalDirectory) {
+JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
+                             const RenameOptions& options, RenameOutlets& outlets,
+                             const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
-        return {};
+        return Unjournaled();
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
-        return {};
+        return Unjournaled();
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
     std::unique_ptr<RunJournal> journal;
     if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
                      options, outlets, journal))
-        return {};
+        return Unjournaled();
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
-    if (journal) {
-        if (done)
-            journal->ChangeDone(0);
-        journal->Finish(done ? "finished" : "stopped");
-        PruneJournals(*journalDirectory);
-    }
-    return JournalPathOf(journal);
+    if (journal && done)
+        journal->ChangeDone(0);
+    return EndJournal(journal.get(), outlets, done, journalDirectory);
 }
 
 } // namespace
@@ -173,14 +184,22 @@ void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
     ChangeOne(fileNames, position, options, outlets, nullptr);
 }
 
-std::string RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                                  RenameOutlets& outlets, const std::string& journalDirectory) {
+std::string JournalFailureText(const std::string& reason, const std::string& nextPath) {
+    const std::string cause = "The run journal could not be written (" + reason + ")";
+    if (nextPath.empty())
+        return cause + "; the run's files are renamed, but its end is not recorded.";
+    return cause + "; the run stopped before " + nextPath + ".";
+}
+
+JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+                                         const RenameOptions& options, RenameOutlets& outlets,
+                                         const std::string& journalDirectory) {
     return RunBatch(fileNames, options, outlets, &journalDirectory);
 }
 
-std::string ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                                      const RenameOptions& options, RenameOutlets& outlets,
-                                      const std::string& journalDirectory) {
+JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                             const RenameOptions& options, RenameOutlets& outlets,
+                                             const std::string& journalDirectory) {
     return ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }
 

@@ -28,14 +28,33 @@ void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& opti
 void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets);
 
+// What became of a journaled run's journal.
+enum class RunJournalState {
+    Written,    // every step the run took is in it
+    NotStarted, // none was written: the run did not start, or went on without one when asked
+    Failed,     // a write failed during the run, which stopped before the next file
+};
+
+struct JournaledRunResult {
+    RunJournalState journal = RunJournalState::Written;
+    std::string reason;      // Failed: the system's words ("No space left on device")
+    std::string journalPath; // the run's journal, when one was begun
+};
+
+// The text of the error box of a journal that failed: `nextPath` is the file the run stopped
+// before, empty when it failed at the run's end.
+std::string JournalFailureText(const std::string& reason, const std::string& nextPath);
+
 // The same two, written first to a new journal in `journalDirectory` (RunJournal.h), so that
 // the run can be undone, also after the program or the machine stopped in the middle. Where
-// no journal can be written, `outlets` is asked whether to run without one. Both give the
-// path of the run's journal, empty when the run kept none or did not start.
-std::string RunJournaledRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
-                                  RenameOutlets& outlets, const std::string& journalDirectory);
-std::string ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                                      const RenameOptions& options, RenameOutlets& outlets,
-                                      const std::string& journalDirectory);
+// no journal can be written, `outlets` is asked, before any file is touched, whether to run
+// without one. When a journal write fails during the run, the run stops before the next
+// file with one error box (JournalFailureText).
+JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+                                         const RenameOptions& options, RenameOutlets& outlets,
+                                         const std::string& journalDirectory);
+JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
+                                             const RenameOptions& options, RenameOutlets& outlets,
+                                             const std::string& journalDirectory);
 
 } // namespace tarvolin

@@ -10,6 +10,12 @@ namespace {
 // forgets little.
 constexpr std::size_t kBatchBytes = 64 * 1024;
 constexpr int kDoneMarksPerBatch = 512;
+constexpr int kNameAttempts = 100;
+
+std::string ReasonOf(const JournalFile& file) {
+    const std::string reason = file.failure();
+    return reason.empty() ? "the system refused to write it" : reason;
+}
 
 } // namespace
 
@@ -24,13 +30,20 @@ std::unique_ptr<RunJournal> RunJournal::Create(const std::string& directory, Jou
             *problem = "there is no folder for run journals";
         return nullptr;
     }
-    std::string path = NewJournalPath(directory);
-    std::unique_ptr<JournalFile> file = JournalFile::Create(path, problem);
-    if (!file)
-        return nullptr;
-    std::unique_ptr<RunJournal> journal(new RunJournal(std::move(file), std::move(path), -1));
-    journal->buffer_ = HeaderRecords(kind, undoes);
-    return journal;
+    // Two programs may pick the same next number at once: the one that comes second takes
+    // the number after.
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string path = NewJournalPath(directory);
+        if (std::unique_ptr<JournalFile> file = JournalFile::Create(path, problem)) {
+            std::unique_ptr<RunJournal> journal(
+                new RunJournal(std::move(file), std::move(path), -1));
+            journal->buffer_ = HeaderRecords(kind, undoes);
+            return journal;
+        }
+        if (!ReadFileIdentity(path))
+            return nullptr; // nobody took the name: the folder refuses new files
+    }
+    return nullptr;
 }
 
 std::unique_ptr<RunJournal> RunJournal::Continue(const std::string& path,
@@ -75,16 +88,17 @@ bool RunJournal::StartChanges() {
     return true;
 }
 
-void RunJournal::ChangeDone(int index) {
+bool RunJournal::ChangeDone(int index) {
     doneThrough_ = index;
     if (doneThrough_ - doneWritten_ >= kDoneMarksPerBatch) {
         buffer_ += DoneRecord(doneThrough_);
         doneWritten_ = doneThrough_;
         Flush();
     }
+    return healthy();
 }
 
-void RunJournal::Finish(std::string_view how) {
+bool RunJournal::Finish(std::string_view how) {
     if (listening_)
         SetCaseChangeListener(nullptr);
     listening_ = false;
@@ -92,8 +106,10 @@ void RunJournal::Finish(std::string_view how) {
         buffer_ += DoneRecord(doneThrough_);
     buffer_ += EndRecord(how);
     Flush();
-    file_->MakeDurable();
+    if (healthy() && !file_->MakeDurable())
+        failure_ = ReasonOf(*file_);
     finished_ = true;
+    return healthy();
 }
 
 // The change after the last one done is the one moving.
@@ -105,9 +121,15 @@ void RunJournal::CaseChangeStarting(const std::string&, const std::string& tempo
 
 void RunJournal::CaseChangeFinished(const std::string&) {}
 
+// A record that did not reach the system stays in the buffer, and the journal is no longer
+// healthy: whoever runs the changes stops before the next one.
 void RunJournal::Flush() {
-    if (!buffer_.empty() && file_->Append(buffer_))
+    if (buffer_.empty())
+        return;
+    if (file_->Append(buffer_))
         buffer_.clear();
+    else if (failure_.empty())
+        failure_ = ReasonOf(*file_);
 }
 
 } // namespace tarvolin

@@ -34,9 +34,14 @@ public:
     void AddTemporaryPath(int index, const std::string& path);
     // Writes the end of the plan and waits for the disk; false when it could not.
     bool StartChanges();
-    void ChangeDone(int index);
-    void Finish(std::string_view how);
+    // Both false once a record could not be written (see healthy()).
+    bool ChangeDone(int index);
+    bool Finish(std::string_view how);
     const std::string& path() const { return path_; }
+    // False once a record could not be handed to the system, or the end not made durable:
+    // the journal no longer tells what the run did. `failure()` gives the system's reason.
+    bool healthy() const { return failure_.empty(); }
+    const std::string& failure() const { return failure_; }
 
     void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
                             const std::string& newPath) override;
@@ -54,6 +59,7 @@ private:
     int doneWritten_ = -1;
     bool listening_ = false;
     bool finished_ = false;
+    std::string failure_;
 };
 
 } // namespace tarvolin

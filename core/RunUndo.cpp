@@ -21,6 +21,11 @@ std::string SiblingPath(const std::string& journalPath, const std::string& name)
     return journalPath.substr(0, cut) + name;
 }
 
+void AppendRecord(JournalFile& file, const std::string& record) {
+    file.Append(record);
+    file.MakeDurable();
+}
+
 void AppendRecord(const std::string& journalPath, const std::string& record) {
     if (const std::unique_ptr<JournalFile> file = JournalFile::OpenToAppend(journalPath)) {
         file->Append(record);
@@ -28,9 +33,10 @@ void AppendRecord(const std::string& journalPath, const std::string& record) {
     }
 }
 
-// Works through the undo journal from the first change not done.
-UndoOutcome ContinueUndo(const std::string& directory, const std::string& undoPath,
-                         RunJournal& journal, const JournalContents& undo, UndoReport& report) {
+// Works through the undo journal from the first change not done, then marks the run undone
+// in its journal, which the undo holds (when it is still there).
+UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJournal& journal,
+                         const JournalContents& undo, UndoReport& report) {
     UndoOutcome outcome{UndoResult::Finished, {}, 0, 0};
     const int count = static_cast<int>(undo.changes.size());
     for (int index = undo.doneThrough + 1; index < count; ++index) {
@@ -50,13 +56,36 @@ UndoOutcome ContinueUndo(const std::string& directory, const std::string& undoPa
         journal.ChangeDone(index);
     }
     journal.Finish("finished");
-    AppendRecord(SiblingPath(undoPath, undo.undoes), UndoneRecord());
+    if (run != nullptr)
+        AppendRecord(*run, UndoneRecord());
     PruneJournals(directory);
     return outcome;
 }
 
 UndoOutcome Refusal(std::string message) {
     return {UndoResult::Refused, std::move(message), 0, 0};
+}
+
+UndoOutcome Damaged(const std::string& path, const std::string& error) {
+    return Refusal("The run journal " + path + " is left as it is, as it cannot be undone. " +
+                   error);
+}
+
+// The run's journal, locked for the whole undo so that a second undo of the same run finds
+// it in use. No value (with `refusal` saying why) when another undo holds it or has just
+// finished; null inside when it is gone (an undo finished after its run was pruned).
+std::optional<std::unique_ptr<JournalFile>> HoldRun(const std::string& runPath,
+                                                    UndoOutcome& refusal) {
+    std::unique_ptr<JournalFile> held = JournalFile::OpenToAppend(runPath);
+    if (held && !JournalWasUndone(runPath))
+        return held;
+    if (held || IsJournalInUse(runPath))
+        refusal = Refusal(kRunBeingUndoneText);
+    else if (ReadFileIdentity(runPath))
+        refusal = Refusal("The run journal " + runPath + " cannot be written.");
+    else
+        return std::unique_ptr<JournalFile>();
+    return std::nullopt;
 }
 
 // The last change a run may have touched: a run that ended stopped at the one after its last
@@ -116,6 +145,10 @@ std::string TwoDigits(int value) {
 
 UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
                     const JournalContents& run, UndoReport& report) {
+    UndoOutcome refusal;
+    const std::optional<std::unique_ptr<JournalFile>> held = HoldRun(runPath, refusal);
+    if (!held || !*held)
+        return held ? Refusal("The run journal " + runPath + " is gone.") : refusal;
     const JournalContents undo = UndoPlan(runPath, run);
     const std::unique_ptr<RunJournal> journal =
         RunJournal::Create(directory, JournalKind::Undo, undo.undoes);
@@ -127,15 +160,22 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
         return Refusal("The undo's journal cannot be made durable in " + directory + ".");
     for (const auto& [index, path] : undo.temporaryPaths)
         journal->AddTemporaryPath(index, path);
-    return ContinueUndo(directory, journal->path(), *journal, undo, report);
+    return ContinueUndo(directory, held->get(), *journal, undo, report);
 }
 
 UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath,
                        const JournalContents& undo, UndoReport& report) {
+    UndoOutcome refusal;
+    const std::optional<std::unique_ptr<JournalFile>> held =
+        HoldRun(SiblingPath(undoPath, undo.undoes), refusal);
+    if (!held)
+        return refusal;
     const std::unique_ptr<RunJournal> journal = RunJournal::Continue(undoPath, undo);
     if (!journal)
-        return Refusal("The journal " + undoPath + " cannot be written.");
-    return ContinueUndo(directory, undoPath, *journal, undo, report);
+        return Refusal(IsJournalInUse(undoPath)
+                           ? std::string(kRunBeingUndoneText)
+                           : "The journal " + undoPath + " cannot be written.");
+    return ContinueUndo(directory, held->get(), *journal, undo, report);
 }
 
 void CountWhereFilesAre(UnfinishedRun& run) {
@@ -159,17 +199,32 @@ void CountWhereFilesAre(UnfinishedRun& run) {
 
 } // namespace
 
-// One that a newer version wrote stops the search, since what it did cannot be read.
+PendingUndo Refused(std::string message) {
+    return {UndoResult::Refused, std::move(message), {}, {}};
+}
+
+// The journal of an undo that another program is running is passed over, and the run it holds
+// stops the search, as does a journal that cannot be read or that a newer version wrote:
+// undoing a run further back would undo the wrong one.
 PendingUndo FindPendingUndo(const std::string& directory) {
     for (const std::string& path : JournalsNewestFirst(directory)) {
-        if (IsJournalInUse(path))
-            continue;
+        const bool inUse = IsJournalInUse(path);
+        if (!inUse && JournalWasUndone(path))
+            continue; // told by its last lines, without reading the whole run
         JournalReading reading = ReadJournal(path);
+        if (inUse && (!reading.contents || reading.contents->kind == JournalKind::Undo))
+            continue; // an undo going on, which holds the run it undoes
+        if (inUse)
+            return Refused(reading.contents->end.empty() ? kRunGoingOnText : kRunBeingUndoneText);
         if (reading.fromNewerVersion)
-            return {UndoResult::Refused, reading.error, path, {}};
-        if (!reading.contents)
+            return Refused(reading.error);
+        if (reading.empty && RemoveEmptyJournal(path))
             continue;
+        if (!reading.contents)
+            return Refused(Damaged(path, reading.error).message);
         JournalContents& contents = *reading.contents;
+        if (!contents.planned && contents.end.empty() && reading.stoppedEarly)
+            return Refused(Damaged(path, "A line of its plan cannot be read.").message);
         if (!contents.planned && contents.end.empty())
             RemoveJournal(path); // never planned: it touched no file
         else if ((contents.kind == JournalKind::Undo && contents.end.empty()) ||
@@ -232,8 +287,10 @@ std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
         if (IsJournalInUse(path) || JournalHasEnded(path))
             continue;
         const JournalReading reading = ReadJournal(path);
-        if (!reading.contents)
-            continue;
+        if (reading.empty)
+            RemoveEmptyJournal(path);
+        if (!reading.contents || (!reading.contents->planned && reading.stoppedEarly))
+            continue; // an undo of it says why it cannot be read
         if (!reading.contents->planned) {
             RemoveJournal(path); // never planned: it touched no file
             continue;

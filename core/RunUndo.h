@@ -31,6 +31,10 @@ struct UndoOutcome {
     int skipped = 0;
 };
 
+inline constexpr const char* kRunBeingUndoneText = "This run is being undone by another window.";
+inline constexpr const char* kRunGoingOnText =
+    "The last run is still going on in another window; it can be undone once it has ended.";
+
 // What Ctrl+Z would do next: finish an undo that was cut short, or undo the newest run that
 // is not undone yet and changed something. Journals that another running copy of the program
 // is writing are passed over.

@@ -120,8 +120,29 @@ public:
     virtual ~JournalFile() = default;
     virtual bool Append(std::string_view bytes) = 0;
     virtual bool MakeDurable() = 0;
+    // The system's words for why the last Append or MakeDurable failed ("No space left on
+    // device").
+    virtual std::string failure() const = 0;
 };
 // True while a program holds `path` open as its journal.
 bool IsJournalInUse(const std::string& path);
+
+// A run journal opened for reading. Only a regular file is opened, never through a symbolic
+// link and without waiting on a pipe, so that whatever lies in the journal folder under a
+// journal's name can neither hang nor flood the reader.
+class JournalSource {
+public:
+    // Null when `path` is not a regular file that can be read; `why` then says what it is.
+    static std::unique_ptr<JournalSource> Open(const std::string& path, std::string& why);
+    virtual ~JournalSource() = default;
+    virtual unsigned long long size() const = 0;
+    // Up to `buffer.size()` bytes from `offset` on; 0 at the end, -1 when reading failed.
+    virtual long long ReadAt(unsigned long long offset, std::span<char> buffer) = 0;
+};
+
+// Removes the journal at `path` when it is an empty regular file that no program holds: one
+// whose program was killed between creating it and writing its first record. It is checked
+// under its own lock, so a journal being created just now is never taken away.
+bool RemoveEmptyJournal(const std::string& path);
 
 } // namespace tarvolin

@@ -93,8 +93,11 @@ bool ConfirmUndo(QWidget* owner, const PendingUndo& pending) {
     return box.clickedButton() == undoButton;
 }
 
-// True for "undo" (or "finish the undo"), false for "keep".
-bool AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
+enum class RecoveryAnswer { Undo, Keep, Later };
+
+// Escape, and Enter with no button chosen, decide nothing: no file is touched and the
+// journal stays, so the box comes back at the next start.
+RecoveryAnswer AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("C-Tarvolin"),
                     PathToText(DescribeUnfinishedRun(run)), QMessageBox::NoButton, owner);
     box.setObjectName(QStringLiteral("RecoveryBox"));
@@ -102,11 +105,15 @@ bool AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
     QPushButton* undoButton =
         box.addButton(undo ? QStringLiteral("Finish the Undo") : QStringLiteral("Undo the Run"),
                       QMessageBox::AcceptRole);
-    QPushButton* keepButton = box.addButton(QStringLiteral("Keep"), QMessageBox::RejectRole);
-    box.setDefaultButton(undoButton);
-    box.setEscapeButton(keepButton);
+    QPushButton* keepButton = box.addButton(QStringLiteral("Keep"), QMessageBox::ActionRole);
+    QPushButton* laterButton =
+        box.addButton(QStringLiteral("Decide Later"), QMessageBox::RejectRole);
+    box.setDefaultButton(laterButton);
+    box.setEscapeButton(laterButton);
     box.exec();
-    return box.clickedButton() == undoButton;
+    if (box.clickedButton() == undoButton)
+        return RecoveryAnswer::Undo;
+    return box.clickedButton() == keepButton ? RecoveryAnswer::Keep : RecoveryAnswer::Later;
 }
 
 } // namespace
@@ -154,7 +161,10 @@ void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {
         if (run->path == lastAsked) // its undo was refused, and the box said why
             return;
         lastAsked = run->path;
-        if (AskWhetherToUndo(owner, *run)) {
+        const RecoveryAnswer answer = AskWhetherToUndo(owner, *run);
+        if (answer == RecoveryAnswer::Later)
+            return;
+        if (answer == RecoveryAnswer::Undo) {
             CollectingReport report;
             ShowOutcome(owner, UndoUnfinishedRun(directory, *run, report), report);
         } else if (!KeepUnfinishedRun(directory, *run)) {

@@ -24,7 +24,8 @@ bool UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& ro
 bool AskToRunWithoutJournal(QWidget* owner, const std::string& reason);
 
 // Asks, for each run that did not finish, whether to undo it or keep what was done; either
-// way no file stays under a temporary name and the question does not come back.
+// way no file stays under a temporary name and the question does not come back. "Decide
+// Later" (and Escape) leaves the run as it is until the next start asks again.
 void OfferRecoveryOfUnfinishedRuns(QWidget* owner);
 
 } // namespace tarvolin

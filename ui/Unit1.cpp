@@ -356,7 +356,7 @@ void TForm1::BitBtn1Click() {
     } hold(*outlets_);
     RunWithJournal([this, &options](const std::string* directory) {
         if (directory != nullptr)
-            return RunJournaledRenameJob(fileNames, options, *outlets_, *directory);
+            return RunJournaledRenameJob(fileNames, options, *outlets_, *directory).journalPath;
         RunRenameJob(fileNames, options, *outlets_);
         return std::string();
     });
@@ -412,7 +412,8 @@ void TForm1::Button3Click() {
     const int position = SelectedPosition();
     RunWithJournal([this, &options, position](const std::string* directory) {
         if (directory != nullptr)
-            return ChangeJournaledSingleFile(fileNames, position, options, *outlets_, *directory);
+            return ChangeJournaledSingleFile(fileNames, position, options, *outlets_, *directory)
+                .journalPath;
         ChangeSingleFile(fileNames, position, options, *outlets_);
         return std::string();
     });

@@ -50,8 +50,10 @@ public:
             const ssize_t written = write(fd_, bytes.data(), bytes.size());
             if (written < 0 && errno == EINTR)
                 continue;
-            if (written <= 0)
+            if (written <= 0) {
+                failure_ = std::strerror(written < 0 ? errno : ENOSPC);
                 return false;
+            }
             bytes.remove_prefix(static_cast<std::size_t>(written));
         }
         return true;
@@ -59,18 +61,59 @@ public:
 
     // The folder once: after that the file's name is on disk for good.
     bool MakeDurable() override {
-        if (fsync(fd_) != 0)
+        if (fsync(fd_) != 0) {
+            failure_ = std::strerror(errno);
             return false;
+        }
         if (!folderSynced_)
             folderSynced_ = SyncFolder(FolderOf(path_));
+        if (!folderSynced_)
+            failure_ = std::strerror(errno);
         return folderSynced_;
     }
+
+    std::string failure() const override { return failure_; }
 
 private:
     int fd_;
     std::string path_;
     bool folderSynced_ = false;
+    std::string failure_;
 };
+
+class PosixJournalSource final : public JournalSource {
+public:
+    PosixJournalSource(int fd, unsigned long long size) : fd_(fd), size_(size) {}
+    ~PosixJournalSource() override { close(fd_); }
+    PosixJournalSource(const PosixJournalSource&) = delete;
+    PosixJournalSource& operator=(const PosixJournalSource&) = delete;
+
+    unsigned long long size() const override { return size_; }
+    long long ReadAt(unsigned long long offset, std::span<char> buffer) override {
+        for (;;) {
+            const ssize_t got =
+                pread(fd_, buffer.data(), buffer.size(), static_cast<off_t>(offset));
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    }
+
+private:
+    int fd_;
+    unsigned long long size_;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The path still names the open file, a regular one: nobody removed the empty journal in the
+// moment between its creation and its lock.
+bool StillNamedBy(int fd, const std::string& path) {
+    struct stat opened {};
+    struct stat named {};
+    return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 && SameFile(opened, named);
+}
 
 void Explain(std::string* problem, const std::string& path) {
     if (problem != nullptr)
@@ -79,12 +122,15 @@ void Explain(std::string* problem, const std::string& path) {
 
 std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags,
                                         std::string* problem = nullptr) {
-    const int fd = open(path.c_str(), flags | O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // O_NONBLOCK: a pipe under a journal's name refuses at once instead of waiting for a
+    // reader; for a regular file it changes nothing.
+    const int fd =
+        open(path.c_str(), flags | O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         Explain(problem, FolderOf(path));
         return nullptr;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !StillNamedBy(fd, path)) {
         close(fd);
         return nullptr;
     }
@@ -130,12 +176,42 @@ std::unique_ptr<JournalFile> JournalFile::OpenToAppend(const std::string& path) 
 }
 
 bool IsJournalInUse(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return false;
     const bool inUse = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     close(fd);
     return inUse;
+}
+
+// O_NONBLOCK keeps a FIFO from waiting for a writer; it changes nothing for a regular file.
+std::unique_ptr<JournalSource> JournalSource::Open(const std::string& path, std::string& why) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+        close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixJournalSource>(fd, static_cast<unsigned long long>(st.st_size));
+}
+
+bool RemoveEmptyJournal(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool removed = flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &st) == 0 &&
+                         S_ISREG(st.st_mode) && st.st_size == 0 && StillNamedBy(fd, path) &&
+                         unlink(path.c_str()) == 0;
+    close(fd);
+    return removed;
 }
 
 std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {

@@ -14,6 +14,8 @@ namespace tarvolin {
 
 namespace {
 
+std::string SystemMessage(DWORD code);
+
 std::string ToUtf8(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
@@ -42,18 +44,82 @@ public:
         while (!bytes.empty()) {
             DWORD written = 0;
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-            if (!WriteFile(handle_, bytes.data(), chunk, &written, nullptr) || written == 0)
+            if (!WriteFile(handle_, bytes.data(), chunk, &written, nullptr) || written == 0) {
+                failure_ = SystemMessage(GetLastError());
                 return false;
+            }
             bytes.remove_prefix(written);
         }
         return true;
     }
 
-    bool MakeDurable() override { return FlushFileBuffers(handle_) != 0; }
+    bool MakeDurable() override {
+        if (FlushFileBuffers(handle_) != 0)
+            return true;
+        failure_ = SystemMessage(GetLastError());
+        return false;
+    }
+
+    std::string failure() const override { return failure_; }
 
 private:
     HANDLE handle_;
+    std::string failure_;
 };
+
+class Win32JournalSource final : public JournalSource {
+public:
+    Win32JournalSource(HANDLE handle, unsigned long long size) : handle_(handle), size_(size) {}
+    ~Win32JournalSource() override { CloseHandle(handle_); }
+    Win32JournalSource(const Win32JournalSource&) = delete;
+    Win32JournalSource& operator=(const Win32JournalSource&) = delete;
+
+    unsigned long long size() const override { return size_; }
+    long long ReadAt(unsigned long long offset, std::span<char> buffer) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+        if (ReadFile(handle_, buffer.data(), wanted, &got, &at))
+            return got;
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+
+private:
+    HANDLE handle_;
+    unsigned long long size_;
+};
+
+// A plain file on a disk: not a folder, a link or junction, a pipe or a device.
+bool IsPlainFile(HANDLE handle, unsigned long long& size) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return false;
+    size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return true;
+}
+
+// Opened without following a link; a folder cannot be opened this way at all.
+HANDLE OpenItself(const std::string& path, DWORD access, DWORD share) {
+    const std::optional<std::wstring> wide = ToSystemPath(path);
+    if (!wide)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide->c_str(), access, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+std::string SystemMessage(DWORD code) {
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == '.' || message.back() == ' '))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(code) : message;
+}
 
 std::unique_ptr<JournalFile> Wrap(HANDLE handle) {
     if (handle == INVALID_HANDLE_VALUE)
@@ -117,6 +183,42 @@ bool IsJournalInUse(const std::string& path) {
         return false;
     }
     return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+} // namespace tarvolin
+
+namespace tarvolin {
+
+std::unique_ptr<JournalSource> JournalSource::Open(const std::string& path, std::string& why) {
+    // Others may go on writing the journal: its running program holds it open for appending.
+    const HANDLE handle =
+        OpenItself(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (handle == INVALID_HANDLE_VALUE) {
+        why = SystemMessage(GetLastError());
+        return nullptr;
+    }
+    unsigned long long size = 0;
+    if (!IsPlainFile(handle, size)) {
+        why = "it is not a regular file";
+        CloseHandle(handle);
+        return nullptr;
+    }
+    return std::make_unique<Win32JournalSource>(handle, size);
+}
+
+// Delete access is refused while the journal's program holds it, which shares no deletion.
+bool RemoveEmptyJournal(const std::string& path) {
+    const HANDLE handle = OpenItself(path, GENERIC_READ | DELETE, FILE_SHARE_READ);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned long long size = 1;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    const bool removed =
+        IsPlainFile(handle, size) && size == 0 &&
+        SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+    CloseHandle(handle);
+    return removed;
 }
 
 } // namespace tarvolin

@@ -6,14 +6,17 @@
 #include "Privileges.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
+#include "RunUndo.h"
 #include "ScratchMount.h"
 #include "TempDir.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvolin {
 namespace {
@@ -96,6 +99,62 @@ TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(fileNames, (std::vector<std::string>{volume / "x_0.txt", listed[1]}));
     EXPECT_EQ(ListDir(volume.path()), (std::vector<std::string>{"b.txt", "x_0.txt"}));
+}
+
+// Appends `bytes` to `path` whole; false when the disk took less.
+bool AppendWhole(const std::string& path, const std::string& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+    const bool whole = write(fd, bytes.data(), bytes.size()) == std::ssize(bytes);
+    close(fd);
+    return whole;
+}
+
+// Fills the journal's volume once the plan is on it: the journal's last page with a record
+// that changes nothing ("planned 000514"), then every page left.
+class VolumeFillingOutlets : public RecordingOutlets {
+public:
+    explicit VolumeFillingOutlets(std::string folder) : folder_(std::move(folder)) {}
+    void SetGaugeRange(int minimum, int maximum) override {
+        RecordingOutlets::SetGaugeRange(minimum, maximum);
+        const std::string journal = folder_ + "/" + ListDir(folder_).at(0);
+        const std::size_t used = std::filesystem::file_size(journal) % 4096;
+        const std::size_t pad = used == 0 ? 0 : 4096 - used + (4096 - used < 13 ? 4096 : 0);
+        if (pad != 0)
+            AppendWhole(journal, "planned " + std::string(pad - 13, '0') + "0514\n");
+        while (AppendWhole(folder_ + "/filler", std::string(4096, 'f')))
+            ;
+    }
+
+private:
+    std::string folder_;
+};
+
+// The done marks that follow file 511 find the disk full: the run stops before file 512, and
+// the journal still tells a later start what was done.
+TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile) {
+    test::ScratchMount& state = Mount("tmpfs", "size=1m");
+    ASSERT_TRUE(state.mounted());
+    TempDir dir;
+    std::vector<std::string> listed;
+    for (int i = 0; i < 514; ++i) {
+        listed.push_back(dir / ("f" + std::to_string(i)));
+        WriteFile(listed.back(), "");
+    }
+    std::vector<std::string> fileNames = listed;
+    VolumeFillingOutlets outlets(state.path());
+
+    const JournaledRunResult result =
+        RunJournaledRenameJob(fileNames, Numbered("x"), outlets, state.path());
+
+    EXPECT_EQ(result.journal, RunJournalState::Failed);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{"The run journal could not be written "
+                                                        "(No space left on device); the run "
+                                                        "stopped before " +
+                                                        listed[512] + "."}));
+    EXPECT_TRUE(Exists(dir / "x_511") && Exists(listed[512]) && Exists(listed[513]));
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->moved, 512);
 }
 
 // A tmpfs with no inode space left: every inode it allows is taken, so not even an

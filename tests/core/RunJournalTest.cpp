@@ -7,6 +7,7 @@
 #include "RunUndo.h"
 #include "TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace tarvolin {
@@ -138,7 +139,7 @@ TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
 TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
-    WriteFile(state / "run-99999999999999999999-0.journal", "ctarvolin-journal 2\nkind run\n");
+    WriteFile(state / "run-seq-00000000000000000099.journal", "ctarvolin-journal 2\nkind run\n");
     const UndoOutcome outcome = UndoLastRun(state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Refused);
     EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;
@@ -152,7 +153,89 @@ TEST_F(Undo, KeepsTheNewestTenEndedRunsOfThoseOlderThanThirtyDays) {
                   HeaderRecords(JournalKind::Run, {}) + PlannedRecord(0) + EndRecord("finished"));
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
+    EXPECT_EQ(JournalsNewestFirst(state.path()).size(), 15u); // all written just now
+    PruneJournals(state.path(), std::chrono::system_clock::now() + std::chrono::days(31));
     EXPECT_EQ(JournalsNewestFirst(state.path()).size(), 10u);
+}
+
+// The journals of an older version are named by the clock, which may have been set back
+// since, or forward: the numbered ones still count as newer.
+TEST_F(Undo, UndoesTheLastRunByItsNumberWhateverTheClockSaid) {
+    std::vector<std::string> first = Listed({"a.txt"});
+    Run(first, Named("first"));
+    const std::string numbered = JournalsNewestFirst(state.path()).front();
+    ASSERT_TRUE(RenameOnDisk(numbered, state / "run-99999999999999999998-0.journal"));
+    std::vector<std::string> second = Listed({"b.txt"});
+    Run(second, Named("second"));
+    Run(second, Named("third"));
+    EXPECT_EQ(JournalName(JournalsNewestFirst(state.path()).front()),
+              "run-seq-00000000000000000002.journal");
+
+    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(test::ListDir(files.path()),
+              (std::vector<std::string>{"first_0.txt", "second_0.txt"}));
+}
+
+// The second undo comes while the first is between two files, as from a second window.
+TEST_F(Undo, ASecondUndoOfTheSameRunIsRefusedWhileTheFirstGoesOn) {
+    std::vector<std::string> paths = Listed({"a.txt", "b.txt"});
+    Run(paths, Named("n"));
+    struct SecondWindow final : UndoReport {
+        void FileRestored(const std::string& from, const std::string& to) override {
+            if (!second)
+                second = UndoLastRun(directory, ignored);
+            restored.push_back(from + " " + to);
+        }
+        void FileSkipped(const std::string& path, const std::string&) override {
+            ADD_FAILURE() << path;
+        }
+        std::string directory;
+        std::optional<UndoOutcome> second;
+        Report ignored;
+        std::vector<std::string> restored;
+    } first;
+    first.directory = state.path();
+
+    EXPECT_EQ(UndoLastRun(state.path(), first).restored, 2);
+    ASSERT_TRUE(first.second);
+    EXPECT_EQ(first.second->result, UndoResult::Refused);
+    EXPECT_EQ(first.second->message, kRunBeingUndoneText);
+    EXPECT_EQ(test::ListDir(files.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+// A journal that cannot be read is left as it is, and so is whatever it names: an undo may
+// only write to a journal beside it.
+TEST_F(Undo, ADamagedJournalIsLeftAsItIsAndUndoSaysWhy) {
+    const std::string inner = state / "x";
+    ASSERT_TRUE(std::filesystem::create_directory(inner));
+    WriteFile(state / "notes.txt", "mine");
+    const std::string journal =
+        (std::filesystem::path(inner) / "run-seq-00000000000000000001.journal").string();
+    for (const std::string& text :
+         {HeaderRecords(JournalKind::Undo, "../notes.txt") + PlannedRecord(0),
+          HeaderRecords(JournalKind::Run, {}) + "change unreadable\n" + PlannedRecord(1)}) {
+        WriteFile(journal, text);
+        const UndoOutcome outcome = UndoLastRun(inner, report);
+        EXPECT_EQ(outcome.result, UndoResult::Refused);
+        EXPECT_NE(outcome.message.find(journal), std::string::npos) << outcome.message;
+        EXPECT_EQ(ReadFile(state / "notes.txt"), "mine");
+        EXPECT_EQ(ReadFile(journal), text);
+    }
+}
+
+// Killed between creating its journal and writing the first record, a run leaves an empty
+// journal behind; one whose program still holds it is being created just now.
+TEST_F(Undo, AnEmptyJournalIsRemovedUnlessItsProgramHoldsIt) {
+    const std::string left = state / "run-seq-00000000000000000001.journal";
+    WriteFile(left, "");
+    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    EXPECT_FALSE(test::Exists(left));
+
+    const std::unique_ptr<JournalFile> held = JournalFile::Create(left);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    PruneJournals(state.path());
+    EXPECT_TRUE(test::Exists(left));
 }
 
 } // namespace

@@ -6,7 +6,14 @@
 #include "RunUndoing.h"
 #include "WindowDriver.h"
 
+#include <QPushButton>
+#include <functional>
+
 namespace tarvolin::uitest {
+
+// Owns the timers of one test: a box a test waited for and that never came must not fire
+// into the next test.
+std::unique_ptr<QObject> testScope;
 
 class UndoTest : public QObject, public WindowDriver {
     Q_OBJECT
@@ -14,17 +21,40 @@ class UndoTest : public QObject, public WindowDriver {
     QTemporaryDir state;
 
 private slots:
-    void init() { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
+    void init() {
+        qputenv("XDG_STATE_HOME", state.path().toUtf8());
+        testScope = std::make_unique<QObject>();
+    }
+    void cleanup() { testScope.reset(); }
     void ctrlZPutsTheLastRunBack();
     void ctrlZInTheNameFieldUndoesTheRunStartedWithEnter();
     void anotherWindowsRunIsUndoneOnlyWhenTheUserSaysSo();
     void aRunThatCannotBeJournaledAsksFirst();
     void startUpBoxOffersToUndoARunThatDidNotFinish();
+    void escapeInTheStartUpBoxDecidesNothing();
+
+private:
+    // Answers the start-up box as `answer` does; the box's text and default button come back.
+    QStringList AnswerStartUpBox(const std::function<void(QMessageBox*)>& answer) {
+        QStringList seen;
+        QTimer timer; // goes with this call when no box came to fire it
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            seen << box->text() << (box->defaultButton() ? box->defaultButton()->text() : "");
+            answer(box);
+        });
+        timer.start(0);
+        OfferRecoveryOfUnfinishedRuns(form.get());
+        return seen;
+    }
 };
 
 // Arranges for the next box to be read and answered with the button captioned `answer`.
 void AnswerNextBox(const QString& answer, QString& text) {
-    QTimer::singleShot(0, [answer, &text] {
+    QTimer::singleShot(0, testScope.get(), [answer, &text] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box != nullptr);
         text = box->text();
@@ -36,7 +66,7 @@ void AnswerNextBox(const QString& answer, QString& text) {
 
 // The box that tells how an undo went comes after the question that started it.
 void CloseOutcomeBox(BoxSeen& seen, int triesLeft = 300) {
-    QTimer::singleShot(10, [&seen, triesLeft] {
+    QTimer::singleShot(10, testScope.get(), [&seen, triesLeft] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || box->button(QMessageBox::Ok) == nullptr) {
             if (triesLeft > 0)
@@ -142,13 +172,35 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
     QVERIFY(files.Has("a.txt") && !files.Has("a.txt.new"));
 
     bool askedAgain = false;
-    QTimer::singleShot(0, [&askedAgain] {
+    QTimer::singleShot(0, testScope.get(), [&askedAgain] {
         askedAgain = QApplication::activeModalWidget() != nullptr;
         if (askedAgain)
             QApplication::activeModalWidget()->close();
     });
     OfferRecoveryOfUnfinishedRuns(form.get());
     QVERIFY(!askedAgain);
+}
+
+void UndoTest::escapeInTheStartUpBoxDecidesNothing() {
+    Scratch files;
+    const std::string a = TextToPath(files.Make("a.txt"));
+    {
+        std::unique_ptr<RunJournal> journal =
+            RunJournal::Create(JournalDirectory(), JournalKind::Run);
+        journal->AddChange({a, a + ".new", ReadFileIdentity(a), {}, {}, {}});
+        QVERIFY(journal->StartChanges());
+    } // the program dies before the first file
+    OpenWindow();
+    const auto escape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
+    for (int start = 0; start < 2; ++start)
+        QCOMPARE(AnswerStartUpBox(escape).value(1), QStringLiteral("Decide Later"));
+    QVERIFY(files.Has("a.txt"));
+    AnswerStartUpBox([](QMessageBox* box) {
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QStringLiteral("Keep"))
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QVERIFY(AnswerStartUpBox(escape).isEmpty());
 }
 
 } // namespace tarvolin::uitest
