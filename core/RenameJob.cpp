@@ -43,20 +43,52 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
     return true;
 }
 
-// What undo needs of one file: which file it is and what the run is about to change.
+// What undo needs of one file: which file it is, what it showed, and exactly what the run
+// is about to change.
 JournalChange PlanChange(const std::string& oldPath, std::string newPath,
-                         std::optional<FileIdentity> identity, const RenameOptions& options) {
-    JournalChange change{oldPath, std::move(newPath), identity, {}, {}, {}};
+                         const std::optional<FileStamp>& stamp, const RenameOptions& options) {
+    JournalChange change;
+    change.oldPath = oldPath;
+    change.newPath = std::move(newPath);
+    if (stamp) {
+        change.identity = stamp->identity;
+        change.seen = stamp->fingerprint;
+    }
     if (!options.setAttributes && !options.setCreationTime && !options.setModifyTime)
         return change;
-    const FileSummary before = ReadFileSummary(oldPath);
-    if (options.setAttributes && before.attributes != kUnreadableAttributes)
-        change.attributes = before.attributes;
-    if (options.setCreationTime)
-        change.creationTime = before.creationTime;
-    if (options.setModifyTime)
-        change.modifyTime = before.modifyTime;
+    std::optional<ExactMetadata> before = ReadExactMetadata(oldPath);
+    if (!before)
+        return change;
+    if (!options.setAttributes)
+        before->attributes.reset();
+    if (!options.setCreationTime)
+        before->creation.reset();
+    if (!options.setModifyTime) {
+        before->modify.reset();
+        before->access.reset();
+    }
+    change.before = before;
     return change;
+}
+
+// What the file shows after its last step, for undo to know it by; with the creation time
+// the run set, for undo to tell whether someone changed it since.
+std::optional<FileFingerprint> LeftBehind(const std::string& path, const RenameOptions& options) {
+    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+    if (!stamp)
+        return std::nullopt;
+    FileFingerprint left = stamp->fingerprint;
+    if (options.setCreationTime)
+        if (const std::optional<ExactMetadata> now = ReadExactMetadata(path))
+            left.created = now->creation;
+    return left;
+}
+
+void NoteDone(RunJournal& journal, int index, const std::string& path,
+              const RenameOptions& options) {
+    if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
+        journal.RecordLeft(index, *left);
+    journal.ChangeDone(index);
 }
 
 // The journal with the whole plan on disk, or none when it cannot be written.
@@ -67,9 +99,9 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
     std::unique_ptr<RunJournal> journal = RunJournal::Create(directory, JournalKind::Run);
     if (!journal)
         return nullptr;
-    const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(oldPaths);
+    const std::vector<std::optional<FileStamp>> stamps = ReadFileStamps(oldPaths);
     for (std::size_t i = 0; i < oldPaths.size(); ++i)
-        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], identities[i], options));
+        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], stamps[i], options));
     if (journal->StartChanges())
         return journal;
     const std::string path = journal->path();
@@ -101,7 +133,7 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
             return;
         }
         if (journal)
-            journal->ChangeDone(position);
+            NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options);
         outlets.SetGaugePosition(position);
     }
     if (journal) {
@@ -125,7 +157,7 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
     if (journal) {
         if (done)
-            journal->ChangeDone(0);
+            NoteDone(*journal, 0, fileNames[at], options);
         journal->Finish(done ? "finished" : "stopped");
         PruneJournals(*journalDirectory);
     }

@@ -81,6 +81,24 @@ void RunJournal::ChangeDone(int index) {
     }
 }
 
+void RunJournal::RecordLeft(int index, const FileFingerprint& left) {
+    AppendLeftRecord(buffer_, index, left);
+    if (buffer_.size() >= kBatchBytes)
+        Flush();
+}
+
+void RunJournal::RecordNameBack(int index, const FileFingerprint& back) {
+    buffer_ += BackRecord(index, back);
+    Flush();
+}
+
+void RunJournal::ChangeDoneNow(int index) {
+    doneThrough_ = index;
+    buffer_ += DoneRecord(doneThrough_);
+    doneWritten_ = doneThrough_;
+    Flush();
+}
+
 void RunJournal::Finish(std::string_view how) {
     if (listening_)
         SetCaseChangeListener(nullptr);

@@ -33,6 +33,15 @@ public:
     // Writes the end of the plan and waits for the disk; false when it could not.
     bool StartChanges();
     void ChangeDone(int index);
+    // The same, reaching the system at once: after a file's `RecordNameBack`, whose fingerprint
+    // the attributes and times put back no longer match.
+    void ChangeDoneNow(int index);
+    // What the last step taken on change `index`'s file left it showing; it reaches the
+    // system with the next batch.
+    void RecordLeft(int index, const FileFingerprint& left);
+    // An undo's file is back under its old name, its attributes and times still to come:
+    // reaches the system at once, so that finishing a cut-off undo puts those back too.
+    void RecordNameBack(int index, const FileFingerprint& back);
     void Finish(std::string_view how);
     const std::string& path() const { return path_; }
 

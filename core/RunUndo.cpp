@@ -34,7 +34,12 @@ UndoOutcome ContinueUndo(const std::string& directory, const std::string& undoPa
     for (int index = undo.doneThrough + 1; index < count; ++index) {
         const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
         const std::string* temporaryPath = TemporaryPathOf(undo, index);
-        const RestoreResult result = RestoreChange(change, temporaryPath);
+        bool nameBackRecorded = false;
+        const RestoreResult result =
+            RestoreChange(change, temporaryPath, [&](const FileFingerprint& back) {
+                journal.RecordNameBack(index, back);
+                nameBackRecorded = true;
+            });
         if (!result.failure.empty()) {
             ++outcome.skipped;
             report.FileSkipped(temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change)
@@ -44,8 +49,13 @@ UndoOutcome ContinueUndo(const std::string& directory, const std::string& undoPa
         } else if (result.touched) {
             ++outcome.restored;
             report.FileRestored(change.newPath, change.oldPath);
+            if (!result.note.empty())
+                report.PartLeftAlone(change.oldPath, result.note);
         }
-        journal.ChangeDone(index);
+        if (nameBackRecorded)
+            journal.ChangeDoneNow(index);
+        else
+            journal.ChangeDone(index);
     }
     journal.Finish("finished");
     AppendRecord(SiblingPath(undoPath, undo.undoes), UndoneRecord());
@@ -63,6 +73,12 @@ JournalContents UndoPlan(const std::string& runPath, const JournalContents& run)
     undo.kind = JournalKind::Undo;
     undo.undoes = JournalName(runPath);
     undo.changes.assign(run.changes.rbegin(), run.changes.rend());
+    // The undo expects each file as the run left it.
+    for (JournalChange& change : undo.changes) {
+        if (change.left)
+            change.seen = change.left;
+        change.done = false;
+    }
     const int last = static_cast<int>(run.changes.size()) - 1;
     for (const auto& [index, path] : run.temporaryPaths)
         undo.temporaryPaths[last - index] = path;
@@ -78,6 +94,10 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
         return Refusal("The undo cannot be written to its journal in " + directory + ".");
     for (const JournalChange& change : undo.changes)
         journal->AddChange(change);
+    // What the run left, so that the undo knows its files by it; durable with the plan.
+    for (std::size_t index = 0; index < undo.changes.size(); ++index)
+        if (const std::optional<FileFingerprint>& left = undo.changes[index].left)
+            journal->RecordLeft(static_cast<int>(index), *left);
     if (!journal->StartChanges())
         return Refusal("The undo's journal cannot be made durable in " + directory + ".");
     for (const auto& [index, path] : undo.temporaryPaths)

@@ -32,7 +32,14 @@ struct VolumeFacts {
 
 // FAT and exFAT number their files by where the entry lies, FUSE by the order the mount met
 // them: either way the numbers last only while the volume stays mounted.
-std::optional<VolumeFacts> AskVolume(int folderFd, const char* name) {
+// The kernel's encoding of a device number, which xfs, FAT and exFAT hand out as their f_fsid:
+// such a volume has no identity of its own beyond the device it is on.
+unsigned long long EncodedDevice(dev_t device) {
+    const unsigned long long major = ::major(device), minor = ::minor(device);
+    return (minor & 0xff) | (major << 8) | ((minor & ~0xffULL) << 12);
+}
+
+std::optional<VolumeFacts> AskVolume(int folderFd, const char* name, dev_t device) {
     struct statfs volume {};
     const int fd = openat(folderFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
     const bool answered = fd >= 0 && fstatfs(fd, &volume) == 0;
@@ -44,26 +51,27 @@ std::optional<VolumeFacts> AskVolume(int folderFd, const char* name) {
     static_assert(sizeof volume.f_fsid == sizeof halves);
     std::memcpy(halves, &volume.f_fsid, sizeof halves);
     const unsigned long long id =
-        (static_cast<unsigned long long>(static_cast<unsigned>(halves[0])) << 32) |
-        static_cast<unsigned>(halves[1]);
+        static_cast<unsigned>(halves[0]) |
+        (static_cast<unsigned long long>(static_cast<unsigned>(halves[1])) << 32);
     const auto type = static_cast<unsigned long>(volume.f_type);
     const bool numbersLast =
         type != MSDOS_SUPER_MAGIC && type != EXFAT_SUPER_MAGIC && type != FUSE_SUPER_MAGIC;
-    return VolumeFacts{id, numbersLast};
+    return VolumeFacts{id == EncodedDevice(device) ? 0 : id, numbersLast};
 }
 
 // One statfs per mount for the life of the program, kept by the mount's unique id, which is
 // never given to another mount; without one (kernels before 6.8) every file asks.
 VolumeFacts VolumeOf(int folderFd, const char* name, const struct statx& st) {
+    const dev_t device = makedev(st.stx_dev_major, st.stx_dev_minor);
     if ((st.stx_mask & STATX_MNT_ID_UNIQUE) == 0)
-        return AskVolume(folderFd, name).value_or(VolumeFacts{});
+        return AskVolume(folderFd, name, device).value_or(VolumeFacts{});
     static std::mutex guard;
     static std::map<unsigned long long, VolumeFacts> factsByMount;
     const std::lock_guard lock(guard);
     const auto known = factsByMount.find(st.stx_mnt_id);
     if (known != factsByMount.end())
         return known->second;
-    const std::optional<VolumeFacts> facts = AskVolume(folderFd, name);
+    const std::optional<VolumeFacts> facts = AskVolume(folderFd, name, device);
     if (facts)
         factsByMount.emplace(st.stx_mnt_id, *facts);
     return facts.value_or(VolumeFacts{});

@@ -74,8 +74,8 @@ public:
     // unmount and is then lost. So it goes the same way, together with the creation time,
     // which must stay what it was. Pinned by NtfsTimes.BothSurviveTheUnmountInEitherOrder and
     // NtfsTimes.Ntfs3gKeepsOurTimesOverALaterEditWhileTheInodeIsCached.
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& access, const UnixTime& modify) const override {
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const override {
         std::array<NtTime, 3> times{};
         if (!ReadValue(file, kCreationTime, times[0]))
             return false;

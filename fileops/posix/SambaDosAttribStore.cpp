@@ -146,8 +146,8 @@ public:
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
 
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& access, const UnixTime& modify) const override {
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const override {
         return SetAccessAndModifyTime(file, access, modify);
     }
 

@@ -95,8 +95,8 @@ public:
         return false;
     }
 
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& access, const UnixTime& modify) const final {
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const final {
         return SetAccessAndModifyTime(file, access, modify);
     }
 };

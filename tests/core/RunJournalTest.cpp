@@ -26,8 +26,9 @@ TEST(JournalRecords, AnyBytesComeBackFromAPathField) {
 }
 
 TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
-    const JournalChange inFolder{"/d/a", "/d/b", FileIdentity{1, 2}, 0x21, {}, {}};
-    const JournalChange elsewhere{"/d/a", "/e/./b", FileIdentity{1, 2}, {}, {}, {}};
+    JournalChange inFolder{"/d/a", "/d/b", FileIdentity{1, 2}, {}, {}, {}, {}, {}, {}};
+    inFolder.before = ExactMetadata{0x21, {}, {}, {}, false, false};
+    const JournalChange elsewhere{"/d/a", "/e/./b", FileIdentity{1, 2}, {}, {}, {}, {}, {}, {}};
     const std::string whole = HeaderRecords(JournalKind::Run, {}) + ChangeRecord(inFolder) +
                               ChangeRecord(elsewhere) + PlannedRecord(2) + DoneRecord(0);
     for (const std::string& tail : {std::string("done 1"), std::string("done 1 x\ndone 1\n")}) {
@@ -36,7 +37,7 @@ TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
         EXPECT_TRUE(reading.contents->planned);
         EXPECT_EQ(reading.contents->doneThrough, 0) << tail;
         EXPECT_EQ(reading.contents->changes.at(0).newPath, "/d/b");
-        EXPECT_EQ(reading.contents->changes.at(0).attributes, 0x21);
+        EXPECT_EQ(reading.contents->changes.at(0).before->attributes, 0x21);
         EXPECT_EQ(reading.contents->changes.at(1).newPath, "/e/./b");
     }
 }
@@ -106,7 +107,7 @@ TEST_F(Undo, EachUndoReachesOneRunFurtherBack) {
 TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
-    WriteFile(state / "run-99999999999999999999-0.journal", "ctarvolin-journal 2\nkind run\n");
+    WriteFile(state / "run-99999999999999999999-0.journal", "ctarvolin-journal 3\nkind run\n");
     const UndoOutcome outcome = UndoLastRun(state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Refused);
     EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;
