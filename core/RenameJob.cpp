@@ -84,10 +84,20 @@ std::optional<FileFingerprint> LeftBehind(const std::string& path, const RenameO
     return left;
 }
 
-void NoteDone(RunJournal& journal, int index, const std::string& path,
-              const RenameOptions& options) {
-    if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
-        journal.RecordLeft(index, *left);
+// Undo needs what the run left where the volume keeps no birth time (the change time then
+// tells the file), and where the run set a time (which undo then leaves alone if someone
+// changed it since). Elsewhere the birth time alone tells the file, and the run spares a
+// statx per file.
+bool LeftWanted(const std::optional<FileStamp>& before, const RenameOptions& options) {
+    return !before || !before->fingerprint.birth || options.setCreationTime ||
+           options.setModifyTime;
+}
+
+void NoteDone(RunJournal& journal, int index, const std::string& path, const RenameOptions& options,
+              bool leftWanted) {
+    if (leftWanted)
+        if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
+            journal.RecordLeft(index, *left);
     journal.ChangeDone(index);
 }
 
@@ -95,13 +105,17 @@ void NoteDone(RunJournal& journal, int index, const std::string& path,
 std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
                                          std::span<const std::string> oldPaths,
                                          std::span<const std::string> newPaths,
-                                         const RenameOptions& options) {
+                                         const RenameOptions& options,
+                                         std::vector<bool>& leftWanted) {
     std::unique_ptr<RunJournal> journal = RunJournal::Create(directory, JournalKind::Run);
     if (!journal)
         return nullptr;
     const std::vector<std::optional<FileStamp>> stamps = ReadFileStamps(oldPaths);
-    for (std::size_t i = 0; i < oldPaths.size(); ++i)
+    leftWanted.reserve(oldPaths.size());
+    for (std::size_t i = 0; i < oldPaths.size(); ++i) {
         journal->AddChange(PlanChange(oldPaths[i], newPaths[i], stamps[i], options));
+        leftWanted.push_back(LeftWanted(stamps[i], options));
+    }
     if (journal->StartChanges())
         return journal;
     const std::string path = journal->path();
@@ -120,8 +134,10 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     for (int position = 0; position < count; ++position)
         newPaths.push_back(
             ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
+    std::vector<bool> leftWanted;
     const std::unique_ptr<RunJournal> journal =
-        journalDirectory ? StartJournal(*journalDirectory, fileNames, newPaths, options) : nullptr;
+        journalDirectory ? StartJournal(*journalDirectory, fileNames, newPaths, options, leftWanted)
+                         : nullptr;
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
@@ -133,7 +149,8 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
             return;
         }
         if (journal)
-            NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options);
+            NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options,
+                     leftWanted[static_cast<std::size_t>(position)]);
         outlets.SetGaugePosition(position);
     }
     if (journal) {
@@ -150,14 +167,15 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
         return;
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
+    std::vector<bool> leftWanted;
     const std::unique_ptr<RunJournal> journal =
         journalDirectory ? StartJournal(*journalDirectory, std::span(fileNames).subspan(at, 1),
-                                        std::span(&newPath, 1), options)
+                                        std::span(&newPath, 1), options, leftWanted)
                          : nullptr;
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
     if (journal) {
         if (done)
-            NoteDone(*journal, 0, fileNames[at], options);
+            NoteDone(*journal, 0, fileNames[at], options, leftWanted.front());
         journal->Finish(done ? "finished" : "stopped");
         PruneJournals(*journalDirectory);
     }
