@@ -18,7 +18,12 @@ bool IsSameFile(const RecordedFile& recorded, const FileStamp& found) {
     if (birthKnown && *birth != *shows.birth)
         return false;
     const std::optional<FileFingerprint>& left = recorded.left;
-    const bool unforgeable = birthKnown || (left && left->change == shows.change);
+    // Every change to a file moves its change time, so a file still showing it shows the
+    // size and modification time of then as well; a volume keeping whole seconds only needs
+    // those to tell a newcomer of the same second.
+    const bool unforgeable =
+        birthKnown || (left && left->change == shows.change && left->size == shows.size &&
+                       left->modify == shows.modify);
     const bool unchanged = !recorded.done && shows.size == recorded.seen->size &&
                            shows.modify == recorded.seen->modify;
     return volumeIdsKnown || was.volume == is.volume ? unforgeable || unchanged : unforgeable;

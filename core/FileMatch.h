@@ -20,8 +20,8 @@ struct RecordedFile {
 // The same volume (its own identity where both sides have one, else the device number, else
 // only with a fingerprint no other file can show), the same file number where numbers last,
 // and a fingerprint that holds: the birth time where both sides know it, else the change time
-// the last step left, else (for a file not marked done) the size and modification time the
-// plan expected.
+// (with size and modification time) the last step left, else (for a file not marked done) the size
+// and modification time the plan expected.
 bool IsSameFile(const RecordedFile& recorded, const FileStamp& found);
 
 } // namespace tarvolin

@@ -42,6 +42,43 @@ TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
     }
 }
 
+TEST(JournalRecords, TimesOfAnyYearComeBackExactly) {
+    // Year 10000, before 1970, and the last nanosecond of a second.
+    const ExactTime late{253'402'300'800, 999'999'999}, early{-2'208'988'800, 7};
+    JournalChange change{"/d/a", "/d/b", FileIdentity{1, 2, 0xFEDCBA9876543210, false}, {},
+                         {},     {},     FileFingerprint{5, late, early, {}, {}},       {},
+                         {}};
+    change.before = ExactMetadata{0x20, early, late, ExactTime{-1, 0}, false, false};
+    std::string text =
+        HeaderRecords(JournalKind::Run, {}) + ChangeRecord(change) + PlannedRecord(1);
+    AppendLeftRecord(text, 0, FileFingerprint{5, early, late, late, early});
+    const JournalReading reading = ParseJournal(text);
+    ASSERT_TRUE(reading.contents) << reading.error;
+    const JournalChange& read = reading.contents->changes.at(0);
+    EXPECT_EQ(read.identity, change.identity);
+    EXPECT_EQ(read.seen, change.seen);
+    EXPECT_EQ(read.left, (FileFingerprint{5, early, late, late, early}));
+    ASSERT_TRUE(read.before);
+    EXPECT_EQ(read.before->attributes, 0x20);
+    EXPECT_EQ(read.before->modify, early);
+    EXPECT_EQ(read.before->access, late);
+    EXPECT_EQ(read.before->creation, (ExactTime{-1, 0}));
+    EXPECT_FALSE(read.before->creationStored || read.before->dosRecord);
+}
+
+TEST(JournalRecords, ReadsAFormat1Journal) {
+    const JournalReading reading =
+        ParseJournal("ctarvolin-journal 1\nkind run\nchange /d/a ./b 3:4 33 "
+                     "2001-02-03T04:05:06.000 -\nplanned 1\ndone 0\n");
+    ASSERT_TRUE(reading.contents) << reading.error;
+    const JournalChange& read = reading.contents->changes.at(0);
+    EXPECT_EQ(read.newPath, "/d/b");
+    EXPECT_EQ(read.identity, (FileIdentity{3, 4}));
+    EXPECT_EQ(read.attributes, 33);
+    EXPECT_EQ(read.creationTime, (LocalDateTime{2001, 2, 3, 4, 5, 6, 0}));
+    EXPECT_FALSE(read.seen || read.before);
+}
+
 RenameOptions Named(const char* baseName) {
     RenameOptions options;
     options.baseName = baseName;
