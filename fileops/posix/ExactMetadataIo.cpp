@@ -5,6 +5,7 @@
 #include "FileOps.h"
 #include "Guarded.h"
 #include "OpenFile.h"
+#include "RestorePlan.h"
 #include "StepHook.h"
 
 namespace tarvolin {
@@ -28,39 +29,6 @@ ExactMetadata MetadataOf(const FileFacts& facts) {
     metadata.creationStored = facts.dos.creationStored;
     metadata.dosRecord = facts.dos.ownRecord;
     return metadata;
-}
-
-// Someone else changed a time since the run when it is no longer what the run left there.
-bool ChangedSinceTheRun(const ExactTime& now, const std::optional<ExactTime>& runLeft) {
-    return runLeft && now != *runLeft;
-}
-
-// What undo writes, decided from one reading of the file.
-struct RestorePlan {
-    bool times = false;
-    bool creation = false;
-    bool forgetCreation = false;
-    bool forgetRecord = false;
-};
-
-RestorePlan PlanRestore(const ExactMetadata& now, const ExactMetadata& before,
-                        const ExactMetadata& runLeft, MetadataRestore& result) {
-    RestorePlan plan;
-    if (before.modify) {
-        result.modifyKept = ChangedSinceTheRun(*now.modify, runLeft.modify);
-        plan.times = !result.modifyKept && (now.modify != before.modify ||
-                                            (before.access && now.access != before.access));
-    }
-    if (before.creation) {
-        result.creationKept = ChangedSinceTheRun(*now.creation, runLeft.creation);
-        const bool wanted = !result.creationKept;
-        plan.creation = wanted && before.creationStored &&
-                        (!now.creationStored || now.creation != before.creation);
-        plan.forgetCreation = wanted && !before.creationStored && now.creationStored;
-    }
-    plan.forgetRecord = (before.attributes || before.creation) && !before.dosRecord &&
-                        now.dosRecord && !result.creationKept;
-    return plan;
 }
 
 // Times and the record need write access, which a read-only file refuses its owner: that
@@ -100,13 +68,6 @@ bool WriteAttributes(const std::string& path, AttributeSet wanted) {
            StoreFor(file, facts->stat).WriteAttributes(file, facts->stat, wanted);
 }
 
-bool Holds(const ExactMetadata& after, const ExactMetadata& before, const RestorePlan& plan) {
-    return (!plan.times || after.modify == before.modify) &&
-           (!plan.creation || after.creation == before.creation) &&
-           (!plan.forgetCreation || !after.creationStored) &&
-           (!before.attributes || after.attributes == before.attributes);
-}
-
 } // namespace
 
 std::optional<ExactMetadata> ReadExactMetadata(const std::string& path) {
@@ -139,7 +100,7 @@ MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadat
         const bool written =
             WriteTimesAndRecord(path, *facts, before, plan) && WriteAttributes(path, wanted);
         const std::optional<ExactMetadata> after = ReadExactMetadata(path);
-        result.ok = written && after && Holds(*after, before, plan);
+        result.ok = written && after && HoldsRestored(*after, before, plan);
         return result;
     });
 }
