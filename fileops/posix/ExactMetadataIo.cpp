@@ -58,14 +58,22 @@ bool WriteTimesAndRecord(const std::string& path, const FileFacts& facts,
 }
 
 // The attributes as they were, or as they are now where the run did not change them (a
-// read-only file made writable above).
-bool WriteAttributes(const std::string& path, AttributeSet wanted) {
+// read-only file made writable above). A store may keep read-only in its record as well as in
+// the mode; a file that had no record gets none back where the mode alone says as much.
+bool WriteAttributes(const std::string& path, AttributeSet wanted, bool forgetRecord) {
     const FileRef file{path};
     const std::optional<FileFacts> facts = ReadFileFacts(file);
     if (!facts)
         return false;
-    return facts->dos.attributes == wanted ||
-           StoreFor(file, facts->stat).WriteAttributes(file, facts->stat, wanted);
+    const DosMetadataStore& store = StoreFor(file, facts->stat);
+    if (facts->dos.attributes != wanted && !store.WriteAttributes(file, facts->stat, wanted))
+        return false;
+    const std::optional<FileFacts> after = ReadFileFacts(file);
+    if (!forgetRecord || !after || !after->dos.ownRecord || !store.ForgetRecord(file))
+        return true;
+    const std::optional<FileFacts> bare = ReadFileFacts(file);
+    return bare &&
+           (bare->dos.attributes == wanted || store.WriteAttributes(file, bare->stat, wanted));
 }
 
 } // namespace
@@ -85,7 +93,11 @@ MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadat
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
         const std::optional<FileFacts> facts = ReadFileFacts(file);
-        if (!entry || !facts || !(S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode)))
+        if (!entry || !facts)
+            return result;
+        // The run wrote nothing through a link or to a FIFO, socket or device.
+        result.ok = !(S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode));
+        if (result.ok)
             return result;
         const ExactMetadata now = MetadataOf(*facts);
         const RestorePlan plan = PlanRestore(now, before, runLeft, result);
@@ -97,8 +109,8 @@ MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadat
             return result;
         }
         result.changed = true;
-        const bool written =
-            WriteTimesAndRecord(path, *facts, before, plan) && WriteAttributes(path, wanted);
+        const bool written = WriteTimesAndRecord(path, *facts, before, plan) &&
+                             WriteAttributes(path, wanted, plan.forgetRecord);
         const std::optional<ExactMetadata> after = ReadExactMetadata(path);
         result.ok = written && after && HoldsRestored(*after, before, plan);
         return result;

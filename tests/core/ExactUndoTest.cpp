@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -46,12 +47,13 @@ bool HasDosRecord(const std::string& path) {
     return getxattr(path.c_str(), "user.DOSATTRIB", nullptr, 0) >= 0;
 }
 
-// tmpfs holds any year; the files have no DOS record of their own.
+// tmpfs holds any year; the files are read-only by their mode and have no DOS record.
 class ExactUndo : public ::testing::TestWithParam<AccessAndModify> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(volume.mounted());
         test::WriteFile(path, "content");
+        ASSERT_EQ(chmod(path.c_str(), 0444), 0);
         ASSERT_TRUE(test::WriteRawTimes(path, GetParam()));
     }
     void Run(const RenameOptions& options) {
@@ -72,6 +74,7 @@ TEST_P(ExactUndo, PutsBackTheTimesToTheNanosecondAndNoDosRecord) {
     ASSERT_TRUE(HasDosRecord(volume / "n_0.txt"));
     ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(test::ReadRawTimes(path), GetParam());
+    EXPECT_EQ(ReadAttributes(path), kReadOnly);
     EXPECT_FALSE(HasDosRecord(path));
     EXPECT_TRUE(report.notes.empty());
 }
