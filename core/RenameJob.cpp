@@ -97,7 +97,7 @@ void NoteDone(RunJournal& journal, int index, const std::string& path, const Ren
               bool leftWanted) {
     if (leftWanted)
         if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
-            journal.RecordLeft(index, *left);
+            journal.RecordLeft(index, *left, options.setCreationTime || options.setModifyTime);
     journal.ChangeDone(index);
 }
 

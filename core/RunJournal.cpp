@@ -81,9 +81,9 @@ void RunJournal::ChangeDone(int index) {
     }
 }
 
-void RunJournal::RecordLeft(int index, const FileFingerprint& left) {
+void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce) {
     AppendLeftRecord(buffer_, index, left);
-    if (buffer_.size() >= kBatchBytes)
+    if (atOnce || buffer_.size() >= kBatchBytes)
         Flush();
 }
 
