@@ -68,7 +68,7 @@ TEST(JournalRecords, TimesOfAnyYearComeBackExactly) {
 
 TEST(JournalRecords, ReadsAFormat1Journal) {
     const JournalReading reading =
-        ParseJournal("ctarvolin-journal 1\nkind run\nchange /d/a ./b 3:4 33 "
+        ParseJournal("ctarvolin-journal 1\nkind run\nchange /d/a /d/b 3:4 33 "
                      "2001-02-03T04:05:06.000 -\nplanned 1\ndone 0\n");
     ASSERT_TRUE(reading.contents) << reading.error;
     const JournalChange& read = reading.contents->changes.at(0);
