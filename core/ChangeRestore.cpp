@@ -65,6 +65,18 @@ RestoreResult RestoreMetadata(const JournalChange& change) {
     return result;
 }
 
+// The file at the new name may be the run's own, changed since on a volume that keeps no
+// birth time: its number then matches, and undo cannot tell it from a newcomer that got it.
+std::string WhyNotFound(const JournalChange& change) {
+    const std::optional<FileIdentity> there = ReadFileIdentity(change.newPath);
+    if (!there)
+        return "it is no longer where the run left it";
+    const bool sameNumber = change.identity && there->volume == change.identity->volume &&
+                            there->file == change.identity->file;
+    return sameNumber ? "a file changed since the run has its name; it may be another file"
+                      : "another file now has its name";
+}
+
 } // namespace
 
 bool HoldsFileOf(const std::string& path, const JournalChange& change) {
@@ -91,10 +103,7 @@ RestoreResult RestoreChange(const JournalChange& change, const std::string* temp
                             const NameBackListener& nameBack) {
     const std::optional<std::string> from = FindFileOf(change, temporaryPath);
     if (!from)
-        return {true,
-                ReadFileIdentity(change.newPath) ? "another file now has its name"
-                                                 : "it is no longer where the run left it",
-                {}};
+        return {true, WhyNotFound(change), {}};
     // Under its old name, and the run renamed it: the run never reached it, or an undo cut
     // short put the name back and not yet the rest.
     if (*from == change.oldPath && change.oldPath != change.newPath)
