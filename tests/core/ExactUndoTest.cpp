@@ -112,6 +112,25 @@ TEST_P(ExactUndo, FinishesTheAttributesOfAnUndoCutOffAfterTheName) {
     EXPECT_FALSE(HasDosRecord(path));
 }
 
+TEST(ExactUndoOfACreationTime, TakesAwayOneTheFileDidNotHave) {
+    test::ScratchVolume volume("tmpfs");
+    test::TempDir state;
+    std::vector<std::string> paths = {volume / "a.txt"};
+    test::WriteFile(paths[0], "content");
+    ASSERT_TRUE(ApplyAttributes(paths[0], kHidden)); // a record without a creation time
+    RenameOptions options = EveryOption();
+    options.setAttributes = options.setModifyTime = false;
+    test::RecordingOutlets outlets;
+    RunJournaledRenameJob(paths, options, outlets, state.path());
+    ASSERT_TRUE(ReadExactMetadata(paths[0])->creationStored);
+    Report report;
+    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    const std::optional<ExactMetadata> after = ReadExactMetadata(volume / "a.txt");
+    EXPECT_FALSE(after->creationStored);
+    EXPECT_TRUE(after->dosRecord);
+    EXPECT_EQ(after->attributes, kHidden);
+}
+
 const char* const kTimeNames[] = {"AfterTheYear9999", "Before1970", "OddSecondsAndNanoseconds"};
 
 INSTANTIATE_TEST_SUITE_P(
