@@ -35,6 +35,9 @@ public:
     void FileSkipped(const std::string& path, const std::string& reason) override {
         std::printf("not restored %s: %s\n", OneLine(path).c_str(), reason.c_str());
     }
+    void PartLeftAlone(const std::string& path, const std::string& why) override {
+        std::printf("restored %s, but %s\n", OneLine(path).c_str(), why.c_str());
+    }
 };
 
 } // namespace

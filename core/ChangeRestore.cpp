@@ -1,5 +1,6 @@
 #include "ChangeRestore.h"
 
+#include "FileMatch.h"
 #include "FileOps.h"
 
 namespace tarvolin {
@@ -19,8 +20,8 @@ bool RestoreTime(const std::optional<LocalDateTime>& recorded,
 }
 
 // Times first: their writers refuse a read-only file, and the recorded attributes may make
-// it read-only again.
-bool RestoreMetadata(const JournalChange& change) {
+// it read-only again. Format 1: local times at the writers' precision.
+bool RestoreFormat1Metadata(const JournalChange& change) {
     const std::string& path = change.oldPath;
     if (change.creationTime || change.modifyTime) {
         const AttributeSet now = ReadAttributes(path);
@@ -36,11 +37,55 @@ bool RestoreMetadata(const JournalChange& change) {
            ApplyAttributeSet(path, *change.attributes);
 }
 
+// What the run left of the times, as far as the journal knows it.
+ExactMetadata RunLeft(const JournalChange& change) {
+    ExactMetadata runLeft;
+    if (change.left) {
+        runLeft.modify = change.left->modify;
+        runLeft.creation = change.left->created;
+    }
+    return runLeft;
+}
+
+RestoreResult RestoreMetadata(const JournalChange& change) {
+    if (!change.before)
+        return {true,
+                RestoreFormat1Metadata(change) ? std::string()
+                                               : "its attributes or times could not be put back",
+                {}};
+    const MetadataRestore restore =
+        RestoreExactMetadata(change.oldPath, *change.before, RunLeft(change));
+    RestoreResult result{true, {}, {}};
+    if (!restore.ok)
+        result.failure = "its attributes or times could not be put back";
+    else if (restore.modifyKept || restore.creationKept)
+        result.note =
+            std::string(restore.modifyKept ? "its modification time" : "its creation time") +
+            " was changed after the run and is kept";
+    return result;
+}
+
+// The file at the new name may be the run's own, changed since on a volume that keeps no
+// birth time: its number then matches, and undo cannot tell it from a newcomer that got it.
+std::string WhyNotFound(const JournalChange& change) {
+    const std::optional<FileIdentity> there = ReadFileIdentity(change.newPath);
+    if (!there)
+        return "it is no longer where the run left it";
+    const bool sameNumber = change.identity && there->volume == change.identity->volume &&
+                            there->file == change.identity->file;
+    return sameNumber ? "a file changed since the run has its name; it may be another file"
+                      : "another file now has its name";
+}
+
 } // namespace
 
 bool HoldsFileOf(const std::string& path, const JournalChange& change) {
-    const std::optional<FileIdentity> found = ReadFileIdentity(path);
-    return found && change.identity && *found == *change.identity;
+    if (!change.identity)
+        return false;
+    const std::optional<FileStamp> found = ReadFileStamp(path);
+    return found &&
+           IsSameFile(RecordedFile{*change.identity, change.seen, change.left, change.done},
+                      *found);
 }
 
 std::optional<std::string> FindFileOf(const JournalChange& change,
@@ -54,20 +99,29 @@ std::optional<std::string> FindFileOf(const JournalChange& change,
     return std::nullopt;
 }
 
-RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath) {
+RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath,
+                            const NameBackListener& nameBack) {
     const std::optional<std::string> from = FindFileOf(change, temporaryPath);
     if (!from)
-        return {true, ReadFileIdentity(change.newPath) ? "another file now has its name"
-                                                       : "it is no longer where the run left it"};
-    // Under its old name, and the run renamed it: the run never reached it.
+        return {true, WhyNotFound(change), {}};
+    // Under its old name, and the run renamed it: the run never reached it, or an undo cut
+    // short put the name back and not yet the rest.
     if (*from == change.oldPath && change.oldPath != change.newPath)
-        return {false, {}};
+        return change.nameBack ? RestoreMetadata(change) : RestoreResult{};
     if (*from != change.oldPath && !RenameOnDisk(*from, change.oldPath))
-        return {true, ReadFileIdentity(change.oldPath) ? "another file has taken its old name"
-                                                       : "it could not be renamed back"};
-    if (!RestoreMetadata(change))
-        return {true, "its attributes or times could not be put back"};
-    return {true, {}};
+        return {true,
+                ReadFileIdentity(change.oldPath) ? "another file has taken its old name"
+                                                 : "it could not be renamed back",
+                {}};
+    const bool metadataToCome =
+        change.before || change.attributes || change.creationTime || change.modifyTime;
+    if (metadataToCome && nameBack)
+        if (const std::optional<FileStamp> back = ReadFileStamp(change.oldPath)) {
+            FileFingerprint shows = back->fingerprint;
+            shows.created = change.left ? change.left->created : std::nullopt;
+            nameBack(shows);
+        }
+    return metadataToCome ? RestoreMetadata(change) : RestoreResult{true, {}, {}};
 }
 
 } // namespace tarvolin

@@ -4,12 +4,13 @@
 
 #include "JournalRecords.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace tarvolin {
 
-// True when exactly the file `change` recorded answers at `path`.
+// True when exactly the file `change` recorded answers at `path` (FileMatch.h).
 bool HoldsFileOf(const std::string& path, const JournalChange& change);
 
 // Where the file of `change` is now: under `temporaryPath` (when given), its new name or its
@@ -20,10 +21,17 @@ std::optional<std::string> FindFileOf(const JournalChange& change,
 struct RestoreResult {
     bool touched = false; // false: the run had not reached this file
     std::string failure;  // why the file was left as it is; empty when restored
+    std::string note;     // restored, but a part stays as someone left it after the run
 };
 
+// Called once the file is back under its old name and before its attributes and times go
+// back, with what it then shows.
+using NameBackListener = std::function<void(const FileFingerprint&)>;
+
 // Moves the file back to its old name, never over another file, then puts back the times
-// and attributes the change recorded.
-RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath);
+// and attributes the change recorded. A file already back under its old name by an undo
+// that was cut short (`change.nameBack`) gets its attributes and times.
+RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath,
+                            const NameBackListener& nameBack = {});
 
 } // namespace tarvolin

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <span>
 
 namespace tarvolin {
 
@@ -25,22 +26,24 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     return fields;
 }
 
+std::vector<std::string_view> SplitOn(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t cut = text.find(separator); cut != std::string_view::npos;
+         cut = text.find(separator)) {
+        parts.push_back(text.substr(0, cut));
+        text.remove_prefix(cut + 1);
+    }
+    parts.push_back(text);
+    return parts;
+}
+
 template <typename Number>
-std::optional<Number> ParseNumber(std::string_view text) {
+std::optional<Number> ParseNumber(std::string_view text, int base = 10) {
     Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (error != std::errc() || end != text.data() + text.size() || text.empty())
         return std::nullopt;
     return value;
-}
-
-std::string FormatTime(const std::optional<LocalDateTime>& time) {
-    if (!time)
-        return std::string(kNone);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", time->year, time->month,
-                  time->day, time->hour, time->minute, time->second, time->millisecond);
-    return text;
 }
 
 // Some value (itself empty for "-") or none when the field does not parse.
@@ -72,40 +75,203 @@ void AppendIdentity(std::string& out, const std::optional<FileIdentity>& identit
     AppendNumber(out, identity->volume);
     out += ':';
     AppendNumber(out, identity->file);
+    out += ':';
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, identity->volumeId, 16).ptr);
+    out += identity->numbersLast ? ":1" : ":0";
 }
 
+// DEVICE:FILE, and from format 2 on :VOLUMEID:LASTING.
 std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view field) {
     if (field == kNone)
         return std::optional<FileIdentity>{};
-    const std::size_t colon = field.find(':');
-    const auto volume = ParseNumber<unsigned long long>(field.substr(0, colon));
-    const auto file = colon == std::string_view::npos
-                          ? std::nullopt
-                          : ParseNumber<unsigned long long>(field.substr(colon + 1));
+    const std::vector<std::string_view> parts = SplitOn(field, ':');
+    if (parts.size() != 2 && parts.size() != 4)
+        return std::nullopt;
+    const auto volume = ParseNumber<unsigned long long>(parts[0]);
+    const auto file = ParseNumber<unsigned long long>(parts[1]);
+    FileIdentity identity{volume.value_or(0), file.value_or(0)};
+    if (parts.size() == 4) {
+        const auto volumeId = ParseNumber<unsigned long long>(parts[2], 16);
+        if (!volumeId || (parts[3] != "0" && parts[3] != "1"))
+            return std::nullopt;
+        identity.volumeId = *volumeId;
+        identity.numbersLast = parts[3] == "1";
+    }
     if (!volume || !file)
         return std::nullopt;
-    return std::optional<FileIdentity>{FileIdentity{*volume, *file}};
+    return std::optional<FileIdentity>{identity};
 }
 
-std::optional<JournalChange> ParseChange(const std::vector<std::string_view>& fields) {
+// Three times in every record of a run: straight into it, not through a format string.
+void AppendExactTime(std::string& out, const ExactTime& time) {
+    char text[32];
+    char* end = std::to_chars(text, text + 21, time.seconds).ptr;
+    *end++ = '.';
+    char* const fraction = end;
+    end = std::to_chars(fraction, fraction + 9, time.nanoseconds % 1'000'000'000).ptr;
+    const auto digits = static_cast<std::size_t>(end - fraction);
+    out.append(text, fraction);
+    out.append(9 - digits, '0');
+    out.append(fraction, digits);
+}
+
+std::optional<ExactTime> ParseExactTime(std::string_view field) {
+    const std::size_t dot = field.find('.');
+    if (dot == std::string_view::npos || field.size() - dot - 1 != 9)
+        return std::nullopt;
+    const auto seconds = ParseNumber<long long>(field.substr(0, dot));
+    const auto nanoseconds = ParseNumber<unsigned>(field.substr(dot + 1));
+    if (!seconds || !nanoseconds || *nanoseconds > 999'999'999)
+        return std::nullopt;
+    return ExactTime{*seconds, *nanoseconds};
+}
+
+void AppendFingerprint(std::string& out, const std::optional<FileFingerprint>& fingerprint) {
+    if (!fingerprint) {
+        out += kNone;
+        return;
+    }
+    AppendNumber(out, fingerprint->size);
+    out += ':';
+    AppendExactTime(out, fingerprint->modify);
+    out += ':';
+    AppendExactTime(out, fingerprint->change);
+    out += ':';
+    if (fingerprint->birth)
+        AppendExactTime(out, *fingerprint->birth);
+    else
+        out += kNone;
+    if (fingerprint->created) {
+        out += ':';
+        AppendExactTime(out, *fingerprint->created);
+    }
+}
+
+std::optional<std::optional<FileFingerprint>> ParseFingerprint(std::string_view field) {
+    if (field == kNone)
+        return std::optional<FileFingerprint>{};
+    const std::vector<std::string_view> parts = SplitOn(field, ':');
+    if (parts.size() != 4 && parts.size() != 5)
+        return std::nullopt;
+    const auto size = ParseNumber<unsigned long long>(parts[0]);
+    const auto modify = ParseExactTime(parts[1]);
+    const auto change = ParseExactTime(parts[2]);
+    const auto birth = ParseExactTime(parts[3]);
+    const auto created = parts.size() == 5 ? ParseExactTime(parts[4]) : std::nullopt;
+    if (!size || !modify || !change || (!birth && parts[3] != kNone) ||
+        (parts.size() == 5 && !created))
+        return std::nullopt;
+    return std::optional<FileFingerprint>{FileFingerprint{*size, *modify, *change, birth, created}};
+}
+
+void AppendOptionalTime(std::string& out, const std::optional<ExactTime>& time) {
+    if (time)
+        AppendExactTime(out, *time);
+    else
+        out += kNone;
+}
+
+// ATTRIBUTES CREATED MODIFIED ACCESSED RECORD, "-" for each part the run leaves alone.
+void AppendBefore(std::string& out, const std::optional<ExactMetadata>& before) {
+    const ExactMetadata parts = before.value_or(ExactMetadata{});
+    if (parts.attributes)
+        AppendNumber(out, static_cast<unsigned>(*parts.attributes));
+    else
+        out += kNone;
+    out += ' ';
+    if (parts.creation && !parts.creationStored)
+        out += '=';
+    AppendOptionalTime(out, parts.creation);
+    out += ' ';
+    AppendOptionalTime(out, parts.modify);
+    out += ' ';
+    AppendOptionalTime(out, parts.access);
+    out += ' ';
+    out += !parts.attributes && !parts.creation ? kNone : parts.dosRecord ? "1" : "0";
+}
+
+// Some value (itself empty for "-") or none when the field does not parse.
+std::optional<std::optional<ExactTime>> ParseOptionalTime(std::string_view field) {
+    if (field == kNone)
+        return std::optional<ExactTime>{};
+    const std::optional<ExactTime> time = ParseExactTime(field);
+    return time ? std::optional<std::optional<ExactTime>>(time) : std::nullopt;
+}
+
+std::optional<std::optional<ExactMetadata>> ParseBefore(std::span<const std::string_view> fields) {
+    ExactMetadata before;
+    const bool stored = !fields[1].starts_with('=');
+    const auto attributes = ParseNumber<int>(fields[0]);
+    const auto creation = ParseOptionalTime(stored ? fields[1] : fields[1].substr(1));
+    const auto modify = ParseOptionalTime(fields[2]);
+    const auto access = ParseOptionalTime(fields[3]);
+    if ((!attributes && fields[0] != kNone) || !creation || !modify || !access ||
+        (fields[4] != kNone && fields[4] != "0" && fields[4] != "1"))
+        return std::nullopt;
+    if (!attributes && !*creation && !*modify)
+        return std::optional<ExactMetadata>{};
+    before.attributes = attributes;
+    before.creation = *creation;
+    before.creationStored = stored;
+    before.modify = *modify;
+    before.access = *access;
+    before.dosRecord = fields[4] == "1";
+    return std::optional<ExactMetadata>{before};
+}
+
+// OLD NEW, the paths of every format.
+std::optional<std::pair<std::string, std::string>> ParsePaths(std::string_view oldField,
+                                                              std::string_view newField) {
+    std::optional<std::string> oldPath = UnescapeJournalField(oldField);
+    const bool inFolder = newField.starts_with(kInFolder);
+    std::optional<std::string> newPath =
+        UnescapeJournalField(inFolder ? newField.substr(kInFolder.size()) : newField);
+    if (!oldPath || !newPath)
+        return std::nullopt;
+    if (inFolder)
+        newPath = ExtractDirectory(*oldPath) + *newPath;
+    return std::pair{std::move(*oldPath), std::move(*newPath)};
+}
+
+std::optional<JournalChange> ParseFormat1Change(const std::vector<std::string_view>& fields) {
     if (fields.size() != 7)
         return std::nullopt;
-    JournalChange change;
-    std::optional<std::string> oldPath = UnescapeJournalField(fields[1]);
-    const bool inFolder = fields[2].starts_with(kInFolder);
-    std::optional<std::string> newPath =
-        UnescapeJournalField(inFolder ? fields[2].substr(kInFolder.size()) : fields[2]);
-    if (oldPath && newPath && inFolder)
-        newPath = ExtractDirectory(*oldPath) + *newPath;
+    auto paths = ParsePaths(fields[1], fields[2]);
     const auto identity = ParseIdentity(fields[3]);
     const auto attributes = ParseNumber<int>(fields[4]);
     const auto created = ParseTime(fields[5]);
     const auto modified = ParseTime(fields[6]);
-    if (!oldPath || !newPath || !identity || (!attributes && fields[4] != kNone) || !created ||
-        !modified)
+    if (!paths || !identity || (!attributes && fields[4] != kNone) || !created || !modified)
         return std::nullopt;
-    return JournalChange{
-        std::move(*oldPath), std::move(*newPath), *identity, attributes, *created, *modified};
+    JournalChange change;
+    change.oldPath = std::move(paths->first);
+    change.newPath = std::move(paths->second);
+    change.identity = *identity;
+    change.attributes = attributes;
+    change.creationTime = *created;
+    change.modifyTime = *modified;
+    return change;
+}
+
+std::optional<JournalChange> ParseChange(const std::vector<std::string_view>& fields, int format) {
+    if (format <= 1)
+        return ParseFormat1Change(fields);
+    if (fields.size() != 10)
+        return std::nullopt;
+    auto paths = ParsePaths(fields[1], fields[2]);
+    const auto identity = ParseIdentity(fields[3]);
+    const auto seen = ParseFingerprint(fields[4]);
+    const auto before = ParseBefore(std::span(fields).subspan(5));
+    if (!paths || !identity || !seen || !before)
+        return std::nullopt;
+    JournalChange change;
+    change.oldPath = std::move(paths->first);
+    change.newPath = std::move(paths->second);
+    change.identity = *identity;
+    change.seen = *seen;
+    change.before = *before;
+    return change;
 }
 
 bool ValidIndex(const JournalContents& contents, std::optional<int> index) {
@@ -116,7 +282,7 @@ bool ValidIndex(const JournalContents& contents, std::optional<int> index) {
 bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>& fields) {
     const std::string_view name = fields.empty() ? std::string_view() : fields[0];
     if (name == "change" && !contents.planned) {
-        std::optional<JournalChange> change = ParseChange(fields);
+        std::optional<JournalChange> change = ParseChange(fields, contents.format);
         if (change)
             contents.changes.push_back(std::move(*change));
         return change.has_value();
@@ -130,6 +296,17 @@ bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>&
         if (path)
             contents.temporaryPaths[*ParseNumber<int>(fields[1])] = std::move(*path);
         return path.has_value();
+    }
+    if ((name == "left" || name == "back") && fields.size() == 3 && contents.format >= 2 &&
+        ValidIndex(contents, ParseNumber<int>(fields[1]))) {
+        const auto left = ParseFingerprint(fields[2]);
+        if (!left || !*left)
+            return false;
+        JournalChange& change =
+            contents.changes[static_cast<std::size_t>(*ParseNumber<int>(fields[1]))];
+        change.left = *left;
+        change.nameBack = change.nameBack || name == "back";
+        return true;
     }
     if (name == "done" && fields.size() == 2 && ValidIndex(contents, ParseNumber<int>(fields[1]))) {
         contents.doneThrough = std::max(contents.doneThrough, *ParseNumber<int>(fields[1]));
@@ -158,6 +335,15 @@ std::optional<JournalContents> ParseKind(const std::vector<std::string_view>& fi
     contents.kind = JournalKind::Undo;
     contents.undoes = std::move(*undoes);
     return contents;
+}
+
+void AppendFingerprintRecord(std::string& out, std::string_view name, int index,
+                             const FileFingerprint& fingerprint) {
+    out += name;
+    AppendNumber(out, static_cast<unsigned>(index));
+    out += ' ';
+    AppendFingerprint(out, fingerprint);
+    out += '\n';
 }
 
 } // namespace
@@ -232,11 +418,9 @@ void AppendChangeRecord(std::string& out, const JournalChange& change) {
     out += ' ';
     AppendIdentity(out, change.identity);
     out += ' ';
-    out += change.attributes ? std::to_string(*change.attributes) : std::string(kNone);
+    AppendFingerprint(out, change.seen);
     out += ' ';
-    out += FormatTime(change.creationTime);
-    out += ' ';
-    out += FormatTime(change.modifyTime);
+    AppendBefore(out, change.before);
     out += '\n';
 }
 
@@ -252,6 +436,16 @@ std::string PlannedRecord(std::size_t count) {
 
 std::string CaseRecord(int index, const std::string& temporaryPath) {
     return "case " + std::to_string(index) + " " + EscapeJournalField(temporaryPath) + "\n";
+}
+
+void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left) {
+    AppendFingerprintRecord(out, "left ", index, left);
+}
+
+std::string BackRecord(int index, const FileFingerprint& back) {
+    std::string record;
+    AppendFingerprintRecord(record, "back ", index, back);
+    return record;
 }
 
 std::string DoneRecord(int index) {
@@ -282,8 +476,11 @@ bool JournalParser::TakeLine(std::string_view line) {
                             std::to_string(kJournalFormat) + " only.",
                         true};
         stopped_ = !format || *format > kJournalFormat;
+        format_ = format.value_or(0);
     } else if (!reading_.contents) {
         reading_.contents = ParseKind(fields);
+        if (reading_.contents)
+            reading_.contents->format = format_;
         if (!reading_.contents)
             reading_.error = "This run journal does not say what it is a journal of.";
         // What an undo names is written to later: only a journal beside it may be.
@@ -306,6 +503,11 @@ JournalReading JournalParser::Finish() {
         reading_.error = "This is not a run journal of C-Tarvolin.";
     else if (linesTaken_ == 1 && reading_.error.empty())
         reading_.error = "This run journal is cut off before its first record.";
+    if (JournalContents* contents = reading_.contents ? &*reading_.contents : nullptr)
+        for (std::size_t index = 0;
+             index < contents->changes.size() && static_cast<int>(index) <= contents->doneThrough;
+             ++index)
+            contents->changes[index].done = true;
     return std::move(reading_);
 }
 

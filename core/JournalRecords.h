@@ -5,20 +5,39 @@
 // '~' stand for themselves except '%', every other byte is written as %XX, so any name
 // (spaces, newlines, bytes that are not UTF-8) comes back exactly.
 //
-//   ctarvolin-journal 1                  format version, always the first line
+//   ctarvolin-journal 2                  format version, always the first line
 //   kind run | kind undo <journal>       a rename run, or the undo of the named journal
-//   change OLD NEW VOLUME:FILE ATTRIBUTES CREATED MODIFIED
+//   change OLD NEW IDENTITY SEEN ATTRIBUTES CREATED MODIFIED ACCESSED RECORD
 //                                        one per file, in the order they are worked on; NEW
-//                                        is "./NAME" for a name in OLD's folder; the last four
-//                                        say which file it is and what it had before the
-//                                        run, "-" where the run leaves it alone
+//                                        is "./NAME" for a name in OLD's folder. IDENTITY is
+//                                        DEVICE:FILE:VOLUMEID:LASTING (VOLUMEID in hex, 0 for
+//                                        none; LASTING 0 where file numbers last only while
+//                                        mounted); SEEN is the fingerprint before the run,
+//                                        SIZE:MODIFIED:CHANGED:BORN[:CREATED] (BORN "-" where
+//                                        the volume keeps no birth time). The rest is what
+//                                        undo puts back, "-" where the run leaves it alone:
+//                                        the four attribute bits; the creation time, "=TIME"
+//                                        when the file had none of its own (the birth or
+//                                        oldest time stood in); modification and access
+//                                        time; RECORD 1 or 0: whether the file had a DOS
+//                                        record beside it (user.DOSATTRIB) before
 //   planned COUNT                        every change is listed; files are touched only now
 //   case INDEX TEMPORARY                 change INDEX parks its file under TEMPORARY (a
 //                                        change of letter case alone)
+//   left INDEX SEEN                      what the last step taken on change INDEX's file left
+//                                        it showing (in an undo: what the run left)
+//   back INDEX SEEN                      an undo's file is back under its old name, showing
+//                                        SEEN; its attributes and times are still to come
 //   done INDEX                           changes 0..INDEX are done
 //   end finished | stopped | kept        the run ended (stopped: at a failure; kept: after a
 //                                        crash, the user kept what was done)
 //   undone                               a later undo of this run finished
+//
+// Every TIME is UTC: SECONDS.NANOSECONDS since 1970-01-01, the seconds negative before.
+// Format 1 has no `left` records and its change records read
+//   change OLD NEW DEVICE:FILE ATTRIBUTES CREATED MODIFIED
+// with the times as local wall-clock time (YYYY-MM-DDTHH:MM:SS.mmm); such journals are still
+// read and undone as they were.
 //
 // A reader takes the records up to the first line that is cut off or does not parse.
 
@@ -34,10 +53,13 @@
 
 namespace tarvolin {
 
-inline constexpr int kJournalFormat = 1;
+inline constexpr int kJournalFormat = 2;
 
 // One file of a run: where it was, where the run puts it, which file it is, and what undo
 // puts back of its attributes and times.
+// Format 1 keeps the attributes and local times in the first fields; format 2 keeps what
+// the file showed (`seen`) and the exact parts undo puts back (`before`), and learns from
+// the `left` records what the last step left.
 struct JournalChange {
     std::string oldPath;
     std::string newPath;
@@ -45,11 +67,17 @@ struct JournalChange {
     std::optional<AttributeSet> attributes;
     std::optional<LocalDateTime> creationTime;
     std::optional<LocalDateTime> modifyTime;
+    std::optional<FileFingerprint> seen;
+    std::optional<ExactMetadata> before;
+    std::optional<FileFingerprint> left;
+    bool nameBack = false; // an undo's: from a `back` record
+    bool done = false;     // within the journal's `done` marks
 };
 
 enum class JournalKind { Run, Undo };
 
 struct JournalContents {
+    int format = kJournalFormat;
     JournalKind kind = JournalKind::Run;
     std::string undoes; // an undo: the file name of the run's journal
     std::vector<JournalChange> changes;
@@ -81,6 +109,7 @@ public:
 
 private:
     int linesTaken_ = 0;
+    int format_ = 0;
     bool stopped_ = false;
     JournalReading reading_;
 };
@@ -94,6 +123,8 @@ std::string ChangeRecord(const JournalChange& change);
 void AppendChangeRecord(std::string& out, const JournalChange& change);
 std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
+void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left);
+std::string BackRecord(int index, const FileFingerprint& back);
 std::string DoneRecord(int index);
 std::string EndRecord(std::string_view how);
 std::string UndoneRecord();

@@ -43,20 +43,63 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
     return true;
 }
 
-// What undo needs of one file: which file it is and what the run is about to change.
+// What undo needs of one file: which file it is, what it showed, and exactly what the run
+// is about to change.
 JournalChange PlanChange(const std::string& oldPath, std::string newPath,
-                         std::optional<FileIdentity> identity, const RenameOptions& options) {
-    JournalChange change{oldPath, std::move(newPath), identity, {}, {}, {}};
+                         const std::optional<FileStamp>& stamp, const RenameOptions& options) {
+    JournalChange change;
+    change.oldPath = oldPath;
+    change.newPath = std::move(newPath);
+    if (stamp) {
+        change.identity = stamp->identity;
+        change.seen = stamp->fingerprint;
+    }
     if (!options.setAttributes && !options.setCreationTime && !options.setModifyTime)
         return change;
-    const FileSummary before = ReadFileSummary(oldPath);
-    if (options.setAttributes && before.attributes != kUnreadableAttributes)
-        change.attributes = before.attributes;
-    if (options.setCreationTime)
-        change.creationTime = before.creationTime;
-    if (options.setModifyTime)
-        change.modifyTime = before.modifyTime;
+    std::optional<ExactMetadata> before = ReadExactMetadata(oldPath);
+    if (!before)
+        return change;
+    if (!options.setAttributes)
+        before->attributes.reset();
+    if (!options.setCreationTime)
+        before->creation.reset();
+    if (!options.setModifyTime) {
+        before->modify.reset();
+        before->access.reset();
+    }
+    change.before = before;
     return change;
+}
+
+// What the file shows after its last step, for undo to know it by; with the creation time
+// the run set, for undo to tell whether someone changed it since.
+std::optional<FileFingerprint> LeftBehind(const std::string& path, const RenameOptions& options) {
+    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+    if (!stamp)
+        return std::nullopt;
+    FileFingerprint left = stamp->fingerprint;
+    if (options.setCreationTime)
+        if (const std::optional<ExactMetadata> now = ReadExactMetadata(path))
+            left.created = now->creation;
+    return left;
+}
+
+// Undo needs what the run left where the volume keeps no birth time (the change time then
+// tells the file), and where the run set a time (which undo then leaves alone if someone
+// changed it since). Elsewhere the birth time alone tells the file, and the run spares a
+// statx per file.
+bool LeftWanted(const std::optional<FileStamp>& before, const RenameOptions& options) {
+    return !before || !before->fingerprint.birth || options.setCreationTime ||
+           options.setModifyTime;
+}
+
+// False once the journal could not be written.
+bool NoteDone(RunJournal& journal, int index, const std::string& path, const RenameOptions& options,
+              bool leftWanted) {
+    if (leftWanted)
+        if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
+            journal.RecordLeft(index, *left, options.setCreationTime || options.setModifyTime);
+    return journal.ChangeDone(index);
 }
 
 // The journal with the whole plan on disk, or none when it cannot be written; `problem`
@@ -64,14 +107,18 @@ JournalChange PlanChange(const std::string& oldPath, std::string newPath,
 std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
                                          std::span<const std::string> oldPaths,
                                          std::span<const std::string> newPaths,
-                                         const RenameOptions& options, std::string& problem) {
+                                         const RenameOptions& options,
+                                         std::vector<bool>& leftWanted, std::string& problem) {
     std::unique_ptr<RunJournal> journal =
         RunJournal::Create(directory, JournalKind::Run, {}, &problem);
     if (!journal)
         return nullptr;
-    const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(oldPaths);
-    for (std::size_t i = 0; i < oldPaths.size(); ++i)
-        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], identities[i], options));
+    const std::vector<std::optional<FileStamp>> stamps = ReadFileStamps(oldPaths);
+    leftWanted.reserve(oldPaths.size());
+    for (std::size_t i = 0; i < oldPaths.size(); ++i) {
+        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], stamps[i], options));
+        leftWanted.push_back(LeftWanted(stamps[i], options));
+    }
     if (journal->StartChanges())
         return journal;
     const std::string path = journal->path();
@@ -85,11 +132,12 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
 // without one. False: the run is not to start.
 bool OpenJournal(const std::string* directory, std::span<const std::string> oldPaths,
                  std::span<const std::string> newPaths, const RenameOptions& options,
-                 RenameOutlets& outlets, std::unique_ptr<RunJournal>& journal) {
+                 RenameOutlets& outlets, std::vector<bool>& leftWanted,
+                 std::unique_ptr<RunJournal>& journal) {
     if (directory == nullptr)
         return true;
     std::string problem;
-    journal = StartJournal(*directory, oldPaths, newPaths, options, problem);
+    journal = StartJournal(*directory, oldPaths, newPaths, options, leftWanted, problem);
     return journal != nullptr || outlets.RunWithoutJournal(problem);
 }
 
@@ -128,8 +176,9 @@ JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOpt
     for (int position = 0; position < count; ++position)
         newPaths.push_back(
             ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
+    std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
-    if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, journal))
+    if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, leftWanted, journal))
         return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
@@ -138,7 +187,10 @@ JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOpt
         std::string& newPath = newPaths[static_cast<std::size_t>(position)];
         if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets))
             return EndJournal(journal.get(), outlets, false, journalDirectory);
-        if (journal && !journal->ChangeDone(position) && position + 1 < count)
+        if (journal &&
+            !NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options,
+                      leftWanted[static_cast<std::size_t>(position)]) &&
+            position + 1 < count)
             return JournalFailed(*journal, outlets,
                                  fileNames[static_cast<std::size_t>(position) + 1]);
         outlets.SetGaugePosition(position);
@@ -155,13 +207,14 @@ JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
         return Unjournaled();
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
+    std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
     if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
-                     options, outlets, journal))
+                     options, outlets, leftWanted, journal))
         return Unjournaled();
     const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
     if (journal && done)
-        journal->ChangeDone(0);
+        NoteDone(*journal, 0, fileNames[at], options, leftWanted.front());
     return EndJournal(journal.get(), outlets, done, journalDirectory);
 }
 

@@ -98,6 +98,24 @@ bool RunJournal::ChangeDone(int index) {
     return healthy();
 }
 
+void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce) {
+    AppendLeftRecord(buffer_, index, left);
+    if (atOnce || buffer_.size() >= kBatchBytes)
+        Flush();
+}
+
+void RunJournal::RecordNameBack(int index, const FileFingerprint& back) {
+    buffer_ += BackRecord(index, back);
+    Flush();
+}
+
+void RunJournal::ChangeDoneNow(int index) {
+    doneThrough_ = index;
+    buffer_ += DoneRecord(doneThrough_);
+    doneWritten_ = doneThrough_;
+    Flush();
+}
+
 bool RunJournal::Finish(std::string_view how) {
     if (listening_)
         SetCaseChangeListener(nullptr);

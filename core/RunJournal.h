@@ -37,6 +37,16 @@ public:
     // Both false once a record could not be written (see healthy()).
     bool ChangeDone(int index);
     bool Finish(std::string_view how);
+    // The same, reaching the system at once: after a file's `RecordNameBack`, whose fingerprint
+    // the attributes and times put back no longer match.
+    void ChangeDoneNow(int index);
+    // What the last step taken on change `index`'s file left it showing; it reaches the
+    // system with the next batch, or at once: a file whose times the run set can be told by
+    // nothing else where the volume keeps no birth time.
+    void RecordLeft(int index, const FileFingerprint& left, bool atOnce = false);
+    // An undo's file is back under its old name, its attributes and times still to come:
+    // reaches the system at once, so that finishing a cut-off undo puts those back too.
+    void RecordNameBack(int index, const FileFingerprint& back);
     const std::string& path() const { return path_; }
     // False once a record could not be handed to the system, or the end not made durable:
     // the journal no longer tells what the run did. `failure()` gives the system's reason.

@@ -42,7 +42,12 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
     for (int index = undo.doneThrough + 1; index < count; ++index) {
         const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
         const std::string* temporaryPath = TemporaryPathOf(undo, index);
-        const RestoreResult result = RestoreChange(change, temporaryPath);
+        bool nameBackRecorded = false;
+        const RestoreResult result =
+            RestoreChange(change, temporaryPath, [&](const FileFingerprint& back) {
+                journal.RecordNameBack(index, back);
+                nameBackRecorded = true;
+            });
         if (!result.failure.empty()) {
             ++outcome.skipped;
             report.FileSkipped(temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change)
@@ -52,8 +57,13 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
         } else if (result.touched) {
             ++outcome.restored;
             report.FileRestored(change.newPath, change.oldPath);
+            if (!result.note.empty())
+                report.PartLeftAlone(change.oldPath, result.note);
         }
-        journal.ChangeDone(index);
+        if (nameBackRecorded)
+            journal.ChangeDoneNow(index);
+        else
+            journal.ChangeDone(index);
     }
     journal.Finish("finished");
     if (run != nullptr)
@@ -125,12 +135,16 @@ JournalContents UndoPlan(const std::string& runPath, const JournalContents& run)
         if (temporary != run.temporaryPaths.end())
             undo.temporaryPaths[static_cast<int>(undo.changes.size())] = temporary->second;
         undo.changes.push_back(change);
+        // The undo expects each file as the run left it.
+        if (change.left)
+            undo.changes.back().seen = change.left;
+        undo.changes.back().done = false;
     }
     return undo;
 }
 
 bool SetsMetadata(const JournalChange& change) {
-    return change.attributes || change.creationTime || change.modifyTime;
+    return change.attributes || change.creationTime || change.modifyTime || change.before;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -156,6 +170,10 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
         return Refusal("The undo cannot be written to its journal in " + directory + ".");
     for (const JournalChange& change : undo.changes)
         journal->AddChange(change);
+    // What the run left, so that the undo knows its files by it; durable with the plan.
+    for (std::size_t index = 0; index < undo.changes.size(); ++index)
+        if (const std::optional<FileFingerprint>& left = undo.changes[index].left)
+            journal->RecordLeft(static_cast<int>(index), *left);
     if (!journal->StartChanges())
         return Refusal("The undo's journal cannot be made durable in " + directory + ".");
     for (const auto& [index, path] : undo.temporaryPaths)

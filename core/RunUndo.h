@@ -16,6 +16,8 @@ public:
     virtual ~UndoReport() = default;
     virtual void FileRestored(const std::string& from, const std::string& to) = 0;
     virtual void FileSkipped(const std::string& path, const std::string& reason) = 0;
+    // After FileRestored: a time someone changed after the run stays as they left it.
+    virtual void PartLeftAlone(const std::string&, const std::string&) {}
 };
 
 enum class UndoResult {

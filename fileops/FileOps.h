@@ -88,17 +88,80 @@ struct FileSummary {
 FileSummary ReadFileSummary(const std::string& path);
 
 // Which file a path names: its volume and its number there. It stays with the file across
-// renames (pinned by OnEveryVolume.KnowsAFileByOneNumberBeforeAndAfterItsRename); FAT and
-// exFAT keep no such number on disk, so there it lasts only while the volume stays mounted.
+// renames (pinned by OnEveryVolume.KnowsAFileByOneNumberBeforeAndAfterItsRename). `volume` is
+// the device number, which a volume may change when it comes back (another loop device or USB
+// slot, a FUSE mount); `volumeId` is the file system's own identity (statfs's f_fsid, on
+// Windows the volume serial), 0 where it has none. FAT, exFAT and FUSE volumes hand out file
+// numbers that last only while they stay mounted: `numbersLast` is false there.
 // No value when nothing answers at exactly `path`. A symbolic link is its own file.
 struct FileIdentity {
     unsigned long long volume = 0;
     unsigned long long file = 0;
+    unsigned long long volumeId = 0;
+    bool numbersLast = true;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
 // The same for many paths at once, faster where many share a folder.
 std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths);
+
+// A moment in UTC, exactly as a volume keeps it: seconds since 1970-01-01 (negative before)
+// and the nanoseconds within that second. Any year the system holds.
+struct ExactTime {
+    long long seconds = 0;
+    unsigned nanoseconds = 0; // 0..999'999'999
+    friend bool operator==(const ExactTime&, const ExactTime&) = default;
+};
+
+// What a file shows that a later look can compare with, to tell it from another file that
+// got the same number: its size, its modification and change times, and the birth time where
+// the volume keeps one. `created` is filled only where a run set a creation time.
+struct FileFingerprint {
+    unsigned long long size = 0;
+    ExactTime modify;
+    ExactTime change;
+    std::optional<ExactTime> birth;
+    std::optional<ExactTime> created;
+    friend bool operator==(const FileFingerprint&, const FileFingerprint&) = default;
+};
+
+struct FileStamp {
+    FileIdentity identity;
+    FileFingerprint fingerprint;
+};
+// One system call per file where the volume was seen before; the entry itself, a symbolic
+// link not followed.
+std::optional<FileStamp> ReadFileStamp(const std::string& path);
+std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
+
+// The attributes and times of a file exactly as the volume keeps them, for undo to put back.
+// Each part is optional so that a journal can hold only the parts a run changes.
+struct ExactMetadata {
+    std::optional<AttributeSet> attributes; // the four bits
+    std::optional<ExactTime> modify;
+    std::optional<ExactTime> access;
+    std::optional<ExactTime> creation; // as the file shows it
+    // The creation time is one of the file's own (Samba's value, NTFS's), not the birth
+    // time or the oldest time standing in for it.
+    bool creationStored = false;
+    // The volume keeps a record of the DOS side apart from the file (Linux: `user.DOSATTRIB`).
+    bool dosRecord = false;
+};
+// Every part filled; no value when nothing answers at `path`.
+std::optional<ExactMetadata> ReadExactMetadata(const std::string& path);
+
+struct MetadataRestore {
+    bool ok = false;           // false: the volume refused a part
+    bool changed = false;      // something was written
+    bool modifyKept = false;   // the modification time is no longer what the run left: kept
+    bool creationKept = false; // the same for the creation time
+};
+// Puts back the parts `before` holds, exactly: the times to the nanosecond (any year), the
+// absence of a stored creation time or of a DOS record. A time that no longer holds what the
+// run left (`runLeft`, where known) was changed since, by someone else: it stays. Parts that
+// already hold their value are not written.
+MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
+                                     const ExactMetadata& runLeft);
 
 // The folder the run journals live in, made on first use and readable by its owner only:
 // $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows

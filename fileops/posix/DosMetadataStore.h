@@ -16,6 +16,8 @@ namespace tarvolin {
 struct DosSide {
     AttributeSet attributes = 0; // only the four bits the program deals in
     UnixTime creationTime;
+    bool creationStored = false; // a value of the file's own, not the birth or oldest time
+    bool ownRecord = false;      // the store keeps a record beside the file (user.DOSATTRIB)
 };
 
 class DosMetadataStore {
@@ -36,10 +38,16 @@ public:
     virtual bool WriteCreationTime(const FileRef& file, const struct statx& st,
                                    const UnixTime& utc) const = 0;
 
-    // `file` carries an open descriptor. Sets last access and last write to `utc` and leaves
-    // the creation time as it is.
+    // `file` carries an open descriptor. Sets last access and last write and leaves the
+    // creation time as it is.
     virtual bool WriteAccessAndModifyTime(const FileRef& file, const struct statx& st,
-                                          const UnixTime& utc) const = 0;
+                                          const UnixTime& access, const UnixTime& modify) const = 0;
+
+    // Undo of a run on a file that had none: the stored creation time goes, so the volume
+    // shows the birth time again; the record beside the file goes whole. Nothing to do where
+    // the store keeps neither.
+    virtual bool ForgetCreationTime(const FileRef&) const { return true; }
+    virtual bool ForgetRecord(const FileRef&) const { return true; }
 
     // Whether Windows reads the volume's names without regard to letter case, also where this
     // mount tells them apart (NTFS mounted case-sensitively): two names that differ only in

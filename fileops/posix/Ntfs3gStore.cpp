@@ -36,8 +36,10 @@ DosSide ReadSide(const FileRef& file, const struct statx& st) {
     DosSide side{0, ToUnixTime(st.stx_mtime)};
     if (ReadValue(file, kAttributeWord, word))
         side.attributes = static_cast<AttributeSet>(word & kFourAttributes);
-    if (ReadValue(file, kCreationTime, created))
+    if (ReadValue(file, kCreationTime, created)) {
         NtTimeToUnix(created, side.creationTime.seconds, side.creationTime.nanoseconds);
+        side.creationStored = true;
+    }
     return side;
 }
 
@@ -72,12 +74,13 @@ public:
     // unmount and is then lost. So it goes the same way, together with the creation time,
     // which must stay what it was. Pinned by NtfsTimes.BothSurviveTheUnmountInEitherOrder and
     // NtfsTimes.Ntfs3gKeepsOurTimesOverALaterEditWhileTheInodeIsCached.
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const override {
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const override {
         std::array<NtTime, 3> times{};
         if (!ReadValue(file, kCreationTime, times[0]))
             return false;
-        times[1] = times[2] = NtTimeFromUnix(utc.seconds, utc.nanoseconds);
+        times[1] = NtTimeFromUnix(modify.seconds, modify.nanoseconds);
+        times[2] = NtTimeFromUnix(access.seconds, access.nanoseconds);
         return WriteValue(file, kTimes, times);
     }
 };

@@ -137,14 +137,6 @@ std::unique_ptr<JournalFile> OpenLocked(const std::string& path, int flags,
     return std::make_unique<PosixJournalFile>(fd, path);
 }
 
-std::optional<FileIdentity> IdentityAt(int folderFd, const char* name) {
-    struct stat st {};
-    if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::nullopt;
-    return FileIdentity{static_cast<unsigned long long>(st.st_dev),
-                        static_cast<unsigned long long>(st.st_ino)};
-}
-
 } // namespace
 
 std::string JournalDirectory(std::string* problem) {
@@ -212,38 +204,6 @@ bool RemoveEmptyJournal(const std::string& path) {
                          unlink(path.c_str()) == 0;
     close(fd);
     return removed;
-}
-
-std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
-    return IdentityAt(AT_FDCWD, path.c_str());
-}
-
-// A run lists thousands of files of one folder: each is looked up from the folder's handle,
-// which spares walking the whole path again for every file.
-std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
-    std::vector<std::optional<FileIdentity>> identities;
-    identities.reserve(paths.size());
-    std::string folder;
-    int folderFd = -1;
-    for (const std::string& path : paths) {
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos || slash + 1 == path.size()) {
-            identities.push_back(ReadFileIdentity(path));
-            continue;
-        }
-        const std::string_view parent(path.data(), slash == 0 ? 1 : slash);
-        if (folderFd < 0 || parent != folder) {
-            if (folderFd >= 0)
-                close(folderFd);
-            folder = std::string(parent);
-            folderFd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        }
-        identities.push_back(folderFd >= 0 ? IdentityAt(folderFd, path.c_str() + slash + 1)
-                                           : ReadFileIdentity(path));
-    }
-    if (folderFd >= 0)
-        close(folderFd);
-    return identities;
 }
 
 } // namespace tarvolin

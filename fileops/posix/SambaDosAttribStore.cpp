@@ -108,7 +108,9 @@ class XattrStore final : public DosMetadataStore {
 public:
     DosSide Read(const FileRef& file, const struct statx& st) const override {
         const Stored stored = ReadStoredDosAttrib(file);
-        return DosSide{AttributesOf(file, st, stored.value), CreationTimeOf(st, stored.value)};
+        return DosSide{AttributesOf(file, st, stored.value), CreationTimeOf(st, stored.value),
+                       stored.value && stored.value->createTime,
+                       stored.value.has_value() || stored.garbled};
     }
 
     // The owner of a file without write permission may not change its user xattrs, so write
@@ -144,9 +146,21 @@ public:
         return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
     }
 
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const override {
-        return SetAccessAndModifyTime(file, utc);
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const override {
+        return SetAccessAndModifyTime(file, access, modify);
+    }
+
+    bool ForgetCreationTime(const FileRef& file) const override {
+        std::optional<DosAttrib> value = ReadStoredDosAttrib(file).value;
+        if (!value || !value->createTime)
+            return true;
+        value->createTime.reset();
+        return SetXattr(file, kXattrName, EncodeDosAttrib(*value)) == 0;
+    }
+
+    bool ForgetRecord(const FileRef& file) const override {
+        return RemoveXattr(file, kXattrName) == 0 || errno == ENODATA;
     }
 };
 

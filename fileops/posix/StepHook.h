@@ -11,6 +11,7 @@ namespace tarvolin {
 enum class Step {
     NameReserved,         // the new name is held by the mover's empty reservation
     MovedToCaseTemporary, // a letter-case change has the file under its temporary name
+    RestoringMetadata,    // undo is about to put a file's attributes and times back
 };
 
 void ArmStepHook(std::function<void(Step)> hook); // an empty function disarms

@@ -77,9 +77,11 @@ inline int ChangeMode(const FileRef& file, mode_t mode) {
 }
 
 // Sets last access and last write through the open descriptor the time writers hold.
-inline bool SetAccessAndModifyTime(const FileRef& file, const UnixTime& utc) {
-    const timespec time{static_cast<time_t>(utc.seconds), static_cast<long>(utc.nanoseconds)};
-    const timespec accessAndModify[2] = {time, time};
+inline bool SetAccessAndModifyTime(const FileRef& file, const UnixTime& access,
+                                   const UnixTime& modify) {
+    const timespec accessAndModify[2] = {
+        {static_cast<time_t>(access.seconds), static_cast<long>(access.nanoseconds)},
+        {static_cast<time_t>(modify.seconds), static_cast<long>(modify.nanoseconds)}};
     return futimens(file.fd, accessAndModify) == 0;
 }
 
@@ -93,9 +95,9 @@ public:
         return false;
     }
 
-    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&,
-                                  const UnixTime& utc) const final {
-        return SetAccessAndModifyTime(file, utc);
+    bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,
+                                  const UnixTime& modify) const final {
+        return SetAccessAndModifyTime(file, access, modify);
     }
 };
 

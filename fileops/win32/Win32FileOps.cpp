@@ -15,6 +15,7 @@
 #include "DosDateTime.h"
 #include "FileOps.h"
 #include "Guarded.h"
+#include "Win32Handle.h"
 #include "Win32Paths.h"
 
 #include <optional>
@@ -28,23 +29,6 @@ namespace {
 // The bits pass to and from the system unchanged.
 static_assert(kFourAttributes == (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> QueryFile(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -284,31 +268,6 @@ FileSummary ReadFileSummary(const std::string& path) {
         return FileSummary{static_cast<AttributeSet>(data->dwFileAttributes & kFourAttributes),
                            ToLocal(data->ftCreationTime), ToLocal(data->ftLastWriteTime)};
     });
-}
-
-std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
-    return Guarded(std::optional<FileIdentity>{}, [&]() -> std::optional<FileIdentity> {
-        const std::optional<std::wstring> wide = ToSystemPath(path);
-        if (!wide)
-            return std::nullopt;
-        const Handle file(CreateFileW(
-            wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!file.valid() || !GetFileInformationByHandle(file.get(), &info))
-            return std::nullopt;
-        return FileIdentity{info.dwVolumeSerialNumber,
-                            (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-                                info.nFileIndexLow};
-    });
-}
-
-std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
-    std::vector<std::optional<FileIdentity>> identities;
-    identities.reserve(paths.size());
-    for (const std::string& path : paths)
-        identities.push_back(ReadFileIdentity(path));
-    return identities;
 }
 
 } // namespace tarvolin

@@ -24,7 +24,8 @@ enum class KillAt { BeforeTheFirstRename, BetweenTwoFiles, InALetterCaseChange, 
 
 struct CrashCase {
     KillAt at;
-    bool undo; // the user's answer to the start-up box
+    bool undo;             // the user's answer to the start-up box
+    bool setsTime = false; // the run sets a modification time: no size and time as planned
 };
 
 class KillingOutlets final : public test::RecordingOutlets {
@@ -65,7 +66,7 @@ protected:
         MountFresh(NtfsDriver::LowNtfs3gIgnoreCase);
     }
 
-    void RunAndKillTheChild(KillAt at) {
+    void RunAndKillTheChild(KillAt at, bool setsTime) {
         std::vector<std::string> paths;
         for (const std::string& name : kOldNames) {
             paths.push_back(*this / name);
@@ -81,6 +82,8 @@ protected:
             KillingOutlets outlets(at);
             RenameOptions options;
             options.baseName = "n";
+            options.setModifyTime = setsTime;
+            options.modifyDate = options.modifyTime = {2021, 1, 1, 8};
             RunJournaledRenameJob(paths, options, outlets, state.path());
             KillingReport report;
             UndoLastRun(state.path(), report);
@@ -108,7 +111,7 @@ protected:
 };
 
 TEST_P(CrashRecovery, LeavesEveryFileOnceAndNoTemporaryName) {
-    RunAndKillTheChild(GetParam().at);
+    RunAndKillTheChild(GetParam().at, GetParam().setsTime);
     const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->underTemporaryName, GetParam().at == KillAt::InALetterCaseChange ? 1 : 0);
@@ -131,6 +134,7 @@ std::string CaseName(const ::testing::TestParamInfo<CrashCase>& info) {
     static const char* const kSteps[] = {"BeforeTheFirstRename", "BetweenTwoFiles",
                                          "InALetterCaseChange", "DuringTheUndo"};
     return std::string(kSteps[static_cast<int>(info.param.at)]) +
+           (info.param.setsTime ? "SettingATime" : "") +
            (info.param.undo ? "ThenUndo" : "ThenKeep");
 }
 
@@ -138,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, CrashRecovery,
                          ::testing::Values(CrashCase{KillAt::BeforeTheFirstRename, true},
                                            CrashCase{KillAt::BetweenTwoFiles, true},
                                            CrashCase{KillAt::BetweenTwoFiles, false},
+                                           CrashCase{KillAt::BetweenTwoFiles, true, true},
                                            CrashCase{KillAt::InALetterCaseChange, true},
                                            CrashCase{KillAt::InALetterCaseChange, false},
                                            CrashCase{KillAt::DuringTheUndo, true},

@@ -27,8 +27,9 @@ TEST(JournalRecords, AnyBytesComeBackFromAPathField) {
 }
 
 TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
-    const JournalChange inFolder{"/d/a", "/d/b", FileIdentity{1, 2}, 0x21, {}, {}};
-    const JournalChange elsewhere{"/d/a", "/e/./b", FileIdentity{1, 2}, {}, {}, {}};
+    JournalChange inFolder{"/d/a", "/d/b", FileIdentity{1, 2}, {}, {}, {}, {}, {}, {}};
+    inFolder.before = ExactMetadata{0x21, {}, {}, {}, false, false};
+    const JournalChange elsewhere{"/d/a", "/e/./b", FileIdentity{1, 2}, {}, {}, {}, {}, {}, {}};
     const std::string whole = HeaderRecords(JournalKind::Run, {}) + ChangeRecord(inFolder) +
                               ChangeRecord(elsewhere) + PlannedRecord(2) + DoneRecord(0);
     for (const std::string& tail : {std::string("done 1"), std::string("done 1 x\ndone 1\n")}) {
@@ -37,9 +38,46 @@ TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {
         EXPECT_TRUE(reading.contents->planned);
         EXPECT_EQ(reading.contents->doneThrough, 0) << tail;
         EXPECT_EQ(reading.contents->changes.at(0).newPath, "/d/b");
-        EXPECT_EQ(reading.contents->changes.at(0).attributes, 0x21);
+        EXPECT_EQ(reading.contents->changes.at(0).before->attributes, 0x21);
         EXPECT_EQ(reading.contents->changes.at(1).newPath, "/e/./b");
     }
+}
+
+TEST(JournalRecords, TimesOfAnyYearComeBackExactly) {
+    // Year 10000, before 1970, and the last nanosecond of a second.
+    const ExactTime late{253'402'300'800, 999'999'999}, early{-2'208'988'800, 7};
+    JournalChange change{"/d/a", "/d/b", FileIdentity{1, 2, 0xFEDCBA9876543210, false}, {},
+                         {},     {},     FileFingerprint{5, late, early, {}, {}},       {},
+                         {}};
+    change.before = ExactMetadata{0x20, early, late, ExactTime{-1, 0}, false, false};
+    std::string text =
+        HeaderRecords(JournalKind::Run, {}) + ChangeRecord(change) + PlannedRecord(1);
+    AppendLeftRecord(text, 0, FileFingerprint{5, early, late, late, early});
+    const JournalReading reading = ParseJournal(text);
+    ASSERT_TRUE(reading.contents) << reading.error;
+    const JournalChange& read = reading.contents->changes.at(0);
+    EXPECT_EQ(read.identity, change.identity);
+    EXPECT_EQ(read.seen, change.seen);
+    EXPECT_EQ(read.left, (FileFingerprint{5, early, late, late, early}));
+    ASSERT_TRUE(read.before);
+    EXPECT_EQ(read.before->attributes, 0x20);
+    EXPECT_EQ(read.before->modify, early);
+    EXPECT_EQ(read.before->access, late);
+    EXPECT_EQ(read.before->creation, (ExactTime{-1, 0}));
+    EXPECT_FALSE(read.before->creationStored || read.before->dosRecord);
+}
+
+TEST(JournalRecords, ReadsAFormat1Journal) {
+    const JournalReading reading =
+        ParseJournal("ctarvolin-journal 1\nkind run\nchange /d/a /d/b 3:4 33 "
+                     "2001-02-03T04:05:06.000 -\nplanned 1\ndone 0\n");
+    ASSERT_TRUE(reading.contents) << reading.error;
+    const JournalChange& read = reading.contents->changes.at(0);
+    EXPECT_EQ(read.newPath, "/d/b");
+    EXPECT_EQ(read.identity, (FileIdentity{3, 4}));
+    EXPECT_EQ(read.attributes, 33);
+    EXPECT_EQ(read.creationTime, (LocalDateTime{2001, 2, 3, 4, 5, 6, 0}));
+    EXPECT_FALSE(read.seen || read.before);
 }
 
 RenameOptions Named(const char* baseName) {
@@ -139,7 +177,7 @@ TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
 TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
-    WriteFile(state / "run-seq-00000000000000000099.journal", "ctarvolin-journal 2\nkind run\n");
+    WriteFile(state / "run-seq-00000000000000000099.journal", "ctarvolin-journal 3\nkind run\n");
     const UndoOutcome outcome = UndoLastRun(state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Refused);
     EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;

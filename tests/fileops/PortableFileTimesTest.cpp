@@ -267,5 +267,26 @@ TEST(PortableFileSummary, MissingFileReadsAsUnreadable) {
     EXPECT_FALSE(summary.modifyTime.has_value());
 }
 
+// Undo's writer puts back, on a read-only file, both times as they were to the precision the
+// volume keeps, and keeps a modification time that is no longer what the run left.
+TEST(PortableExactMetadata, PutsBackBothTimesAndKeepsALaterEdit) {
+    TempDir dir;
+    const std::string path = NewFile(dir, "a.txt");
+    std::optional<ExactMetadata> before = ReadExactMetadata(path);
+    ASSERT_TRUE(before && SetModifyTime(path, {2004, 4, 4}, {2000, 1, 1, 4, 4, 4}));
+    ASSERT_TRUE(ApplyAttributes(path, kReadOnly));
+    const std::optional<ExactMetadata> runLeft = ReadExactMetadata(path);
+    before->creation.reset();
+    EXPECT_TRUE(RestoreExactMetadata(path, *before, *runLeft).ok);
+    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
+    EXPECT_EQ(ReadAttributes(path), before->attributes);
+
+    ExactMetadata edited = *runLeft;
+    edited.modify->seconds += 1;
+    const MetadataRestore kept = RestoreExactMetadata(path, *runLeft, edited);
+    EXPECT_TRUE(kept.ok && kept.modifyKept);
+    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
+}
+
 } // namespace
 } // namespace tarvolin

@@ -157,7 +157,8 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
         std::unique_ptr<RunJournal> journal =
             RunJournal::Create(JournalDirectory(), JournalKind::Run);
         for (const std::string& path : {a, b})
-            journal->AddChange({path, path + ".new", ReadFileIdentity(path), {}, {}, {}});
+            journal->AddChange(
+                {path, path + ".new", ReadFileIdentity(path), {}, {}, {}, {}, {}, {}});
         QVERIFY(journal->StartChanges());
         QVERIFY(RenameOnDisk(a, a + ".new"));
     } // the program dies here: the journal never ends
