@@ -15,6 +15,11 @@
 //   planned COUNT                        every change is listed; files are touched only now
 //   case INDEX TEMPORARY                 change INDEX parks its file under TEMPORARY (a
 //                                        change of letter case alone)
+//   reserve INDEX SINCE PATH             change INDEX is about to make an empty file at PATH
+//                                        to rename onto (a reservation, FileOps.h), at SINCE
+//                                        (UTC seconds since the epoch) or later
+//   dropped INDEX PATH                   nothing of change INDEX stays at PATH after all (it
+//                                        was taken, or the reservation went again)
 //   done INDEX                           changes 0..INDEX are done
 //   end finished | stopped | kept        the run ended (stopped: at a failure; kept: after a
 //                                        crash, the user kept what was done)
@@ -49,6 +54,14 @@ struct JournalChange {
 
 enum class JournalKind { Run, Undo };
 
+// An empty file a change made at `path` to rename onto, at `since` or later; unless a later
+// record says it went, a crash may have left it there.
+struct JournalReservation {
+    int index = 0;
+    long long since = 0;
+    std::string path;
+};
+
 struct JournalContents {
     JournalKind kind = JournalKind::Run;
     std::string undoes; // an undo: the file name of the run's journal
@@ -56,7 +69,8 @@ struct JournalContents {
     bool planned = false;
     int doneThrough = -1;
     std::map<int, std::string> temporaryPaths; // by change index
-    std::string end;                           // empty while the run has not ended
+    std::vector<JournalReservation> reservations;
+    std::string end; // empty while the run has not ended
     bool undone = false;
 };
 
@@ -75,6 +89,8 @@ std::string ChangeRecord(const JournalChange& change);
 void AppendChangeRecord(std::string& out, const JournalChange& change);
 std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
+std::string ReserveRecord(int index, long long since, const std::string& path);
+std::string DroppedRecord(int index, const std::string& path);
 std::string DoneRecord(int index);
 std::string EndRecord(std::string_view how);
 std::string UndoneRecord();

@@ -12,21 +12,43 @@ namespace tarvolin {
 
 namespace {
 
-bool ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
-                   const char* text) {
+enum class FileOutcome {
+    Done,
+    Failed,
+    LeftUnderTemporaryName, // another program took the name in a change of letter case
+};
+
+FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
+                          const char* text) {
     outlets.RowChanged(position, path);
     outlets.ShowError(text);
-    return false;
+    return FileOutcome::Failed;
+}
+
+// The row and the box name where the file is, and the run's list follows it there.
+FileOutcome ReportLeftUnder(std::vector<std::string>& fileNames, int position,
+                            std::string fileNowAt, RenameOutlets& outlets) {
+    fileNames[static_cast<std::size_t>(position)] = std::move(fileNowAt);
+    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+    outlets.RowChanged(position, path);
+    outlets.ShowErrorWithDetail(kRenameErrorText,
+                                "Another file took its name; the file is now " + path + ".");
+    return FileOutcome::LeftUnderTemporaryName;
 }
 
 // Renames the file at `position` to `newPath`, then gives it the attributes and times the
 // options ask for, in that fixed order. The time writers need the file open for writing,
 // so a run that makes files read-only and also sets a time fails on the first file.
-bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::string newPath,
-                        const RenameOptions& options, RenameOutlets& outlets) {
+FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position,
+                               std::string newPath, const RenameOptions& options,
+                               RenameOutlets& outlets) {
     const std::string& oldPath = fileNames[static_cast<std::size_t>(position)];
-    if (!RenameOnDisk(oldPath, newPath))
+    std::string fileNowAt;
+    if (!RenameOnDisk(oldPath, newPath, fileNowAt)) {
+        if (fileNowAt != oldPath)
+            return ReportLeftUnder(fileNames, position, std::move(fileNowAt), outlets);
         return ReportFailure(outlets, position, oldPath, kRenameErrorText);
+    }
     fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
     const std::string& path = fileNames[static_cast<std::size_t>(position)];
 
@@ -40,7 +62,7 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
         return ReportFailure(outlets, position, path, kModifyTimeErrorText);
 
     outlets.RowChanged(position, path);
-    return true;
+    return FileOutcome::Done;
 }
 
 // What undo needs of one file: which file it is and what the run is about to change.
@@ -78,6 +100,15 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
     return nullptr;
 }
 
+// A file left under a temporary name keeps the run unfinished: the next start offers to
+// give it a proper name.
+void EndAfterFailure(RunJournal& journal, FileOutcome outcome) {
+    if (outcome == FileOutcome::LeftUnderTemporaryName)
+        journal.LeaveUnfinished();
+    else
+        journal.Finish("stopped");
+}
+
 void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
               RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
@@ -95,9 +126,11 @@ void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
     outlets.SetGaugeRange(0, count - 1);
     for (int position = 0; position < count; ++position) {
         std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets)) {
+        const FileOutcome outcome =
+            ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+        if (outcome != FileOutcome::Done) {
             if (journal)
-                journal->Finish("stopped");
+                EndAfterFailure(*journal, outcome);
             return;
         }
         if (journal)
@@ -122,13 +155,17 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
         journalDirectory ? StartJournal(*journalDirectory, std::span(fileNames).subspan(at, 1),
                                         std::span(&newPath, 1), options)
                          : nullptr;
-    const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
-    if (journal) {
-        if (done)
-            journal->ChangeDone(0);
-        journal->Finish(done ? "finished" : "stopped");
-        PruneJournals(*journalDirectory);
+    const FileOutcome outcome =
+        ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+    if (!journal)
+        return;
+    if (outcome == FileOutcome::Done) {
+        journal->ChangeDone(0);
+        journal->Finish("finished");
+    } else {
+        EndAfterFailure(*journal, outcome);
     }
+    PruneJournals(*journalDirectory);
 }
 
 } // namespace

@@ -16,6 +16,10 @@ public:
     virtual void RowChanged(int position, const std::string& path) = 0;
     // One modal error box; the run has stopped when it returns.
     virtual void ShowError(const std::string& text) = 0;
+    // The same box with `detail` below `text`, such as where the failure left the file.
+    virtual void ShowErrorWithDetail(const std::string& text, const std::string& detail) {
+        ShowError(text + "\n\n" + detail);
+    }
 };
 
 } // namespace tarvolin

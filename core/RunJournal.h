@@ -14,7 +14,8 @@ namespace tarvolin {
 // and a power loss at most what the disk had not stored since the plan: recovery looks at
 // the files themselves, so either only makes it report an earlier file as the one in
 // progress. While the run goes on it hears of letter-case changes, whose temporary names
-// reach the system before the file moves.
+// reach the system before the file moves, and of reservations, whose paths reach it before
+// the empty file is made.
 class RunJournal final : public CaseChangeListener {
 public:
     // A new journal in `directory`; null when none can be written there.
@@ -34,11 +35,16 @@ public:
     bool StartChanges();
     void ChangeDone(int index);
     void Finish(std::string_view how);
+    // Stops writing without an end, so that the next start offers to finish the run: a file
+    // is left under a temporary name.
+    void LeaveUnfinished();
     const std::string& path() const { return path_; }
 
     void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
                             const std::string& newPath) override;
     void CaseChangeFinished(const std::string& newPath) override;
+    void ReservationStarting(const std::string& path) override;
+    void ReservationDropped(const std::string& path) override;
 
 private:
     RunJournal(std::unique_ptr<JournalFile> file, std::string path, int doneThrough);
