@@ -99,29 +99,45 @@ UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath
 }
 
 // On a case-insensitive volume a new name that differs from the old one in letter case alone
-// finds the file under either: only the folder's listing tells which spelling it has.
+// finds the file under either: only the folder's listing tells which spelling it has. Where
+// it lists neither (lowntfs-3g lists every name in lower case), the journal's done marks do.
+void ReadSpellingsOfCaseChanges(const JournalContents& contents,
+                                const std::vector<std::size_t>& caseChanges,
+                                std::vector<bool>& moved) {
+    const bool undo = contents.kind == JournalKind::Undo;
+    std::vector<std::string> spellings; // each change's target, then its origin
+    for (const std::size_t index : caseChanges) {
+        const JournalChange& change = contents.changes[index];
+        spellings.push_back(undo ? change.oldPath : change.newPath);
+        spellings.push_back(undo ? change.newPath : change.oldPath);
+    }
+    const std::vector<bool> listed = ListedAsSpelled(spellings);
+    for (std::size_t i = 0; i < caseChanges.size(); ++i) {
+        const bool asTarget = listed[2 * i];
+        const bool asOrigin = listed[2 * i + 1];
+        moved[caseChanges[i]] = asTarget || asOrigin
+                                    ? asTarget && !asOrigin
+                                    : static_cast<int>(caseChanges[i]) <= contents.doneThrough;
+    }
+}
+
 void CountWhereFilesAre(UnfinishedRun& run) {
     const JournalContents& contents = run.contents;
     const bool undo = contents.kind == JournalKind::Undo;
     const std::size_t count = contents.changes.size();
     std::vector<bool> moved(count, false);
-    std::vector<std::string> spellingsToList;
-    std::vector<std::size_t> listedFor;
+    std::vector<std::size_t> caseChanges;
     for (std::size_t index = 0; index < count; ++index) {
         const JournalChange& change = contents.changes[index];
         const std::string* temporaryPath = TemporaryPathOf(contents, static_cast<int>(index));
         const bool parked = temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change);
         const std::string& target = undo ? change.oldPath : change.newPath;
         moved[index] = !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
-        if (moved[index] && DiffersInLetterCaseOnly(change.oldPath, change.newPath)) {
-            spellingsToList.push_back(target);
-            listedFor.push_back(index);
-        }
+        if (moved[index] && DiffersInLetterCaseOnly(change.oldPath, change.newPath))
+            caseChanges.push_back(index);
         run.underTemporaryName += parked ? 1 : 0;
     }
-    const std::vector<bool> listed = ListedAsSpelled(spellingsToList);
-    for (std::size_t i = 0; i < listedFor.size(); ++i)
-        moved[listedFor[i]] = listed[i];
+    ReadSpellingsOfCaseChanges(contents, caseChanges, moved);
     for (std::size_t index = 0; index < count; ++index) {
         const JournalChange& change = contents.changes[index];
         run.moved += moved[index] ? 1 : 0;
