@@ -142,6 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
                      1},
         LeftoverCase{"ExfatRenameUndo", Volume::ExfatFuse, "a.txt", false, 1, true, "a.txt", 0},
         LeftoverCase{"ExfatRenameKeep", Volume::ExfatFuse, "a.txt", false, 1, false, "a.txt", 0},
+        // This driver lists every name in lower case.
+        LeftoverCase{"LowNtfsNewNameUndo", Volume::LowNtfs3gIgnoreCase, "IMG.JPG", true, 2, true,
+                     "img.jpg", 1},
+        LeftoverCase{"LowNtfsNewNameKeep", Volume::LowNtfs3gIgnoreCase, "IMG.JPG", true, 2, false,
+                     "img.jpg", 1},
         LeftoverCase{"NtfsRenameUndo", Volume::Ntfs3g, "a.txt", false, 1, true, "a.txt", 0},
         LeftoverCase{"NtfsRenameKeep", Volume::Ntfs3g, "a.txt", false, 1, false, "a.txt", 0}),
     [](const ::testing::TestParamInfo<LeftoverCase>& info) { return info.param.name; });
