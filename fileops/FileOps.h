@@ -41,9 +41,9 @@ PathSyntax NativePathSyntax();
 // another directory on the same volume.
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
 // The same, saying where the file is: at `newPath` when it succeeds; when it fails, at
-// `oldPath`, or, when another program
-// took the name in the middle of a change of letter case (which, on a case-insensitive volume,
-// is the old name as well), under the temporary name described below, the one place left.
+// `oldPath`, or under the temporary name described below when another program took the name
+// in the middle of a change of letter case (on a case-insensitive volume that is the old name
+// as well, so the temporary name is the one place left).
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt);
 
 // A change of letter case alone goes through a temporary name in the same directory, since
