@@ -2,6 +2,7 @@
 
 #include "FileMatch.h"
 #include "FileOps.h"
+#include "LetterCase.h"
 
 namespace tarvolin {
 
@@ -79,6 +80,20 @@ std::string WhyNotFound(const JournalChange& change) {
 
 } // namespace
 
+namespace {
+
+// A case-insensitive volume finds a file under either spelling of a name that changes its
+// letter case only; its folder's listing tells which spelling the file has.
+bool StillUnderItsOldSpelling(const JournalChange& change) {
+    if (!DiffersInLetterCaseOnly(change.oldPath, change.newPath))
+        return false;
+    const std::string both[] = {change.oldPath, change.newPath};
+    const std::vector<bool> listed = ListedAsSpelled(both);
+    return listed[0] && !listed[1];
+}
+
+} // namespace
+
 bool HoldsFileOf(const std::string& path, const JournalChange& change) {
     if (!change.identity)
         return false;
@@ -93,7 +108,7 @@ std::optional<std::string> FindFileOf(const JournalChange& change,
     if (temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change))
         return *temporaryPath;
     if (HoldsFileOf(change.newPath, change))
-        return change.newPath;
+        return StillUnderItsOldSpelling(change) ? change.oldPath : change.newPath;
     if (HoldsFileOf(change.oldPath, change))
         return change.oldPath;
     return std::nullopt;

@@ -278,6 +278,32 @@ bool ValidIndex(const JournalContents& contents, std::optional<int> index) {
     return index && *index >= 0 && static_cast<std::size_t>(*index) < contents.changes.size();
 }
 
+// A reservation that was dropped again leaves nothing to look for.
+bool ApplyReservationRecord(JournalContents& contents,
+                            const std::vector<std::string_view>& fields) {
+    const bool reserve = fields[0] == "reserve";
+    if (fields.size() != (reserve ? 4u : 3u))
+        return false;
+    const std::optional<int> index = ParseNumber<int>(fields[1]);
+    const std::optional<long long> since =
+        reserve ? ParseNumber<long long>(fields[2]) : std::optional<long long>(0);
+    std::optional<std::string> path = UnescapeJournalField(fields.back());
+    if (!ValidIndex(contents, index) || !since || !path)
+        return false;
+    std::vector<JournalReservation>& reservations = contents.reservations;
+    if (reserve) {
+        reservations.push_back({*index, *since, std::move(*path)});
+        return true;
+    }
+    const auto same = [&](const JournalReservation& r) {
+        return r.index == *index && r.path == *path;
+    };
+    const auto last = std::find_if(reservations.rbegin(), reservations.rend(), same);
+    if (last != reservations.rend())
+        reservations.erase(std::next(last).base());
+    return true;
+}
+
 // Adds one record to `contents`; false when the line is not a record that may stand here.
 bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>& fields) {
     const std::string_view name = fields.empty() ? std::string_view() : fields[0];
@@ -308,6 +334,8 @@ bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>&
         change.nameBack = change.nameBack || name == "back";
         return true;
     }
+    if (name == "reserve" || name == "dropped")
+        return ApplyReservationRecord(contents, fields);
     if (name == "done" && fields.size() == 2 && ValidIndex(contents, ParseNumber<int>(fields[1]))) {
         contents.doneThrough = std::max(contents.doneThrough, *ParseNumber<int>(fields[1]));
         return true;
@@ -446,6 +474,15 @@ std::string BackRecord(int index, const FileFingerprint& back) {
     std::string record;
     AppendFingerprintRecord(record, "back ", index, back);
     return record;
+}
+
+std::string ReserveRecord(int index, long long since, const std::string& path) {
+    return "reserve " + std::to_string(index) + " " + std::to_string(since) + " " +
+           EscapeJournalField(path) + "\n";
+}
+
+std::string DroppedRecord(int index, const std::string& path) {
+    return "dropped " + std::to_string(index) + " " + EscapeJournalField(path) + "\n";
 }
 
 std::string DoneRecord(int index) {

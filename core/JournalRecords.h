@@ -28,6 +28,11 @@
 //                                        it showing (in an undo: what the run left)
 //   back INDEX SEEN                      an undo's file is back under its old name, showing
 //                                        SEEN; its attributes and times are still to come
+//   reserve INDEX SINCE PATH             change INDEX is about to make an empty file at PATH
+//                                        to rename onto (a reservation, FileOps.h), at SINCE
+//                                        (UTC seconds since the epoch) or later
+//   dropped INDEX PATH                   nothing of change INDEX stays at PATH after all (it
+//                                        was taken, or the reservation went again)
 //   done INDEX                           changes 0..INDEX are done
 //   end finished | stopped | kept        the run ended (stopped: at a failure; kept: after a
 //                                        crash, the user kept what was done)
@@ -76,6 +81,14 @@ struct JournalChange {
 
 enum class JournalKind { Run, Undo };
 
+// An empty file a change made at `path` to rename onto, at `since` or later; unless a later
+// record says it went, a crash may have left it there.
+struct JournalReservation {
+    int index = 0;
+    long long since = 0;
+    std::string path;
+};
+
 struct JournalContents {
     int format = kJournalFormat;
     JournalKind kind = JournalKind::Run;
@@ -84,7 +97,8 @@ struct JournalContents {
     bool planned = false;
     int doneThrough = -1;
     std::map<int, std::string> temporaryPaths; // by change index
-    std::string end;                           // empty while the run has not ended
+    std::vector<JournalReservation> reservations;
+    std::string end; // empty while the run has not ended
     bool undone = false;
 };
 
@@ -125,6 +139,8 @@ std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
 void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left);
 std::string BackRecord(int index, const FileFingerprint& back);
+std::string ReserveRecord(int index, long long since, const std::string& path);
+std::string DroppedRecord(int index, const std::string& path);
 std::string DoneRecord(int index);
 std::string EndRecord(std::string_view how);
 std::string UndoneRecord();

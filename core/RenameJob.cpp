@@ -12,21 +12,43 @@ namespace tarvolin {
 
 namespace {
 
-bool ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
-                   const char* text) {
+enum class FileOutcome {
+    Done,
+    Failed,
+    LeftUnderTemporaryName, // another program took the name in a change of letter case
+};
+
+FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
+                          const char* text) {
     outlets.RowChanged(position, path);
     outlets.ShowError(text);
-    return false;
+    return FileOutcome::Failed;
+}
+
+// The row and the box name where the file is, and the run's list follows it there.
+FileOutcome ReportLeftUnder(std::vector<std::string>& fileNames, int position,
+                            std::string fileNowAt, RenameOutlets& outlets) {
+    fileNames[static_cast<std::size_t>(position)] = std::move(fileNowAt);
+    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+    outlets.RowChanged(position, path);
+    outlets.ShowErrorWithDetail(kRenameErrorText,
+                                "Another file took its name; the file is now " + path + ".");
+    return FileOutcome::LeftUnderTemporaryName;
 }
 
 // Renames the file at `position` to `newPath`, then gives it the attributes and times the
 // options ask for, in that fixed order. The time writers need the file open for writing,
 // so a run that makes files read-only and also sets a time fails on the first file.
-bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::string newPath,
-                        const RenameOptions& options, RenameOutlets& outlets) {
+FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position,
+                               std::string newPath, const RenameOptions& options,
+                               RenameOutlets& outlets) {
     const std::string& oldPath = fileNames[static_cast<std::size_t>(position)];
-    if (!RenameOnDisk(oldPath, newPath))
+    std::string fileNowAt;
+    if (!RenameOnDisk(oldPath, newPath, fileNowAt)) {
+        if (fileNowAt != oldPath)
+            return ReportLeftUnder(fileNames, position, std::move(fileNowAt), outlets);
         return ReportFailure(outlets, position, oldPath, kRenameErrorText);
+    }
     fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
     const std::string& path = fileNames[static_cast<std::size_t>(position)];
 
@@ -40,7 +62,7 @@ bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::
         return ReportFailure(outlets, position, path, kModifyTimeErrorText);
 
     outlets.RowChanged(position, path);
-    return true;
+    return FileOutcome::Done;
 }
 
 // What undo needs of one file: which file it is, what it showed, and exactly what the run
@@ -166,6 +188,17 @@ JournaledRunResult EndJournal(RunJournal* journal, RenameOutlets& outlets, bool 
     return {RunJournalState::Written, {}, journal->path()};
 }
 
+// A file left under a temporary name keeps the run unfinished: the next start offers to
+// give it a proper name.
+JournaledRunResult EndAfterFailure(RunJournal* journal, RenameOutlets& outlets, FileOutcome outcome,
+                                   const std::string* journalDirectory) {
+    if (journal && outcome == FileOutcome::LeftUnderTemporaryName) {
+        journal->LeaveUnfinished();
+        return {RunJournalState::Written, {}, journal->path()};
+    }
+    return EndJournal(journal, outlets, false, journalDirectory);
+}
+
 JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
                             RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
@@ -185,8 +218,10 @@ JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOpt
     outlets.SetGaugeRange(0, count - 1);
     for (int position = 0; position < count; ++position) {
         std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        if (!ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets))
-            return EndJournal(journal.get(), outlets, false, journalDirectory);
+        const FileOutcome outcome =
+            ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+        if (outcome != FileOutcome::Done)
+            return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
         if (journal &&
             !NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options,
                       leftWanted[static_cast<std::size_t>(position)]) &&
@@ -212,10 +247,13 @@ JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
     if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
                      options, outlets, leftWanted, journal))
         return Unjournaled();
-    const bool done = ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
-    if (journal && done)
+    const FileOutcome outcome =
+        ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+    if (outcome != FileOutcome::Done)
+        return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
+    if (journal)
         NoteDone(*journal, 0, fileNames[at], options, leftWanted.front());
-    return EndJournal(journal.get(), outlets, done, journalDirectory);
+    return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
 } // namespace

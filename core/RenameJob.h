@@ -19,7 +19,9 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
 
 // Renames every listed file in order by the numbered rule, then applies the attributes and
 // times the options ask for. Stops at the first failure with one error box; whatever was
-// done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds.
+// done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds,
+// or the temporary name a change of letter case had to leave the file under (the error box
+// then names it).
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 

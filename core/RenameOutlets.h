@@ -22,6 +22,10 @@ public:
         (void)reason;
         return false;
     }
+    // The same box with `detail` below `text`, such as where the failure left the file.
+    virtual void ShowErrorWithDetail(const std::string& text, const std::string& detail) {
+        ShowError(text + "\n\n" + detail);
+    }
 };
 
 } // namespace tarvolin

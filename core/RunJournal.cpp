@@ -2,6 +2,8 @@
 
 #include "JournalShelf.h"
 
+#include <chrono>
+
 namespace tarvolin {
 
 namespace {
@@ -130,6 +132,17 @@ bool RunJournal::Finish(std::string_view how) {
     return healthy();
 }
 
+void RunJournal::LeaveUnfinished() {
+    if (listening_)
+        SetCaseChangeListener(nullptr);
+    listening_ = false;
+    if (doneThrough_ > doneWritten_)
+        buffer_ += DoneRecord(doneThrough_);
+    doneWritten_ = doneThrough_;
+    Flush();
+    file_->MakeDurable();
+}
+
 // The change after the last one done is the one moving.
 void RunJournal::CaseChangeStarting(const std::string&, const std::string& temporaryPath,
                                     const std::string&) {
@@ -138,6 +151,22 @@ void RunJournal::CaseChangeStarting(const std::string&, const std::string& tempo
 }
 
 void RunJournal::CaseChangeFinished(const std::string&) {}
+
+// The clock is read before the empty file is made, so the file cannot look older than its
+// record (but for the volume's rounding, which the check allows for).
+void RunJournal::ReservationStarting(const std::string& path) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    buffer_ += ReserveRecord(doneThrough_ + 1,
+                             std::chrono::duration_cast<std::chrono::seconds>(now).count(), path);
+    Flush();
+}
+
+// Written at once: what is at that path now may be another program's new empty file, which
+// recovery must then leave alone.
+void RunJournal::ReservationDropped(const std::string& path) {
+    buffer_ += DroppedRecord(doneThrough_ + 1, path);
+    Flush();
+}
 
 // A record that did not reach the system stays in the buffer, and the journal is no longer
 // healthy: whoever runs the changes stops before the next one.

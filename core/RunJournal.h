@@ -14,7 +14,8 @@ namespace tarvolin {
 // and a power loss at most what the disk had not stored since the plan: recovery looks at
 // the files themselves, so either only makes it report an earlier file as the one in
 // progress. While the run goes on it hears of letter-case changes, whose temporary names
-// reach the system before the file moves.
+// reach the system before the file moves, and of reservations, whose paths reach it before
+// the empty file is made.
 class RunJournal final : public CaseChangeListener {
 public:
     // A new journal in `directory`; null when none can be written there, and `problem`, when
@@ -47,6 +48,9 @@ public:
     // An undo's file is back under its old name, its attributes and times still to come:
     // reaches the system at once, so that finishing a cut-off undo puts those back too.
     void RecordNameBack(int index, const FileFingerprint& back);
+    // Stops writing without an end, so that the next start offers to finish the run: a file
+    // is left under a temporary name.
+    void LeaveUnfinished();
     const std::string& path() const { return path_; }
     // False once a record could not be handed to the system, or the end not made durable:
     // the journal no longer tells what the run did. `failure()` gives the system's reason.
@@ -56,6 +60,8 @@ public:
     void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
                             const std::string& newPath) override;
     void CaseChangeFinished(const std::string& newPath) override;
+    void ReservationStarting(const std::string& path) override;
+    void ReservationDropped(const std::string& path) override;
 
 private:
     RunJournal(std::unique_ptr<JournalFile> file, std::string path, int doneThrough);

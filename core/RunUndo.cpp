@@ -3,6 +3,8 @@
 #include "ChangeRestore.h"
 #include "FileOps.h"
 #include "JournalShelf.h"
+#include "LetterCase.h"
+#include "OwnLeftovers.h"
 #include "RunJournal.h"
 
 #include <algorithm>
@@ -163,6 +165,8 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
     const std::optional<std::unique_ptr<JournalFile>> held = HoldRun(runPath, refusal);
     if (!held || !*held)
         return held ? Refusal("The run journal " + runPath + " is gone.") : refusal;
+    if (run.end.empty())
+        RemoveOwnLeftovers(run);
     const JournalContents undo = UndoPlan(runPath, run);
     const std::unique_ptr<RunJournal> journal =
         RunJournal::Create(directory, JournalKind::Undo, undo.undoes);
@@ -188,6 +192,7 @@ UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath
         HoldRun(SiblingPath(undoPath, undo.undoes), refusal);
     if (!held)
         return refusal;
+    RemoveOwnLeftovers(undo);
     const std::unique_ptr<RunJournal> journal = RunJournal::Continue(undoPath, undo);
     if (!journal)
         return Refusal(IsJournalInUse(undoPath)
@@ -196,23 +201,70 @@ UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath
     return ContinueUndo(directory, held->get(), *journal, undo, report);
 }
 
+// On a case-insensitive volume a new name that differs from the old one in letter case alone
+// finds the file under either: only the folder's listing tells which spelling it has. Where
+// it lists neither (lowntfs-3g lists every name in lower case), the journal's done marks do.
+void ReadSpellingsOfCaseChanges(const JournalContents& contents,
+                                const std::vector<std::size_t>& caseChanges,
+                                std::vector<bool>& moved) {
+    const bool undo = contents.kind == JournalKind::Undo;
+    std::vector<std::string> spellings; // each change's target, then its origin
+    for (const std::size_t index : caseChanges) {
+        const JournalChange& change = contents.changes[index];
+        spellings.push_back(undo ? change.oldPath : change.newPath);
+        spellings.push_back(undo ? change.newPath : change.oldPath);
+    }
+    const std::vector<bool> listed = ListedAsSpelled(spellings);
+    for (std::size_t i = 0; i < caseChanges.size(); ++i) {
+        const bool asTarget = listed[2 * i];
+        const bool asOrigin = listed[2 * i + 1];
+        moved[caseChanges[i]] = asTarget || asOrigin
+                                    ? asTarget && !asOrigin
+                                    : static_cast<int>(caseChanges[i]) <= contents.doneThrough;
+    }
+}
+
 void CountWhereFilesAre(UnfinishedRun& run) {
     const JournalContents& contents = run.contents;
     const bool undo = contents.kind == JournalKind::Undo;
-    for (int index = 0; index < static_cast<int>(contents.changes.size()); ++index) {
-        const JournalChange& change = contents.changes[static_cast<std::size_t>(index)];
-        const std::string* temporaryPath = TemporaryPathOf(contents, index);
+    const std::size_t count = contents.changes.size();
+    std::vector<bool> moved(count, false);
+    std::vector<std::size_t> caseChanges;
+    for (std::size_t index = 0; index < count; ++index) {
+        const JournalChange& change = contents.changes[index];
+        const std::string* temporaryPath = TemporaryPathOf(contents, static_cast<int>(index));
         const bool parked = temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change);
         const std::string& target = undo ? change.oldPath : change.newPath;
-        const bool moved =
-            !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
+        moved[index] = !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
+        if (moved[index] && DiffersInLetterCaseOnly(change.oldPath, change.newPath))
+            caseChanges.push_back(index);
         run.underTemporaryName += parked ? 1 : 0;
-        run.moved += moved ? 1 : 0;
-        if (!moved && run.inProgress.empty())
+    }
+    ReadSpellingsOfCaseChanges(contents, caseChanges, moved);
+    for (std::size_t index = 0; index < count; ++index) {
+        const JournalChange& change = contents.changes[index];
+        run.moved += moved[index] ? 1 : 0;
+        if (!moved[index] && run.inProgress.empty())
             run.inProgress = undo ? change.newPath : change.oldPath;
     }
     if (run.inProgress.empty() && !contents.changes.empty())
         run.inProgress = undo ? contents.changes.back().newPath : contents.changes.back().oldPath;
+}
+
+// Where its change was heading; when that name is taken, back where it came from.
+bool NameEveryParkedFile(const UnfinishedRun& run) {
+    const bool undo = run.contents.kind == JournalKind::Undo;
+    bool allNamed = true;
+    for (const auto& [index, temporaryPath] : run.contents.temporaryPaths) {
+        const JournalChange& change = run.contents.changes[static_cast<std::size_t>(index)];
+        if (!HoldsFileOf(temporaryPath, change))
+            continue;
+        const std::string& heading = undo ? change.oldPath : change.newPath;
+        const std::string& origin = undo ? change.newPath : change.oldPath;
+        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin)) &&
+                   allNamed;
+    }
+    return allNamed;
 }
 
 } // namespace
@@ -313,6 +365,8 @@ std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
             RemoveJournal(path); // never planned: it touched no file
             continue;
         }
+        // Either answer removes them; gone first, they do not count as files of the run.
+        RemoveOwnLeftovers(*reading.contents);
         UnfinishedRun run{path, *reading.contents, 0, {}, 0};
         CountWhereFilesAre(run);
         return run;
@@ -344,30 +398,31 @@ UndoOutcome UndoUnfinishedRun(const std::string& directory, const UnfinishedRun&
     return UndoRun(directory, run.path, run.contents, report);
 }
 
-// A file under a temporary name goes where its change was heading; when that name is
-// taken, back where it came from.
+// Every file under a temporary name gets a proper name. The journal hears of the reservations these
+// moves make, and stays open while a file could be given neither name, so that the next start asks
+// again.
 bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run) {
-    const bool undo = run.contents.kind == JournalKind::Undo;
-    bool allNamed = true;
-    for (const auto& [index, temporaryPath] : run.contents.temporaryPaths) {
-        const JournalChange& change = run.contents.changes[static_cast<std::size_t>(index)];
-        if (!HoldsFileOf(temporaryPath, change))
-            continue;
-        const std::string& heading = undo ? change.oldPath : change.newPath;
-        const std::string& origin = undo ? change.newPath : change.oldPath;
-        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin)) &&
-                   allNamed;
+    RemoveOwnLeftovers(run.contents);
+    if (const std::unique_ptr<RunJournal> journal = RunJournal::Continue(run.path, run.contents)) {
+        if (!NameEveryParkedFile(run)) {
+            journal->LeaveUnfinished();
+            return false;
+        }
+        journal->Finish("kept");
+    } else if (NameEveryParkedFile(run)) {
+        AppendRecord(run.path, EndRecord("kept"));
+    } else {
+        return false;
     }
-    AppendRecord(run.path, EndRecord("kept"));
     // An undo kept half-way leaves its run open to a later undo, but not to this box.
-    if (undo) {
+    if (run.contents.kind == JournalKind::Undo) {
         const std::string runPath = SiblingPath(run.path, run.contents.undoes);
         const JournalReading reading = ReadJournal(runPath);
         if (reading.contents && reading.contents->end.empty())
             AppendRecord(runPath, EndRecord("kept"));
     }
     PruneJournals(directory);
-    return allNamed;
+    return true;
 }
 
 } // namespace tarvolin

@@ -30,6 +30,16 @@ void AnnounceCaseChangeFinished(const std::string& newPath) {
         Listener()->CaseChangeFinished(newPath);
 }
 
+void AnnounceReservation(const std::string& path) {
+    if (Listener() != nullptr)
+        Listener()->ReservationStarting(path);
+}
+
+void AnnounceReservationDropped(const std::string& path) {
+    if (Listener() != nullptr)
+        Listener()->ReservationDropped(path);
+}
+
 std::string CaseChangeTemporaryName(const std::string& newName, unsigned long processId) {
     constexpr std::size_t kLongestLead = 200;
     static std::atomic<unsigned> counter{0};

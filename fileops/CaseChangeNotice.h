@@ -9,6 +9,8 @@ namespace tarvolin {
 void AnnounceCaseChange(const std::string& oldPath, const std::string& temporaryPath,
                         const std::string& newPath);
 void AnnounceCaseChangeFinished(const std::string& newPath);
+void AnnounceReservation(const std::string& path);
+void AnnounceReservationDropped(const std::string& path);
 
 // The name a letter-case change parks the file under, beside it: "." + `newName` (cut at a
 // character boundary where the whole would not fit in one name) + ".Tarvolin-Case-<process>-<n>",

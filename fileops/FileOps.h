@@ -40,17 +40,30 @@ PathSyntax NativePathSyntax();
 // volume) succeeds, and the name then carries the new letter case. The new name may lie in
 // another directory on the same volume.
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
+// The same, saying where the file is: at `newPath` when it succeeds; when it fails, at
+// `oldPath`, or under the temporary name described below when another program took the name
+// in the middle of a change of letter case (on a case-insensitive volume that is the old name
+// as well, so the temporary name is the one place left).
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt);
 
 // A change of letter case alone goes through a temporary name in the same directory, since
 // some volumes ignore it otherwise: "." + the new name + ".Tarvolin-Case-…", which a person
 // recognises. Before the first step the three paths are announced, so that a run journal can
 // finish or undo the change after a crash; once the file has its new name, that too.
+// Where a volume cannot refuse to replace within its rename, any move first takes the new
+// name (or the temporary one) with an empty file of its own, a reservation, and renames onto
+// it. Each such path is announced before the empty file is made, so that what a crash leaves
+// of it can be found and removed (RemoveEmptyFileMadeSince); and again when nothing of the
+// program's stays there after all: the name was taken already, or the reservation was removed
+// when the rename onto it failed. Whatever is then at that path belongs to someone else.
 class CaseChangeListener {
 public:
     virtual ~CaseChangeListener() = default;
     virtual void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
                                     const std::string& newPath) = 0;
     virtual void CaseChangeFinished(const std::string& newPath) = 0;
+    virtual void ReservationStarting(const std::string& /*path*/) {}
+    virtual void ReservationDropped(const std::string& /*path*/) {}
 };
 // None by default; the listener must outlive the renames it hears of.
 void SetCaseChangeListener(CaseChangeListener* listener);
@@ -162,6 +175,19 @@ struct MetadataRestore {
 // already hold their value are not written.
 MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
                                      const ExactMetadata& runLeft);
+// Removes what a crash left of a reservation: the entry at `path` only while it is an empty
+// regular file (a link is not followed) made no earlier than `notBefore`, in UTC seconds since
+// the epoch, by its birth time where the volume keeps one and else by its last status change,
+// allowing for the two seconds a FAT volume rounds down. False when anything else is there or
+// nothing could be removed. Whether it still belongs to no file of a run is the caller's check.
+bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
+
+// For each path, whether its folder lists an entry spelled exactly as its last part, byte for
+// byte. A case-insensitive volume finds a file under any letter case of its name; the listing
+// tells which one it has (though where lowntfs-3g ignores case it lists every name in lower
+// case, so an all-lower-case name is listed under any case). Faster than one path at a time
+// where many share a folder.
+std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
 
 // The folder the run journals live in, made on first use and readable by its owner only:
 // $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows

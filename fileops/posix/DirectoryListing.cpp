@@ -1,6 +1,12 @@
 #include "DirectoryListing.h"
 
+#include "FileOps.h"
+#include "Guarded.h"
+#include "PathParts.h"
+
 #include <dirent.h>
+#include <map>
+#include <unordered_set>
 
 namespace tarvolin {
 
@@ -33,6 +39,36 @@ ListedAs HowDirectoryLists(const std::string& directory, const std::string& name
     }
     closedir(listing);
     return found;
+}
+
+namespace {
+
+std::unordered_set<std::string> NamesIn(const std::string& directory) {
+    std::unordered_set<std::string> names;
+    if (DIR* listing = opendir(directory.c_str())) {
+        while (const dirent* entry = readdir(listing))
+            names.insert(entry->d_name);
+        closedir(listing);
+    }
+    return names;
+}
+
+} // namespace
+
+std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) {
+    return Guarded(std::vector<bool>(paths.size(), false), [&] {
+        std::map<std::string, std::unordered_set<std::string>> listings;
+        std::vector<bool> listed;
+        listed.reserve(paths.size());
+        for (const std::string& path : paths) {
+            const std::string directory = ParentDirectory(path);
+            auto found = listings.find(directory);
+            if (found == listings.end())
+                found = listings.emplace(directory, NamesIn(directory)).first;
+            listed.push_back(found->second.contains(LastComponent(path)));
+        }
+        return listed;
+    });
 }
 
 } // namespace tarvolin

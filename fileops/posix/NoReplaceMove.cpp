@@ -1,5 +1,6 @@
 #include "NoReplaceMove.h"
 
+#include "CaseChangeNotice.h"
 #include "PathParts.h"
 #include "StepHook.h"
 
@@ -21,8 +22,10 @@ struct Reservation {
 };
 
 // The reservation has the kind of the entry that will replace it: rename puts a file only
-// onto a file and a directory only onto an empty directory.
+// onto a file and a directory only onto an empty directory. Its path is announced first, so
+// that a journal holds it before anything is made there.
 std::optional<Reservation> Reserve(const std::string& to, bool directory) {
+    AnnounceReservation(to);
     struct stat made {};
     if (directory) {
         if (mkdir(to.c_str(), 0700) != 0 || lstat(to.c_str(), &made) != 0)
@@ -89,8 +92,11 @@ MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to) 
         return MoveOutcome::Refused;
     const bool directory = S_ISDIR(source.st_mode);
     const std::optional<Reservation> reservation = Reserve(to, directory);
-    if (!reservation)
-        return errno == EEXIST ? MoveOutcome::TargetExists : MoveOutcome::Refused;
+    if (!reservation) {
+        const int error = errno;
+        AnnounceReservationDropped(to);
+        return error == EEXIST ? MoveOutcome::TargetExists : MoveOutcome::Refused;
+    }
     ReachStep(Step::NameReserved);
     if (rename(from.c_str(), to.c_str()) == 0) {
         if (!directory && LastComponent(to).size() > kLongestNameWithoutStray)
@@ -99,6 +105,7 @@ MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to) 
     }
     const int error = errno;
     ReleaseReservation(to, *reservation, directory);
+    AnnounceReservationDropped(to);
     errno = error;
     return MoveOutcome::Refused;
 }

@@ -98,6 +98,12 @@ PathSyntax NativePathSyntax() {
 }
 
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
+    std::string fileNowAt;
+    return RenameOnDisk(oldPath, newPath, fileNowAt);
+}
+
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt) {
+    fileNowAt = oldPath;
     return Guarded(false, [&]() -> bool {
         if (oldPath == newPath) {
             // Nothing to move, but a vanished file must not look renamed.
@@ -116,13 +122,15 @@ bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
             moved = true;
             break;
         case MoveOutcome::TargetExists:
-            moved = RenameOntoOwnEntry(oldPath, newPath);
+            moved = RenameOntoOwnEntry(oldPath, newPath, &fileNowAt);
             break;
         case MoveOutcome::Refused:
             break;
         }
         if (moved && folds)
             NoteOwnRename(oldPath, newPath);
+        if (moved)
+            fileNowAt = newPath;
         return moved;
     });
 }

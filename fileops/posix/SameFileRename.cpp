@@ -77,7 +77,8 @@ bool FoundOnlyUnderNewName(const std::string& newPath, const std::string& tempor
 
 } // namespace
 
-bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
+bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath,
+                      std::string* strandedAt) {
     struct stat file {};
     std::string temporary;
     if (lstat(oldPath.c_str(), &file) != 0 || !MoveToTemporaryName(oldPath, newPath, temporary))
@@ -86,7 +87,8 @@ bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
     const ListedAs listing =
         HowDirectoryLists(ParentDirectory(temporary), LastComponent(temporary));
     if (MoveWithoutReplacing(temporary, newPath) != MoveOutcome::Moved) {
-        MoveWithoutReplacing(temporary, oldPath);
+        if (MoveWithoutReplacing(temporary, oldPath) != MoveOutcome::Moved && strandedAt)
+            *strandedAt = temporary;
         return false;
     }
     const bool done = listing == ListedAs::LowerCase
@@ -113,17 +115,18 @@ bool IsAliasByListing(const std::string& oldPath, const std::string& newPath) {
 
 } // namespace
 
-bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath) {
+bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath,
+                        std::string* strandedAt) {
     struct stat oldFile {};
     struct stat newFile {};
     if (lstat(oldPath.c_str(), &oldFile) != 0 || lstat(newPath.c_str(), &newFile) != 0)
         return false;
     if (!SameInode(oldFile, newFile))
-        return IsAliasByListing(oldPath, newPath) && ChangeLetterCase(oldPath, newPath);
+        return IsAliasByListing(oldPath, newPath) && ChangeLetterCase(oldPath, newPath, strandedAt);
     if (IsSameDirectoryEntry(oldPath, newPath))
         return true;
     if (IsLetterCaseAlias(oldPath, newPath, newFile))
-        return ChangeLetterCase(oldPath, newPath);
+        return ChangeLetterCase(oldPath, newPath, strandedAt);
     return false;
 }
 

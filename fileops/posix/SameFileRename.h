@@ -11,14 +11,20 @@ namespace tarvolin {
 // Called once the no-replace move found `newPath` taken. True where the taken name is
 // `oldPath`'s own entry: unchanged for the same spelling, re-cased for a case alias. A hard
 // link or any other file is refused, as a rename that changed nothing must not succeed.
-bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath);
+// `strandedAt`, when given, learns the temporary name a failed change of letter case left the
+// file under (see ChangeLetterCase); it is left alone otherwise.
+bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath,
+                        std::string* strandedAt = nullptr);
 
 // Gives the entry at `oldPath` the name `newPath`, which finds the same entry, by way of a
 // unique temporary name in the same directory: a case-insensitive volume treats a direct
 // rename between the two spellings as a rename onto itself and keeps the old case. True
 // when the directory then lists the exact new name; where the directory lists every name in
 // lower case (as the temporary name shows), when the new name finds the file and the
-// temporary name is gone, as that is all such a listing can tell.
-bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath);
+// temporary name is gone, as that is all such a listing can tell. When another program takes
+// the name while the file is away, neither spelling can have the file back: it stays under
+// the temporary name, which `strandedAt` (when given) then holds.
+bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath,
+                      std::string* strandedAt = nullptr);
 
 } // namespace tarvolin

@@ -133,7 +133,8 @@ bool MoveWithoutReplacing(const std::wstring& from, const std::wstring& to) {
 }
 
 bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
-                         const std::wstring& from, std::wstring& temporary) {
+                         const std::wstring& from, std::wstring& temporary,
+                         std::string& temporaryUtf8) {
     constexpr int kAttempts = 100; // names left over by someone else are skipped
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::size_t slash = newPath.find_last_of("\\/");
@@ -145,6 +146,7 @@ bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
         if (!wide)
             return false;
         temporary = *wide;
+        temporaryUtf8 = name;
         AnnounceCaseChange(oldPath, name, newPath);
         if (MoveWithoutReplacing(from, temporary))
             return true;
@@ -158,8 +160,11 @@ bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
 // The entry of `oldPath` is the one `newPath` names. Windows changes the letter case in
 // place; Wine reports success and keeps the old spelling, so the name goes through a
 // temporary one and is checked afterwards (pinned by LetterCase.ShowsTheNewSpellingOnly).
+// When another program takes the name meanwhile, the file stays under the temporary name,
+// which `fileNowAt` then holds.
 bool ShowNewLetterCase(const std::string& oldUtf8, const std::string& newUtf8,
-                       const std::wstring& oldPath, const std::wstring& newPath) {
+                       const std::wstring& oldPath, const std::wstring& newPath,
+                       std::string& fileNowAt) {
     const std::wstring wanted = FinalComponent(newPath);
     const std::optional<std::wstring> stored = StoredName(newPath);
     if (!stored)
@@ -169,10 +174,12 @@ bool ShowNewLetterCase(const std::string& oldUtf8, const std::string& newUtf8,
     if (*stored == wanted || !EqualIgnoringCase(*stored, wanted))
         return true;
     std::wstring temporary;
-    if (!MoveToTemporaryName(oldUtf8, newUtf8, oldPath, temporary))
+    std::string temporaryUtf8;
+    if (!MoveToTemporaryName(oldUtf8, newUtf8, oldPath, temporary, temporaryUtf8))
         return false;
     if (!MoveWithoutReplacing(temporary, newPath)) {
-        MoveWithoutReplacing(temporary, oldPath);
+        if (!MoveWithoutReplacing(temporary, oldPath))
+            fileNowAt = temporaryUtf8;
         return false;
     }
     const bool done = StoredName(newPath) == wanted;
@@ -181,7 +188,7 @@ bool ShowNewLetterCase(const std::string& oldUtf8, const std::string& newUtf8,
     return done;
 }
 
-bool Rename(const std::string& oldPath, const std::string& newPath) {
+bool Rename(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt) {
     const std::optional<std::wstring> from = ToSystemPath(oldPath);
     const std::optional<std::wstring> to = ToSystemPath(newPath);
     if (!from || !to)
@@ -199,7 +206,17 @@ bool Rename(const std::string& oldPath, const std::string& newPath) {
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             return false;
     }
-    return SameEntry(*from, *to) && ShowNewLetterCase(oldPath, newPath, *from, *to);
+    return SameEntry(*from, *to) && ShowNewLetterCase(oldPath, newPath, *from, *to, fileNowAt);
+}
+
+// FILETIME counts 100 ns steps from 1601; Unix seconds start in 1970.
+long long UnixSeconds(const FILETIME& time) {
+    constexpr unsigned long long kStepsFrom1601To1970 = 116444736000000000ULL;
+    constexpr unsigned long long kStepsPerSecond = 10000000ULL;
+    const unsigned long long steps =
+        (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (static_cast<long long>(steps) - static_cast<long long>(kStepsFrom1601To1970)) /
+           static_cast<long long>(kStepsPerSecond);
 }
 
 } // namespace
@@ -209,7 +226,48 @@ PathSyntax NativePathSyntax() {
 }
 
 bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
-    return Guarded(false, [&]() -> bool { return Rename(oldPath, newPath); });
+    std::string fileNowAt;
+    return RenameOnDisk(oldPath, newPath, fileNowAt);
+}
+
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt) {
+    fileNowAt = oldPath;
+    const bool moved =
+        Guarded(false, [&]() -> bool { return Rename(oldPath, newPath, fileNowAt); });
+    if (moved)
+        fileNowAt = newPath;
+    return moved;
+}
+
+// Windows renames without a reservation, so only an empty file is ever left here; the same
+// check keeps the promise all the same. FAT rounds its times down to two seconds.
+bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) {
+    return Guarded(false, [&]() -> bool {
+        constexpr long long kCoarsestTimeStep = 2;
+        const std::optional<std::wstring> systemPath = ToSystemPath(path);
+        const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data =
+            systemPath ? QueryFile(*systemPath) : std::nullopt;
+        return data &&
+               (data->dwFileAttributes &
+                (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+               data->nFileSizeHigh == 0 && data->nFileSizeLow == 0 &&
+               UnixSeconds(data->ftCreationTime) + kCoarsestTimeStep >= notBefore &&
+               DeleteFileW(systemPath->c_str()) != 0;
+    });
+}
+
+std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) {
+    return Guarded(std::vector<bool>(paths.size(), false), [&] {
+        std::vector<bool> listed;
+        listed.reserve(paths.size());
+        for (const std::string& path : paths) {
+            const std::optional<std::wstring> systemPath = ToSystemPath(path);
+            const std::optional<std::wstring> stored =
+                systemPath ? StoredName(*systemPath) : std::nullopt;
+            listed.push_back(stored && *stored == FinalComponent(*systemPath));
+        }
+        return listed;
+    });
 }
 
 AttributeSet ReadAttributes(const std::string& path) {
