@@ -2,6 +2,7 @@
 
 #include "FileOps.h"
 #include "JournalShelf.h"
+#include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RunJournal.h"
 
@@ -12,6 +13,14 @@ namespace tarvolin {
 
 namespace {
 
+// A name field that is no plain name stops the run before any file or journal is touched.
+bool CheckNameFields(const RenameOptions& options, RenameOutlets& outlets) {
+    const std::optional<std::string> fault = FindNameFieldFault(options);
+    if (fault)
+        outlets.ShowError(*fault);
+    return !fault;
+}
+
 bool ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
                    const char* text) {
     outlets.RowChanged(position, path);
@@ -20,8 +29,8 @@ bool ReportFailure(RenameOutlets& outlets, int position, const std::string& path
 }
 
 // Renames the file at `position` to `newPath`, then gives it the attributes and times the
-// options ask for, in that fixed order. The time writers need the file open for writing,
-// so a run that makes files read-only and also sets a time fails on the first file.
+// options ask for, in that fixed order. The time writers need no write access to the file,
+// so a run that makes files read-only can also give them times.
 bool ApplyOptionsToFile(std::vector<std::string>& fileNames, int position, std::string newPath,
                         const RenameOptions& options, RenameOutlets& outlets) {
     const std::string& oldPath = fileNames[static_cast<std::size_t>(position)];
@@ -80,7 +89,7 @@ std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
 
 void RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
               RenameOutlets& outlets, const std::string* journalDirectory) {
-    if (!CheckFilesListed(fileNames, outlets))
+    if (!CheckFilesListed(fileNames, outlets) || !CheckNameFields(options, outlets))
         return;
     const int count = static_cast<int>(fileNames.size());
     std::vector<std::string> newPaths;
@@ -115,6 +124,8 @@ void ChangeOne(std::vector<std::string>& fileNames, int position, const RenameOp
     if (!CheckFilesListed(fileNames, outlets))
         return;
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
+        return;
+    if (!CheckNameFields(options, outlets))
         return;
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);

@@ -20,6 +20,7 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
 // Renames every listed file in order by the numbered rule, then applies the attributes and
 // times the options ask for. Stops at the first failure with one error box; whatever was
 // done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds.
+// A name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 
