@@ -28,8 +28,10 @@ namespace {
 
 // Opens a regular file for writing its times, and nothing else: a FIFO, socket or device is
 // not opened at all (a FIFO's waiting reader would see its writer vanish), a symbolic link is
-// not followed into another folder, and a directory is refused as opening one for writing is
-// on Windows. The entry is pinned first (O_PATH) and then reopened through that very handle.
+// not followed into another folder, and a directory is refused as Windows refuses it. The
+// entry is pinned first (O_PATH) and then reopened through that very handle, for reading only:
+// setting a file's times is its owner's right and needs no write access, so a read-only file
+// takes them as it does on Windows, where the right to write attributes is enough.
 class OpenFile {
 public:
     explicit OpenFile(const std::string& path) {
@@ -39,7 +41,7 @@ public:
             return;
         if (fstat(entry, &st) == 0 && S_ISREG(st.st_mode)) {
             const std::string handle = "/proc/self/fd/" + std::to_string(entry);
-            fd_ = open(handle.c_str(), O_RDWR | O_CLOEXEC);
+            fd_ = open(handle.c_str(), O_RDONLY | O_CLOEXEC);
             if (fd_ < 0 && errno == ENOENT) // no /proc: the path again, and the same file
                 fd_ = ReopenByPath(path, st);
         }
@@ -56,7 +58,7 @@ public:
 
 private:
     static int ReopenByPath(const std::string& path, const struct stat& pinned) {
-        const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
         struct stat st {};
         if (fd >= 0 && fstat(fd, &st) == 0 && st.st_dev == pinned.st_dev &&
             st.st_ino == pinned.st_ino)
@@ -90,9 +92,10 @@ const TimeWrite kModifyTimeWrite{
     },
     [](const FileFacts& facts) { return ToUnixTime(facts.stat.stx_mtime); }};
 
-// The file stays open from the read-only check to the write, so both concern one file. Root
-// may open a read-only file for writing, hence the explicit check. What the volume holds
-// afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes (pinned by
+// The file stays open from the first reading to the write, so both concern one file. The
+// read-only attribute does not stand in the way, as on Windows (pinned by
+// ReadOnlyFile.OwnerWritesItsTimeAndItStaysReadOnly). What the volume holds afterwards is read
+// back: an ext4 with small inodes keeps 2100 as 2038 and says yes (pinned by
 // OnEveryVolume.ATimeTheVolumeCannotHoldFails).
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    const TimeWrite& how) {
@@ -101,7 +104,7 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
         return false;
     const FileRef file{path, opened.fd()};
     const std::optional<FileFacts> facts = ReadFileFacts(file);
-    if (!facts || (facts->dos.attributes & kReadOnly) != 0)
+    if (!facts)
         return false;
     const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
     const std::optional<UnixTime> utc = local ? LocalToUtc(*local) : std::nullopt;
