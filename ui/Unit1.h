@@ -2,6 +2,7 @@
 
 #include "AttributeSet.h"
 #include "FileNames.h"
+#include "LoadedName.h"
 #include "LocalDateTime.h"
 #include "RenameOptions.h"
 
@@ -158,6 +159,10 @@ private:
     void UndoLastRunClick();
 
     FileListModel* rows_;
+    // The loaded file's title and extension, kept as bytes for as long as Edit1 and Edit2
+    // show them unchanged.
+    LoadedName loadedTitle_;
+    LoadedName loadedExtension_;
     QAction* undoLastRun_ = nullptr;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;

@@ -513,7 +513,7 @@ void EditModeTest::untouchedNameKeepsItsBytes() {
     QCOMPARE(Listed()[0], latin1);
     QCOMPARE(ReadAttributes(latin1), kReadOnly);
 
-    ReplaceText(kNameField, QStringLiteral("\u00e9"));
+    Edit(kNameField)->setText(QStringLiteral("\u00e9"));
     Change();
     QCOMPARE(Listed()[0], folder + "\xc3\xa9.t\xe9");
     QCOMPARE(ReadAttributes(Listed()[0]), kReadOnly);
