@@ -12,6 +12,7 @@ declare -A groups=(
              libgtest-dev libgmock-dev
              qt6-base-dev libgl-dev fonts-liberation
              xvfb xauth x11-utils xdotool
+             dbus-daemon at-spi2-core python3-pyatspi
              e2fsprogs attr locales util-linux
              clang libclang-rt-14-dev clang-format
              ntfs-3g samba smbclient exfat-fuse fusefat dosfstools exfatprogs"
