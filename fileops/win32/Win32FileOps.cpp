@@ -82,16 +82,17 @@ std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
 
 enum class TimeSlot { Creation, AccessAndModify };
 
-// Opened with the right to write attributes alone, which is all SetFileTime needs: a
-// read-only file grants it, so a run can make files
-// read-only and give them times in one go. A directory is refused.
+// Opened for reading the file and writing its attributes, which is all SetFileTime needs: a
+// read-only file grants both, so a run can make files read-only and give them times in one
+// go. With no sharing, a file that another program holds open refuses (reading is an access
+// that sharing governs, writing attributes alone is not). A directory is refused.
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    TimeSlot slot) {
     const std::optional<std::wstring> systemPath = ToSystemPath(path);
     if (!systemPath)
         return false;
-    const Handle file(CreateFileW(systemPath->c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Handle file(CreateFileW(systemPath->c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     BY_HANDLE_FILE_INFORMATION info{};

@@ -140,7 +140,7 @@ TEST_F(RenameJobTest, ReadOnlyFilesTakeBothTimes) {
 
     EXPECT_TRUE(outlets.errors.empty());
     for (const char* name : {"x_1.txt", "x_2.txt", "x_3.txt"}) {
-        EXPECT_EQ(ReadAttributes(dir / name), kReadOnly) << name;
+        EXPECT_EQ(ReadAttributes(dir / name) & kReadOnly, kReadOnly) << name;
         EXPECT_EQ(GetCreationTime(dir / name), (LocalDateTime{2020, 5, 6, 10, 20, 30})) << name;
         EXPECT_EQ(GetModifyTime(dir / name), (LocalDateTime{2020, 5, 6, 10, 20, 30})) << name;
     }
