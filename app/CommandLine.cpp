@@ -4,8 +4,6 @@
 #include "UndoCommand.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
-#include <cstring>
 #include <filesystem>
 
 namespace tarvolin {
@@ -25,18 +23,17 @@ void Describe(QCommandLineParser& parser) {
                                  QStringLiteral("[FILE...]"));
 }
 
-bool AsksForInformation(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--") == 0)
-            return false;
-        for (const char* option :
-             {"-h", "--help", "-?", "--help-all", "-v", "--version", "--undo"}) {
-            if (std::strcmp(argument, option) == 0)
-                return true;
-        }
-    }
-    return false;
+// Help is harmless and answers even beside an unknown option; nothing else does.
+StartAction ActionAsked(const QCommandLineParser& parser, bool understood) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+        return StartAction::Help;
+    if (!understood)
+        return StartAction::OpenWindow;
+    if (parser.isSet(QStringLiteral("undo")))
+        return StartAction::Undo;
+    if (parser.isSet(QStringLiteral("version")))
+        return StartAction::Version;
+    return StartAction::OpenWindow;
 }
 
 // The bytes of one argument. Qt decodes arguments as UTF-8, replacing what is not; a Linux
@@ -48,37 +45,29 @@ std::string ArgumentBytes(const QString& argument, const char* raw) {
     return decoded;
 }
 
+// Absolute, and otherwise the name the system would resolve: "." and doubled or trailing
+// separators go, ".." stays, since "link/../b" is beside the link's target, not beside the
+// link ("Photos/" is the folder Photos, which a rename can then move).
 std::string AbsolutePath(const std::string& path) {
     namespace fs = std::filesystem;
-    const fs::path given(std::u8string(path.begin(), path.end()));
-    const std::u8string absolute = fs::absolute(given).lexically_normal().u8string();
-    return {absolute.begin(), absolute.end()};
+    const fs::path given = fs::absolute(fs::path(std::u8string(path.begin(), path.end())));
+    fs::path resolved = given.root_path();
+    for (const fs::path& part : given.relative_path())
+        if (!part.empty() && part != ".")
+            resolved /= part;
+    const std::u8string text = resolved.u8string();
+    return {text.begin(), text.end()};
 }
 
 } // namespace
-
-std::optional<int> AnswerInformationRequest(int argc, char** argv) {
-    if (!AsksForInformation(argc, argv))
-        return std::nullopt;
-    // Without a window: the help must also answer where no display is.
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("C-Tarvolin"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TARVOLIN_VERSION));
-    QCommandLineParser parser;
-    Describe(parser);
-    parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("undo")) && !parser.isSet(QStringLiteral("help")))
-        return UndoFromCommandLine();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion(); // exits with 0
-    parser.showHelp(0);
-}
 
 StartRequest ReadStartRequest(const QStringList& arguments, char** rawArguments) {
     QCommandLineParser parser;
     Describe(parser);
     StartRequest request;
-    if (!parser.parse(arguments)) {
+    const bool understood = parser.parse(arguments);
+    request.action = ActionAsked(parser, understood);
+    if (!understood && request.action != StartAction::Help) {
         request.error = parser.errorText();
         return request;
     }
@@ -98,6 +87,17 @@ StartRequest ReadStartRequest(const QStringList& arguments, char** rawArguments)
             request.files.push_back(AbsolutePath(path));
     }
     return request;
+}
+
+int AnswerInformationRequest(StartAction action) {
+    QCommandLineParser parser;
+    Describe(parser);
+    parser.parse(QCoreApplication::arguments());
+    if (action == StartAction::Undo)
+        return UndoFromCommandLine();
+    if (action == StartAction::Version)
+        parser.showVersion(); // exits with 0
+    parser.showHelp(0);
 }
 
 } // namespace tarvolin

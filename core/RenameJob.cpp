@@ -2,6 +2,7 @@
 
 #include "FileOps.h"
 #include "JournalShelf.h"
+#include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RunJournal.h"
 
@@ -11,6 +12,14 @@
 namespace tarvolin {
 
 namespace {
+
+// A name field that is no plain name stops the run before any file or journal is touched.
+bool CheckNameFields(const RenameOptions& options, RenameOutlets& outlets) {
+    const std::optional<std::string> fault = FindNameFieldFault(options);
+    if (fault)
+        outlets.ShowError(*fault);
+    return !fault;
+}
 
 enum class FileOutcome {
     Done,
@@ -37,8 +46,8 @@ FileOutcome ReportLeftUnder(std::vector<std::string>& fileNames, int position,
 }
 
 // Renames the file at `position` to `newPath`, then gives it the attributes and times the
-// options ask for, in that fixed order. The time writers need the file open for writing,
-// so a run that makes files read-only and also sets a time fails on the first file.
+// options ask for, in that fixed order. The time writers need no write access to the file,
+// so a run that makes files read-only can also give them times.
 FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position,
                                std::string newPath, const RenameOptions& options,
                                RenameOutlets& outlets) {
@@ -201,7 +210,7 @@ JournaledRunResult EndAfterFailure(RunJournal* journal, RenameOutlets& outlets, 
 
 JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
                             RenameOutlets& outlets, const std::string* journalDirectory) {
-    if (!CheckFilesListed(fileNames, outlets))
+    if (!CheckFilesListed(fileNames, outlets) || !CheckNameFields(options, outlets))
         return Unjournaled();
     const int count = static_cast<int>(fileNames.size());
     std::vector<std::string> newPaths;
@@ -239,6 +248,8 @@ JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
     if (!CheckFilesListed(fileNames, outlets))
         return Unjournaled();
     if (position < 0 || static_cast<std::size_t>(position) >= fileNames.size())
+        return Unjournaled();
+    if (!CheckNameFields(options, outlets))
         return Unjournaled();
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);

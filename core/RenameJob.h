@@ -22,6 +22,7 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
 // done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds,
 // or the temporary name a change of letter case had to leave the file under (the error box
 // then names it).
+// A name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 

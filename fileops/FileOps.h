@@ -85,8 +85,10 @@ std::optional<LocalDateTime> GetCreationTime(const std::string& path);
 std::optional<LocalDateTime> GetModifyTime(const std::string& path);
 
 // Both writers store the time with the precision of an MS-DOS date-time (even seconds, no
-// milliseconds, years 1980..2107) and fail for a time outside that range, for a file that
-// cannot be opened for writing, and for a file whose read-only attribute is set.
+// milliseconds, years 1980..2107) and fail for a time outside that range and for a file whose
+// times the user may not set (not its owner on Linux; no right to write its attributes on
+// Windows). The read-only attribute does not stop them: only the file's contents are
+// protected by it, so a run can make files read-only and give them times in one go.
 // `SetModifyTime` sets last access and last write alike and leaves the creation time.
 bool SetCreationTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time);
 bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time);

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a group of tasks needs, and only those that are missing. Runs as
 # root, or through sudo.
-#   scripts/install-deps.sh [group...]     groups: build (the default), windows, package, vm
+#   scripts/install-deps.sh [group...]     groups: build (the default), run, windows, package, vm
 set -euo pipefail
 
 declare -A groups=(
+    # building the program alone and starting it (scripts/run.sh): no test toolchain
+    [run]="cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation gzip"
     # the build, the program and its tests
     [build]="cmake ninja-build g++ pkg-config
              libgtest-dev libgmock-dev
              qt6-base-dev libgl-dev fonts-liberation
              xvfb xauth x11-utils xdotool
+             dbus-daemon at-spi2-core python3-pyatspi
              e2fsprogs attr locales util-linux
              clang libclang-rt-14-dev clang-format
              ntfs-3g samba smbclient exfat-fuse fusefat dosfstools exfatprogs"

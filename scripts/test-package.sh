@@ -105,6 +105,10 @@ icon=$(key Icon)
 [ "${exec_line%% *}" = ctarvolin ] && [ -x "$root/usr/bin/${exec_line%% *}" ] &&
     pass "Exec=$exec_line names usr/bin/ctarvolin" || fail "Exec=$exec_line does not name the program"
 [ "$icon" = ctarvolin ] && pass "Icon=$icon" || fail "Icon=$icon is not ctarvolin"
+# "Open With" offers the program for any file and folder only when the entry says it takes them.
+mime_types=";$(key MimeType)"
+[[ $mime_types == *";application/octet-stream;"* && $mime_types == *";inode/directory;"* ]] &&
+    pass "MimeType takes every file and folder" || fail "MimeType=${mime_types#;} misses files or folders"
 for size in 16 32 48; do
     png=usr/share/icons/hicolor/${size}x${size}/apps/$icon.png
     must_have "$png"

@@ -2,6 +2,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <optional>
 
 namespace tarvolin {
 
@@ -9,6 +10,30 @@ namespace {
 
 bool CarriesUrls(const QDropEvent& event) {
     return event.mimeData() != nullptr && event.mimeData()->hasUrls();
+}
+
+// The list only names the dropped files, so the file manager must keep them: the drop is
+// taken as a copy, else as a link, and never as a move, after which a file manager may delete
+// what it thinks was moved. A drag that offers nothing but a move is refused.
+std::optional<Qt::DropAction> ListingAction(const QDropEvent& event) {
+    if (!CarriesUrls(event))
+        return std::nullopt;
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction})
+        if (event.possibleActions() & action)
+            return action;
+    return std::nullopt;
+}
+
+// Tells the source which action the list takes; false when it takes none.
+bool TakeAsListing(QDropEvent& event) {
+    const std::optional<Qt::DropAction> action = ListingAction(event);
+    if (!action) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(*action);
+    event.accept();
+    return true;
 }
 
 } // namespace
@@ -43,10 +68,7 @@ void FileListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (CarriesUrls(*event))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    TakeAsListing(*event);
 }
 
 void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -54,14 +76,8 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
-    if (!CarriesUrls(*event)) {
-        event->ignore();
-        return;
-    }
-    // The file manager keeps its files: what is dropped is only listed.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    emit UrlsDropped(event->mimeData()->urls());
+    if (TakeAsListing(*event))
+        emit UrlsDropped(event->mimeData()->urls());
 }
 
 } // namespace tarvolin

@@ -1,7 +1,9 @@
 #include "Gauge.h"
 
+#include "AccessibleGauge.h"
 #include "GaugeMath.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <algorithm>
 #include <limits>
@@ -19,6 +21,7 @@ GaugeRangeError RangeError(int lowest, int highest) {
 
 Gauge::Gauge(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibleGauge();
 }
 
 int Gauge::PercentDone() const {
@@ -29,8 +32,17 @@ template <typename Change>
 void Gauge::Update(Change change) {
     const int before = PercentDone();
     change();
-    if (PercentDone() != before)
-        repaint();
+    if (PercentDone() == before)
+        return;
+    repaint();
+    QAccessibleValueChangeEvent event(this, progress_);
+    QAccessible::updateAccessibility(&event);
+}
+
+void Gauge::Announce(const QString& text) {
+    setAccessibleDescription(text);
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Gauge::SetMinValue(int value) {

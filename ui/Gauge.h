@@ -35,6 +35,10 @@ public:
     // Clamped into the range.
     void SetProgress(int value);
 
+    // Says `text` to a screen reader, which is told that the gauge's description changed:
+    // the one sign, besides the figure, that a run or an undo has ended.
+    void Announce(const QString& text);
+
     QColor ForeColor() const { return foreColor_; }
     QColor BackColor() const { return backColor_; }
     void SetForeColor(const QColor& color);

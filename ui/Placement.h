@@ -3,6 +3,8 @@
 // How both windows set up themselves and their controls: name, what a screen reader
 // announces, place in 96-dpi pixels, font and colour.
 
+#include "ScreenFit.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -77,6 +79,7 @@ inline void SetUpWindow(QWidget* window, const char* name, const QString& captio
     window->setAutoFillBackground(true);
     window->setFixedSize(geometry.size());
     window->move(geometry.topLeft());
+    KeepInsideScreen(*window);
 }
 
 } // namespace tarvolin

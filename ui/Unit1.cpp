@@ -92,10 +92,11 @@ QTimeEdit* MakeTimePicker(QWidget* parent, const char* name, const QString& capt
     return picker;
 }
 
-BevelPanel* MakePanel(QWidget* parent, const char* name, BevelPanel::Bevel outer,
-                      BevelPanel::Bevel inner, const QColor& color, QRect geometry, int font) {
-    return Place(new BevelPanel(outer, inner, color, parent), name, QLatin1String(name), geometry,
-                 Arial(font));
+// `caption` says what the panel holds, for a screen reader; the object name stays the panel's.
+BevelPanel* MakePanel(QWidget* parent, const char* name, const QString& caption,
+                      BevelPanel::Bevel outer, BevelPanel::Bevel inner, const QColor& color,
+                      QRect geometry, int font) {
+    return Place(new BevelPanel(outer, inner, color, parent), name, caption, geometry, Arial(font));
 }
 
 constexpr auto kRaised = BevelPanel::Bevel::Raised;
@@ -122,7 +123,8 @@ void TForm1::CreateControls() {
     icon.addPixmap(QPixmap(QStringLiteral(":/tarvolin/icon32.xpm")));
     setWindowIcon(icon);
 
-    Panel1 = MakePanel(this, "Panel1", kRaised, kLowered, kFormColor, {4, 4, 605, 133}, 14);
+    Panel1 = MakePanel(this, "Panel1", QStringLiteral("New names and options"), kRaised, kLowered,
+                       kFormColor, {4, 4, 605, 133}, 14);
     Label3 = Place(new QLabel(QStringLiteral("Start Number:"), Panel1), "Label3",
                    QStringLiteral("Start Number:"), {31, 71, 96, 16}, Arial(14, true));
     Label1 = Place(new QLabel(QStringLiteral("File Name:"), Panel1), "Label1",
@@ -136,7 +138,8 @@ void TForm1::CreateControls() {
     Edit2->setEnabled(false);
     aUpper = MakeCheckBox(Panel1, "aUpper", QStringLiteral("All Uppercase"), {8, 104, 121, 17},
                           Arial(14, true));
-    Panel3 = MakePanel(Panel1, "Panel3", kLowered, kRaised, kPanelColor, {288, 30, 89, 95}, 12);
+    Panel3 = MakePanel(Panel1, "Panel3", QStringLiteral("Attributes"), kLowered, kRaised,
+                       kPanelColor, {288, 30, 89, 95}, 12);
     chR = MakeCheckBox(Panel3, "chR", QStringLiteral("ReadOnly"), {8, 4, 73, 17}, ArialNarrow(12));
     chH = MakeCheckBox(Panel3, "chH", QStringLiteral("Hidden"), {8, 26, 57, 17}, ArialNarrow(12));
     chS = MakeCheckBox(Panel3, "chS", QStringLiteral("SysFile"), {8, 48, 57, 17}, ArialNarrow(12));
@@ -159,18 +162,21 @@ void TForm1::CreateControls() {
     SetBaseColor(SpinEdit1, kPanelColor);
     SetBaseColor(SpinEdit1->Editor(), kPanelColor);
     SpinEdit1->setAutoFillBackground(true);
-    Panel4 = MakePanel(Panel1, "Panel4", kLowered, kRaised, kPanelColor, {384, 30, 209, 33}, 14);
+    Panel4 = MakePanel(Panel1, "Panel4", QStringLiteral("Creation date and time"), kLowered,
+                       kRaised, kPanelColor, {384, 30, 209, 33}, 14);
     DP1 = MakeDatePicker(Panel4, "DP1", QStringLiteral("Create Time date"), {8, 5, 89, 23});
     DT1 = MakeTimePicker(Panel4, "DT1", QStringLiteral("Create Time time"), {104, 5, 73, 23});
     CheckBox2 = MakeCheckBox(Panel1, "CheckBox2", QStringLiteral("Create Time"), {380, 8, 105, 17},
                              Arial(14, true));
     CheckBox4 = MakeCheckBox(Panel1, "CheckBox4", QStringLiteral("Modify Time"), {380, 68, 105, 17},
                              Arial(14, true));
-    Panel5 = MakePanel(Panel1, "Panel5", kLowered, kRaised, kPanelColor, {384, 88, 209, 33}, 14);
+    Panel5 = MakePanel(Panel1, "Panel5", QStringLiteral("Modification date and time"), kLowered,
+                       kRaised, kPanelColor, {384, 88, 209, 33}, 14);
     DP2 = MakeDatePicker(Panel5, "DP2", QStringLiteral("Modify Time date"), {8, 5, 89, 23});
     DT2 = MakeTimePicker(Panel5, "DT2", QStringLiteral("Modify Time time"), {104, 5, 73, 23});
 
-    Panel2 = MakePanel(this, "Panel2", kRaised, kLowered, kFormColor, {4, 144, 605, 217}, 12);
+    Panel2 = MakePanel(this, "Panel2", QStringLiteral("Files"), kRaised, kLowered, kFormColor,
+                       {4, 144, 605, 217}, 12);
     Gauge1 = Place(new Gauge(Panel2), "Gauge1", QStringLiteral("Progress"), {8, 185, 409, 21},
                    Arial(12));
     Gauge1->SetForeColor(kBarColor);
@@ -297,10 +303,10 @@ int TForm1::SelectedPosition() const {
 
 RenameOptions TForm1::TakeRenameOptions() const {
     RenameOptions options;
-    options.baseName = TextToPath(Edit1->text());
+    options.baseName = loadedTitle_.BytesOf(*Edit1);
     options.startNumber = SpinEdit1->Value();
     options.replaceExtension = CheckBox1->isChecked();
-    options.extension = TextToPath(Edit2->text());
+    options.extension = loadedExtension_.BytesOf(*Edit2);
     options.setAttributes = CheckBox3->isChecked();
     options.readOnly = chR->isChecked();
     options.hidden = chH->isChecked();
@@ -360,6 +366,7 @@ void TForm1::BitBtn1Click() {
         RunRenameJob(fileNames, options, *outlets_);
         return std::string();
     });
+    Gauge1->Announce(QStringLiteral("The run has ended."));
 }
 
 void TForm1::RunWithJournal(const std::function<std::string(const std::string*)>& run) {
@@ -398,9 +405,9 @@ void TForm1::fileListDblClick() {
     SpinEdit1->setEnabled(false);
     ResetOptions();
     const std::string path = fileNames.at(static_cast<std::size_t>(position));
-    Edit1->setText(PathToText(ExtractFileTitle(path)));
+    loadedTitle_.Load(*Edit1, ExtractFileTitle(path));
     const std::string extension = ExtractExtension(path);
-    Edit2->setText(PathToText(extension.empty() ? extension : extension.substr(1)));
+    loadedExtension_.Load(*Edit2, extension.empty() ? extension : extension.substr(1));
     ShowAttributes(ReadAttributes(path));
     ShowFileTimes(GetCreationTime(path), GetModifyTime(path));
 }
@@ -423,6 +430,7 @@ void TForm1::UndoLastRunClick() {
     if (UndoLastRunInWindow(this, fileNames, *outlets_, lastRunJournal_))
         lastRunJournal_.clear();
     runSinceTyping_ = false;
+    Gauge1->Announce(QStringLiteral("The undo has ended."));
 }
 
 void TForm1::Button4Click() {
@@ -443,6 +451,8 @@ void TForm1::SetButtonsLocked(bool locked) {
 void TForm1::ResetOptions() {
     Edit1->clear();
     Edit2->clear();
+    loadedTitle_.Forget();
+    loadedExtension_.Forget();
     // Each unticking runs its box's handler, which disables the controls the box governs.
     for (QCheckBox* box :
          {CheckBox1, CheckBox3, CheckBox2, CheckBox4, aUpper, aLower, chR, chH, chA, chS})

@@ -2,6 +2,7 @@
 
 #include "AttributeSet.h"
 #include "FileNames.h"
+#include "LoadedName.h"
 #include "LocalDateTime.h"
 #include "RenameOptions.h"
 
@@ -165,6 +166,10 @@ private:
     FileListModel* rows_;
     std::string lastRunJournal_;  // this window's last run, undone without a question
     bool runSinceTyping_ = false; // Ctrl+Z in a text field undoes that run
+    // The loaded file's title and extension, kept as bytes for as long as Edit1 and Edit2
+    // show them unchanged.
+    LoadedName loadedTitle_;
+    LoadedName loadedExtension_;
     QAction* undoLastRun_ = nullptr;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;

@@ -48,9 +48,10 @@ const TimeWrite kModifyTimeWrite{
     },
     [](const FileFacts& facts) { return ToUnixTime(facts.stat.stx_mtime); }};
 
-// The file stays open from the read-only check to the write, so both concern one file. Root
-// may open a read-only file for writing, hence the explicit check. What the volume holds
-// afterwards is read back: an ext4 with small inodes keeps 2100 as 2038 and says yes (pinned by
+// The file stays open from the first reading to the write, so both concern one file. The
+// read-only attribute does not stand in the way, as on Windows (pinned by
+// ReadOnlyFile.OwnerWritesItsTimeAndItStaysReadOnly). What the volume holds afterwards is read
+// back: an ext4 with small inodes keeps 2100 as 2038 and says yes (pinned by
 // OnEveryVolume.ATimeTheVolumeCannotHoldFails).
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    const TimeWrite& how) {
@@ -59,7 +60,7 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
         return false;
     const FileRef file{path, opened.fd()};
     const std::optional<FileFacts> facts = ReadFileFacts(file);
-    if (!facts || (facts->dos.attributes & kReadOnly) != 0)
+    if (!facts)
         return false;
     const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
     const std::optional<UnixTime> utc = local ? LocalToUtc(*local) : std::nullopt;

@@ -138,12 +138,24 @@ public:
         return !readOnly || ChangeMode(file, mode & ~kAllWriteBits) == 0;
     }
 
+    // A read-only file takes a creation time as it takes the other times. Its owner may not
+    // change its user xattrs while the mode denies writing, so write permission comes back for
+    // that one step only, as when the attributes are written.
     bool WriteCreationTime(const FileRef& file, const struct statx& st,
                            const UnixTime& utc) const override {
         DosAttrib value = ReadStoredDosAttrib(file).value.value_or(
             DosAttrib{static_cast<std::uint32_t>(AttributesFromModeAndName(file, st)), {}});
         value.createTime = NtTimeFromUnix(utc.seconds, utc.nanoseconds);
-        return SetXattr(file, kXattrName, EncodeDosAttrib(value)) == 0;
+        const std::vector<std::uint8_t> encoded = EncodeDosAttrib(value);
+        if (SetXattr(file, kXattrName, encoded) == 0)
+            return true;
+        if (errno != EACCES || OwnerMayWrite(st))
+            return false;
+        const mode_t mode = st.stx_mode & kPermissionBits;
+        if (ChangeMode(file, mode | S_IWUSR) != 0)
+            return false;
+        const bool written = SetXattr(file, kXattrName, encoded) == 0;
+        return ChangeMode(file, mode) == 0 && written;
     }
 
     bool WriteAccessAndModifyTime(const FileRef& file, const struct statx&, const UnixTime& access,

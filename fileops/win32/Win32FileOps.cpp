@@ -66,22 +66,22 @@ std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
 
 enum class TimeSlot { Creation, AccessAndModify };
 
-// Opened for reading and writing with no sharing: a file that another program holds open,
-// a read-only file and a directory all refuse, and nothing is written to them. Wine run by
-// root opens a read-only file all the same, hence the check of the attribute (pinned by
-// Refused.ReadOnlyFileKeepsEveryTime, which runs under Wine).
+// Opened for reading the file and writing its attributes, which is all SetFileTime needs: a
+// read-only file grants both, so a run can make files read-only and give them times in one
+// go. With no sharing, a file that another program holds open refuses (reading is an access
+// that sharing governs, writing attributes alone is not). A directory is refused.
 bool WriteFileTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time,
                    TimeSlot slot) {
     const std::optional<std::wstring> systemPath = ToSystemPath(path);
     if (!systemPath)
         return false;
-    const Handle file(CreateFileW(systemPath->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Handle file(CreateFileW(systemPath->c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
     const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
     const std::optional<FILETIME> utc = local ? ToUtc(*local) : std::nullopt;

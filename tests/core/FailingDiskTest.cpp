@@ -54,6 +54,9 @@ private:
 
 // A scratch file system of the test's own, mounted over its temporary directory. Only root
 // may mount one: elsewhere the test is skipped.
+// chattr +i needs CAP_LINUX_IMMUTABLE, which an ordinary user lacks.
+constexpr const char* kImmutableNeedsRoot = "making a file immutable needs root";
+
 class FailingVolume : public testing::Test {
 protected:
     void SetUp() override {
@@ -70,6 +73,8 @@ private:
 };
 
 TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << kImmutableNeedsRoot;
     TempDir dir;
     const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     std::vector<std::string> fileNames = listed;
@@ -207,6 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << kImmutableNeedsRoot;
     TempDir dir;
     const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt"});
     std::vector<std::string> fileNames = listed;
@@ -223,6 +230,8 @@ TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
 }
 
 TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << kImmutableNeedsRoot;
     TempDir dir;
     const std::vector<std::string> listed = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     std::vector<std::string> fileNames = listed;

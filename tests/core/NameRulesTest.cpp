@@ -1,5 +1,7 @@
 #include "NameRules.h"
 
+#include "NameFieldCheck.h"
+
 #include <climits>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -193,6 +195,19 @@ TEST(ComposeRules, ExtensionRuleKeepsTheOldExtensionExactly) {
     on.replaceExtension = true;
     on.extension = "tar.gz";
     EXPECT_EQ(ApplyExtensionRule("/d/x", ".txt", on), "/d/x.tar.gz");
+}
+
+TEST(NameFieldCheck, SeparatorsAreThoseOfThePlatform) {
+    const auto fault = [](const char* base, PathSyntax syntax) {
+        RenameOptions options;
+        options.baseName = base;
+        return FindNameFieldFault(options, syntax).value_or("");
+    };
+    EXPECT_EQ(fault("a\\b", PathSyntax::Windows), "A name cannot hold \"\\\".");
+    EXPECT_EQ(fault("c:x", PathSyntax::Windows), "A name cannot hold \":\".");
+    EXPECT_EQ(fault("a/b", PathSyntax::Windows), "A name cannot hold \"/\".");
+    EXPECT_EQ(fault("a\\b:c", PathSyntax::Posix), "");
+    EXPECT_EQ(fault("...", PathSyntax::Posix), "");
 }
 
 } // namespace

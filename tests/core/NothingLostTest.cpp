@@ -2,6 +2,7 @@
 // files outside the list, vanished files and read-only files. Whatever the run does, every
 // file's content must still be on disk exactly once, and the list must agree with the disk.
 
+#include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
@@ -50,7 +51,6 @@ std::multiset<std::string> Contents(const DiskState& disk) {
 struct Scenario {
     std::vector<std::string> fileNames;
     RenameOptions options;
-    std::set<std::string> readOnly; // paths made read-only before the run
     bool hasSubdirectory = false;
 };
 
@@ -83,10 +83,8 @@ Scenario MakeScenario(std::mt19937& random, const TempDir& dir) {
                                               : Pick(random, existing));
     }
     for (const std::string& path : existing) {
-        if (std::bernoulli_distribution(0.2)(random)) {
+        if (std::bernoulli_distribution(0.2)(random))
             chmod(path.c_str(), 0444);
-            scenario.readOnly.insert(path);
-        }
     }
 
     RenameOptions& options = scenario.options;
@@ -114,8 +112,11 @@ struct Expected {
 
 Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string& root) {
     Expected expected{std::move(disk), scenario.fileNames, {}};
-    std::set<std::string> readOnly = scenario.readOnly;
     const RenameOptions& options = scenario.options;
+    if (const std::optional<std::string> fault = FindNameFieldFault(options)) {
+        expected.errors.push_back(*fault);
+        return expected;
+    }
     for (std::size_t i = 0; i < expected.fileNames.size(); ++i) {
         const std::string oldPath = expected.fileNames[i];
         const std::string newPath = ComposeBatchName(oldPath, static_cast<int>(i), options);
@@ -134,24 +135,7 @@ Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string&
         auto node = expected.disk.extract(oldPath);
         node.key() = newPath;
         expected.disk.insert(std::move(node));
-        if (readOnly.erase(oldPath))
-            readOnly.insert(newPath);
         expected.fileNames[i] = newPath;
-
-        if (options.setAttributes) {
-            readOnly.erase(newPath);
-            if (options.readOnly)
-                readOnly.insert(newPath);
-        }
-        const bool isReadOnly = readOnly.contains(newPath);
-        if (options.setCreationTime && isReadOnly) {
-            expected.errors.push_back(kCreateTimeErrorText);
-            return expected;
-        }
-        if (options.setModifyTime && isReadOnly) {
-            expected.errors.push_back(kModifyTimeErrorText);
-            return expected;
-        }
     }
     return expected;
 }

@@ -33,7 +33,12 @@ void CommandLineTest::filesListed_data() {
         << QStringList{"b.txt", "a.txt", "b.txt"} << QStringList{"~/b.txt", "~/a.txt", "~/b.txt"};
     QTest::newRow("absolute, relative, dotted")
         << QStringList{"/srv/x y.jpg", "./sub/../c.txt", "sub/d"}
-        << QStringList{"/srv/x y.jpg", "~/c.txt", "~/sub/d"};
+        << QStringList{"/srv/x y.jpg", "~/sub/../c.txt", "~/sub/d"};
+    // ".." after a link is beside the link's target: only the system can resolve it.
+    QTest::newRow("dot-dot stays")
+        << QStringList{"link/../b.txt"} << QStringList{"~/link/../b.txt"};
+    QTest::newRow("trailing slashes go")
+        << QStringList{"Photos/", "/srv//a//"} << QStringList{"~/Photos", "/srv/a"};
     QTest::newRow("after -- a dash is a name")
         << QStringList{"--", "-v", "--help"} << QStringList{"~/-v", "~/--help"};
     QTest::newRow("a lone dash is a name") << QStringList{"-"} << QStringList{"~/-"};
@@ -75,6 +80,14 @@ void CommandLineTest::programAnswers_data() {
         << "";
     QTest::newRow("unknown option") << QStringList{"--bogus", "a.txt"} << 2 << ""
                                     << "ctarvolin: Unknown option 'bogus'.\n";
+    QTest::newRow("--undo with an unknown option") << QStringList{"--undo", "--dry-run"} << 2 << ""
+                                                   << "ctarvolin: Unknown option 'dry-run'.\n";
+    const QString noDisplay = QStringLiteral("ctarvolin: no display to open the window on "
+                                             "(neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+    QTest::newRow("no display") << QStringList{"a.txt"} << 1 << "" << noDisplay;
+    // Names, not Qt's options: Qt would have started on the offscreen platform.
+    QTest::newRow("Qt's options after --")
+        << QStringList{"--", "-reverse", "-platform", "offscreen", "a.txt"} << 1 << "" << noDisplay;
 }
 
 void CommandLineTest::programAnswers() {
@@ -85,14 +98,12 @@ void CommandLineTest::programAnswers() {
     QTemporaryDir runtime;
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // No display: --help and --version must not need one.
-    environment.remove(QStringLiteral("DISPLAY"));
+    // No display: --help and --version must not need one, and a window says it cannot open.
+    environment.insert(QStringLiteral("DISPLAY"), QString());
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("XDG_STATE_HOME"), runtime.path());
-    if (status != 0)
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    else
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(CTARVOLIN_PROGRAM), arguments);
     QVERIFY(program.waitForFinished(20000));

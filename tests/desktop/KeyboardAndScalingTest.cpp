@@ -1,6 +1,7 @@
 // The main window used with the keyboard alone, and drawn on a scaled screen. The suite runs
-// twice: at scale 1 and with QT_SCALE_FACTOR=2, where every fixed position and size the
-// window declares must come out twice as large in device pixels. The order Tab and Shift+Tab
+// twice: at scale 1 and with QT_SCALE_FACTOR=2 on a 1600 x 1000 screen, where every fixed
+// position and size the window declares must come out twice as large in device pixels, and
+// the window must still fit on the screen. The order Tab and Shift+Tab
 // take is checked over both windows by tests/ui/WindowInvariantsTest.cpp.
 
 #include "Unit1.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -21,6 +23,7 @@ private slots:
     void cleanup();
     void spaceTicksTheBoxTabReaches();
     void fixedGeometryScales();
+    void windowStaysOnTheScreen();
 
 private:
     // The named control that has the focus; a field's inner editor counts as the field.
@@ -100,6 +103,11 @@ void KeyboardAndScalingTest::fixedGeometryScales() {
     QCOMPARE(picture.size(), QSize(615, 401) * expected);
     auto* list = form->findChild<QWidget*>(QStringLiteral("fileList"));
     QCOMPARE(list->grab().size(), list->size() * expected);
+}
+
+// The declared position would put the button row below a scaled screen's bottom edge.
+void KeyboardAndScalingTest::windowStaysOnTheScreen() {
+    QVERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
 }
 
 QTEST_MAIN(KeyboardAndScalingTest)

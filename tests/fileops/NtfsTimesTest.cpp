@@ -194,8 +194,7 @@ TEST_P(NtfsTimes, SetCreationTimeKeepsAccessModifyAndAttributes) {
     EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2011, 11, 11, 11, 11, 10}));
 }
 
-// ntfs-3g lets root open a file with NTFS's read-only flag for writing; Windows would not, so
-// the writers refuse such a file themselves and leave every time as it was.
+// A time the DOS range cannot hold is refused, and every time stays as it was.
 TEST_P(NtfsTimes, OutsideDosRangeFailsAndKeepsEveryTime) {
     const std::string path = *this / "file.txt";
     WriteFile(path, "x");

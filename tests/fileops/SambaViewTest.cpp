@@ -50,7 +50,7 @@ struct WrittenCase {
     bool withCreationTime;
 };
 
-// The creation time goes first: it is refused once the file is read-only.
+// The creation time goes last, so a read-only file is seen with it too.
 TEST_F(SambaView, ClientSeesExactlyTheAttributesAndCreationTimeWritten) {
     const WrittenCase table[] = {{"hidden-system", kHidden | kSystem, true},
                                  {"read-only", kReadOnly, false},
@@ -64,10 +64,10 @@ TEST_F(SambaView, ClientSeesExactlyTheAttributesAndCreationTimeWritten) {
     for (const WrittenCase& c : table) {
         const std::string path = server() / c.name;
         WriteFile(path, "x");
+        ASSERT_TRUE(ApplyAttributes(path, c.bits)) << c.name;
         if (c.withCreationTime) {
             ASSERT_TRUE(SetCreationTime(path, created, created)) << c.name;
         }
-        ASSERT_TRUE(ApplyAttributes(path, c.bits)) << c.name;
 
         const std::optional<test::SambaFileInfo> seen = server().AllInfo(c.name);
 
@@ -108,15 +108,21 @@ TEST_F(SambaView, ChangesMadeThroughSambaAreReadBack) {
     EXPECT_EQ(GetCreationTime(path), created);
 }
 
-// The read-only attribute Samba set holds for the program as well: the time writers refuse.
-TEST_F(SambaView, ReadOnlySetThroughSambaRefusesTheTimeWriters) {
+// A file a client made read-only through Samba takes new times, as it would from the client,
+// and stays read-only for the client.
+TEST_F(SambaView, ReadOnlySetThroughSambaTakesNewTimes) {
     const std::string path = server() / "file.txt";
     WriteFile(path, "x");
     const test::ProgramResult readOnly = server().Client("setmode file.txt +r");
     ASSERT_EQ(readOnly.exitCode, 0) << readOnly.output;
 
-    EXPECT_FALSE(SetModifyTime(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
-    EXPECT_FALSE(SetCreationTime(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
+    EXPECT_TRUE(SetModifyTime(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
+    EXPECT_TRUE(SetCreationTime(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
+
+    const std::optional<test::SambaFileInfo> seen = server().AllInfo("file.txt");
+    ASSERT_TRUE(seen.has_value()) << server().log();
+    EXPECT_EQ(seen->attributes & kReadOnly, kReadOnly);
+    EXPECT_EQ(seen->createTime, 1577880000); // 2020-01-01 12:00:00 UTC
 }
 
 // A creation time a Windows client sets through Samba is the one the program reads.

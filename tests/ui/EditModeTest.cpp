@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimeEdit>
+#include <fstream>
 #include <optional>
 
 using namespace tarvolin;
@@ -125,6 +126,7 @@ private slots:
     void changeRenames();
     void changeOntoItselfRewritesRow();
     void changeMakesReadOnly();
+    void untouchedNameKeepsItsBytes();
     void changeCaseOnly();
     void changeWritesTimes();
     void changeTakesRowSelectedNow();
@@ -495,6 +497,28 @@ void EditModeTest::changeMakesReadOnly() {
     QVERIFY(Editing());
 }
 
+// A Latin-1 name shows with a replacement character; left untouched it must stay the same
+// bytes, while typed text is UTF-8.
+void EditModeTest::untouchedNameKeepsItsBytes() {
+    Scratch scratch;
+    const std::string folder = PathOf(scratch.dir.path()) + '/';
+    const std::string latin1 = folder + "caf\xe9.t\xe9";
+    std::ofstream(latin1) << "x";
+    form->AppendFiles({latin1});
+    DoubleClickRow(0);
+    Tick(kExpandName);
+    Tick(kProperty);
+    Tick(kReadOnlyBox);
+    Change();
+    QCOMPARE(Listed()[0], latin1);
+    QCOMPARE(ReadAttributes(latin1), kReadOnly);
+
+    Edit(kNameField)->setText(QStringLiteral("\u00e9"));
+    Change();
+    QCOMPARE(Listed()[0], folder + "\xc3\xa9.t\xe9");
+    QCOMPARE(ReadAttributes(Listed()[0]), kReadOnly);
+}
+
 void EditModeTest::changeCaseOnly() {
     Scratch scratch;
     EnterOn(scratch, {QStringLiteral("report.txt")});
@@ -570,11 +594,11 @@ void EditModeTest::changeFailures_data() {
     QTest::newRow("file gone") << "gone"
                                << "Rename Error!" << QStringList{} << "a.txt"
                                << "R H A S ";
-    QTest::newRow("read-only, then a creation time")
+    QTest::newRow("read-only, then a creation time before 1980")
         << "readonly"
         << "Set file Create Time Error!" << QStringList{"b.txt"} << "b.txt"
         << "R ";
-    QTest::newRow("read-only, then a modification time")
+    QTest::newRow("read-only, then a modification time before 1980")
         << "readonly-modify"
         << "Set file Modify Time Error!" << QStringList{"b.txt"} << "b.txt"
         << "R ";
@@ -601,6 +625,9 @@ void EditModeTest::changeFailures() {
         Tick(kProperty);
         Tick(kReadOnlyBox);
         Tick(scenario == "readonly" ? kCreateTime : kModifyTime);
+        // Read-only does not refuse a time; a date the DOS range cannot hold does.
+        Control<QDateEdit>(scenario == "readonly" ? kCreateDate : kModifyDate)
+            ->setDate(QDate(1975, 1, 1));
     }
     if (scenario == "empty") {
         SelectRow(0);

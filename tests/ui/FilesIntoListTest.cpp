@@ -26,6 +26,8 @@ private slots:
     void completionListGoesWithTheDialog();
     void drop_data();
     void drop();
+    void dropIsNeverAMove_data();
+    void dropIsNeverAMove();
     void onlyTheLeftButtonEditsAFile_data();
     void onlyTheLeftButtonEditsAFile();
     void listKeysStayOnTheNameColumn_data();
@@ -170,6 +172,36 @@ void FilesIntoListTest::drop() {
     QCOMPARE(Listed().size(), std::size_t(expected.size()));
     if (!dropped.isEmpty() && dropped.front().startsWith(u"file:"))
         QCOMPARE(Listed().back(), TextToPath(scratch.dir.path()) + "/bad\xFF.txt");
+}
+
+void FilesIntoListTest::dropIsNeverAMove_data() {
+    QTest::addColumn<int>("offered");
+    QTest::addColumn<int>("told"); // IgnoreAction: refused
+    QTest::newRow("copy, move or link")
+        << int(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) << int(Qt::CopyAction);
+    QTest::newRow("move or link") << int(Qt::MoveAction | Qt::LinkAction) << int(Qt::LinkAction);
+    QTest::newRow("move only") << int(Qt::MoveAction) << int(Qt::IgnoreAction);
+}
+
+// A file manager that is told "move" may delete the files it thinks it moved; Shift asks it
+// to propose a move.
+void FilesIntoListTest::dropIsNeverAMove() {
+    QFETCH(int, offered);
+    QFETCH(int, told);
+    Scratch scratch;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(scratch.Make(QStringLiteral("a.txt")))});
+    const auto actions = Qt::DropActions(offered);
+    QDragEnterEvent enter({10, 10}, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(List()->viewport(), &enter);
+    QDropEvent drop({10, 10}, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(List()->viewport(), &drop);
+    for (const QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
+        QCOMPARE(event->isAccepted(), told != Qt::IgnoreAction);
+        if (event->isAccepted())
+            QCOMPARE(int(event->dropAction()), told);
+    }
+    QCOMPARE(Rows(), told != Qt::IgnoreAction ? 1 : 0);
 }
 
 void FilesIntoListTest::onlyTheLeftButtonEditsAFile_data() {

@@ -10,6 +10,7 @@
 #include "Unit1.h"
 #include "WindowDriver.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -48,6 +49,7 @@ private slots:
     void cleanup();
 
     void windowFrame();
+    void screenReaderHearsPanelsAndTheEnd();
     void initialStates_data();
     void initialStates();
     void pickersStartTodayAndNow();
@@ -116,6 +118,18 @@ void MainWindowTest::windowFrame() {
         QCOMPARE(normal.size(), QSize(18, 18));
         QVERIFY2(normal != greyed, name);
     }
+}
+
+// Panels are announced by what they hold, and the gauge says when a run has ended.
+void MainWindowTest::screenReaderHearsPanelsAndTheEnd() {
+    for (const char* panel : {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5"}) {
+        const QString name = Control(panel)->accessibleName();
+        QVERIFY2(!name.isEmpty() && !name.startsWith(u"Panel"), panel);
+    }
+    Scratch scratch;
+    AddFiles({scratch.Make("a.txt")});
+    Start();
+    QCOMPARE(TheGauge()->accessibleDescription(), QStringLiteral("The run has ended."));
 }
 
 void MainWindowTest::initialStates_data() {
@@ -808,7 +822,7 @@ void MainWindowTest::startErrors_data() {
         << "taken"
         << "Rename Error!" << QStringList{"c.txt", "x_0.txt", "x_1.txt", "b.txt"}
         << QStringList{"x_0.txt", "b.txt", "c.txt"};
-    QTest::newRow("read-only, then a creation time")
+    QTest::newRow("read-only, then a creation time before 1980")
         << "readonly"
         << "Set file Create Time Error!" << QStringList{"b.txt", "c.txt", "x_0.txt"}
         << QStringList{"x_0.txt", "b.txt", "c.txt"};
@@ -838,6 +852,8 @@ void MainWindowTest::startErrors() {
         Tick(kProperty);
         Tick(kReadOnlyBox);
         Tick(kCreateTime);
+        // Read-only does not refuse a time; a date the DOS range cannot hold does.
+        Control<QDateEdit>(kCreateDate)->setDate(QDate(1975, 1, 1));
     }
     TypeBaseName(QStringLiteral("x"));
     BoxSeen box;

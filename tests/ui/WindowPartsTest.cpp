@@ -7,6 +7,8 @@
 #include "GaugeMath.h"
 #include "SpinFieldRules.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -79,6 +81,7 @@ private slots:
     void gaugePaintsFrameBarAndBackground();
     void gaugeTextIsInverted();
     void gaugeRepaintsOnlyOnPercentChange();
+    void gaugeIsAProgressBarToAScreenReader();
     void uncaughtFailureShowsBoxAndGoesOn();
 };
 
@@ -336,6 +339,21 @@ void WindowPartsTest::gaugeRepaintsOnlyOnPercentChange() {
     QCOMPARE(paints.count, 1);
     shown.gauge->SetMaxValue(20);
     QCOMPARE(paints.count, 2); // 50%
+}
+
+// A screen reader finds a progress bar with its position and range.
+void WindowPartsTest::gaugeIsAProgressBarToAScreenReader() {
+    Gauge gauge;
+    gauge.SetMaxValue(4);
+    gauge.SetProgress(1);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&gauge);
+
+    QCOMPARE(face->role(), QAccessible::ProgressBar);
+    QVERIFY(face->valueInterface() != nullptr);
+    QCOMPARE(face->valueInterface()->currentValue().toInt(), 1);
+    QCOMPARE(face->valueInterface()->minimumValue().toInt(), 0);
+    QCOMPARE(face->valueInterface()->maximumValue().toInt(), 4);
+    QCOMPARE(face->text(QAccessible::Value), QStringLiteral("25%"));
 }
 
 void WindowPartsTest::uncaughtFailureShowsBoxAndGoesOn() {
