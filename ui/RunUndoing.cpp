@@ -27,10 +27,15 @@ public:
             skipped += PathToText(path) + QStringLiteral(": ") + QString::fromStdString(reason);
         ++skippedCount;
     }
+    void PartLeftAlone(const std::string& path, const std::string& why) override {
+        if (partsLeft.size() < kSkippedLinesShown)
+            partsLeft += PathToText(path) + QStringLiteral(": ") + QString::fromStdString(why);
+    }
 
     std::vector<std::pair<std::string, std::string>> restored;
     QStringList skipped;
     int skippedCount = 0;
+    QStringList partsLeft; // of restored files, what someone changed after the run
 };
 
 void ShowRestoredPaths(const CollectingReport& report, FileNames& fileNames, RenameOutlets& rows) {
@@ -68,6 +73,9 @@ void ShowOutcome(QWidget* owner, const UndoOutcome& outcome, const CollectingRep
             text += QStringLiteral("\n... and %1 more.")
                         .arg(report.skippedCount - report.skipped.size());
     }
+    if (!report.partsLeft.isEmpty())
+        text +=
+            QStringLiteral("\n\nKept as changed after the run:\n\n") + report.partsLeft.join(u'\n');
     QMessageBox box(report.skippedCount > 0 ? QMessageBox::Warning : QMessageBox::Information,
                     QStringLiteral("Undo"), text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("UndoOutcomeBox"));
