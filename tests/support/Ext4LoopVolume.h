@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShellSteps.h"
+
 #include <string>
 #include <vector>
 
@@ -18,21 +20,20 @@ public:
     bool mounted() const { return mounted_; }
     const std::string& path() const { return mountPoint_; }
     std::string operator/(const std::string& name) const { return mountPoint_ + "/" + name; }
-    const std::string& log() const { return log_; }
+    const std::string& log() const { return steps_.log(); }
 
     // Unmounts, attaches the image to another loop device (the first one still holds it, so
     // the number differs) and mounts it from there.
     bool ComeBackOnAnotherDevice();
 
 private:
-    bool Run(const std::string& command);
     bool AttachAndMount();
 
     std::string image_;
     std::string mountPoint_;
     std::vector<std::string> loopDevices_;
     bool mounted_ = false;
-    std::string log_;
+    ShellSteps steps_;
 };
 
 } // namespace tarvolin::test

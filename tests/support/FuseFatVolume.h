@@ -4,6 +4,8 @@
 // exfat-fuse on a loop device), as volumes are where the kernel has no FAT driver. Unmounted
 // and detached when the object goes. Needs root and /dev/fuse.
 
+#include "ShellSteps.h"
+
 #include <string>
 
 namespace tarvolin::test {
@@ -19,14 +21,12 @@ public:
 
     bool mounted() const { return mounted_; }
     const std::string& path() const { return mountPoint_; }
-    const std::string& log() const { return log_; }
+    const std::string& log() const { return steps_.log(); }
 
 private:
-    bool Run(const std::string& command);
-
     std::string mountPoint_;
     std::string loopDevice_;
-    std::string log_;
+    ShellSteps steps_;
     bool mounted_ = false;
 };
 
