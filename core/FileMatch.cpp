@@ -24,8 +24,12 @@ bool IsSameFile(const RecordedFile& recorded, const FileStamp& found) {
     const bool unforgeable =
         birthKnown || (left && left->change == shows.change && left->size == shows.size &&
                        left->modify == shows.modify);
+    // Some FUSE drivers for FAT stamp a rename as a modification: while the volume stays
+    // mounted, its number and size still tell the file the run was moving.
+    const bool renamedOnTheSameMount =
+        !is.numbersLast && was.volume == is.volume && was.file == is.file;
     const bool unchanged = !recorded.done && shows.size == recorded.seen->size &&
-                           shows.modify == recorded.seen->modify;
+                           (shows.modify == recorded.seen->modify || renamedOnTheSameMount);
     return volumeIdsKnown || was.volume == is.volume ? unforgeable || unchanged : unforgeable;
 }
 
