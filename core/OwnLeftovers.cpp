@@ -43,12 +43,22 @@ const std::string* TemporaryPathOf(const JournalContents& contents, std::size_t 
     return found == contents.temporaryPaths.end() ? nullptr : &found->second;
 }
 
+// On a case-insensitive volume two spellings of a name reach one entry; on a case-sensitive
+// one they are two.
+bool SameEntry(const std::string& a, const std::string& b) {
+    const std::optional<FileStamp> first = ReadFileStamp(a);
+    const std::optional<FileStamp> second = ReadFileStamp(b);
+    return first && second && first->identity.volume == second->identity.volume &&
+           first->identity.file == second->identity.file;
+}
+
 // A change's file may be at `path` when it is found there under any letter case, or found
 // nowhere at all (then nothing tells that it is not).
 bool MayHoldFileOf(const std::string& path, const JournalContents& contents, std::size_t index) {
     const std::optional<std::string> at =
         FindFileOf(contents.changes[index], TemporaryPathOf(contents, index));
-    return !at || FoldedLetterCase(*at) == FoldedLetterCase(path);
+    return !at || *at == path ||
+           (FoldedLetterCase(*at) == FoldedLetterCase(path) && SameEntry(*at, path));
 }
 
 bool MayHoldAFileOfTheRun(const JournalReservation& reservation, const JournalContents& contents,

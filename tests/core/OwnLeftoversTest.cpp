@@ -147,6 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "img.jpg", 1},
         LeftoverCase{"LowNtfsNewNameKeep", Volume::LowNtfs3gIgnoreCase, "IMG.JPG", true, 2, false,
                      "img.jpg", 1},
+        // Case-sensitive: the reservation of the new spelling is an entry of its own.
+        LeftoverCase{"NtfsCaseUndo", Volume::Ntfs3g, "IMG.JPG", true, 1, true, "IMG.JPG", 0},
+        LeftoverCase{"NtfsCaseKeep", Volume::Ntfs3g, "IMG.JPG", true, 1, false, "IMG.JPG", 0},
         LeftoverCase{"NtfsRenameUndo", Volume::Ntfs3g, "a.txt", false, 1, true, "a.txt", 0},
         LeftoverCase{"NtfsRenameKeep", Volume::Ntfs3g, "a.txt", false, 1, false, "a.txt", 0}),
     [](const ::testing::TestParamInfo<LeftoverCase>& info) { return info.param.name; });
