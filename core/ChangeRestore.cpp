@@ -103,9 +103,21 @@ bool HoldsFileOf(const std::string& path, const JournalChange& change) {
                       *found);
 }
 
+// The temporary name is the program's own, journaled before the file went there: on a volume
+// whose numbers and times a rename does not keep (FUSE drivers for FAT), a file of the same
+// size there, on the same mount, is the run's.
+bool HoldsFileOfAtTemporaryName(const std::string& temporaryPath, const JournalChange& change) {
+    if (HoldsFileOf(temporaryPath, change))
+        return true;
+    const std::optional<FileStamp> found = ReadFileStamp(temporaryPath);
+    return found && change.identity && change.seen && !found->identity.numbersLast &&
+           found->identity.volume == change.identity->volume &&
+           found->fingerprint.size == change.seen->size;
+}
+
 std::optional<std::string> FindFileOf(const JournalChange& change,
                                       const std::string* temporaryPath) {
-    if (temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change))
+    if (temporaryPath != nullptr && HoldsFileOfAtTemporaryName(*temporaryPath, change))
         return *temporaryPath;
     if (HoldsFileOf(change.newPath, change))
         return StillUnderItsOldSpelling(change) ? change.oldPath : change.newPath;

@@ -13,6 +13,9 @@ namespace tarvolin {
 // True when exactly the file `change` recorded answers at `path` (FileMatch.h).
 bool HoldsFileOf(const std::string& path, const JournalChange& change);
 
+// The same for the temporary name a change of letter case journaled for it.
+bool HoldsFileOfAtTemporaryName(const std::string& temporaryPath, const JournalChange& change);
+
 // Where the file of `change` is now: under `temporaryPath` (when given), its new name or its
 // old name, in that order; no value when it is in none of them.
 std::optional<std::string> FindFileOf(const JournalChange& change,

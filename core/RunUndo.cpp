@@ -52,7 +52,8 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
             });
         if (!result.failure.empty()) {
             ++outcome.skipped;
-            report.FileSkipped(temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change)
+            report.FileSkipped(temporaryPath != nullptr &&
+                                       HoldsFileOfAtTemporaryName(*temporaryPath, change)
                                    ? *temporaryPath
                                    : change.newPath,
                                result.failure);
@@ -233,7 +234,8 @@ void CountWhereFilesAre(UnfinishedRun& run) {
     for (std::size_t index = 0; index < count; ++index) {
         const JournalChange& change = contents.changes[index];
         const std::string* temporaryPath = TemporaryPathOf(contents, static_cast<int>(index));
-        const bool parked = temporaryPath != nullptr && HoldsFileOf(*temporaryPath, change);
+        const bool parked =
+            temporaryPath != nullptr && HoldsFileOfAtTemporaryName(*temporaryPath, change);
         const std::string& target = undo ? change.oldPath : change.newPath;
         moved[index] = !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
         if (moved[index] && DiffersInLetterCaseOnly(change.oldPath, change.newPath))
@@ -257,7 +259,7 @@ bool NameEveryParkedFile(const UnfinishedRun& run) {
     bool allNamed = true;
     for (const auto& [index, temporaryPath] : run.contents.temporaryPaths) {
         const JournalChange& change = run.contents.changes[static_cast<std::size_t>(index)];
-        if (!HoldsFileOf(temporaryPath, change))
+        if (!HoldsFileOfAtTemporaryName(temporaryPath, change))
             continue;
         const std::string& heading = undo ? change.oldPath : change.newPath;
         const std::string& origin = undo ? change.newPath : change.oldPath;
