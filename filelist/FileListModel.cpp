@@ -93,9 +93,10 @@ void FileListModel::Clear() {
     endResetModel();
 }
 
-void FileListModel::Reread(int position) {
+void FileListModel::SetPathAt(int position, const std::string& path) {
     const auto row = static_cast<std::size_t>(position);
-    facts_.at(row) = RowFacts(ReadFileSummary(fileNames_.at(row)));
+    fileNames_.at(row) = path; // `path` may be the entry itself, as the run passes it
+    facts_.at(row) = RowFacts(ReadFileSummary(path));
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }
 

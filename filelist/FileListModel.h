@@ -11,9 +11,9 @@ namespace tarvolin {
 
 // The rows of the file list: row k shows entry k of the window's `fileNames`, which this
 // model reads but does not own. Every change of that list goes through the calls below,
-// which announce it to the view, so rows and entries are one to one by construction; the
-// batch run alone changes an entry in place and then has its row re-read. What was read
-// from the disk is cached per row, so drawing a row only formats cached values and a list of
+// which announce it to the view, so rows and entries are one to one by construction; each
+// file a run or its undo renames reaches its row through SetPathAt. What was read from the
+// disk is cached per row, so drawing a row only formats cached values and a list of
 // 100 000 files scrolls without touching the disk. Bulk changes are one signal, never one
 // per row.
 class FileListModel final : public QAbstractTableModel {
@@ -39,8 +39,9 @@ public:
     void RemoveAt(int position);
     // Empties the list and gives its memory back.
     void Clear();
-    // Reads the file of entry `position` again, whose path may have changed in place.
-    void Reread(int position);
+    // Entry `position` now names `path`, where a run or its undo left the file; its row is
+    // read again from the disk.
+    void SetPathAt(int position, const std::string& path);
     // Reads every row's file again, first to last.
     void RereadAll();
     // Shows no rows until the next RereadAll, the entries staying as they are: the list is

@@ -1,8 +1,8 @@
 #include "RunUndoing.h"
 
 #include "ErrorBoxes.h"
+#include "FileListModel.h"
 #include "FileOps.h"
-#include "RenameOutlets.h"
 #include "RowTexts.h"
 #include "RunUndo.h"
 
@@ -38,15 +38,15 @@ public:
     QStringList partsLeft; // of restored files, what someone changed after the run
 };
 
-void ShowRestoredPaths(const CollectingReport& report, FileNames& fileNames, RenameOutlets& rows) {
+void ShowRestoredPaths(const CollectingReport& report, const FileNames& fileNames,
+                       FileListModel& rows) {
     std::unordered_map<std::string, std::string> oldPathOf(report.restored.begin(),
                                                            report.restored.end());
     for (std::size_t position = 0; position < fileNames.size(); ++position) {
         const auto found = oldPathOf.find(fileNames[position]);
         if (found == oldPathOf.end())
             continue;
-        fileNames[position] = found->second;
-        rows.RowChanged(static_cast<int>(position), found->second);
+        rows.SetPathAt(static_cast<int>(position), found->second);
     }
 }
 
@@ -126,7 +126,7 @@ RecoveryAnswer AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
 
 } // namespace
 
-bool UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows,
+bool UndoLastRunInWindow(QWidget* owner, const FileNames& fileNames, FileListModel& rows,
                          const std::string& windowsLastRun) {
     std::string problem;
     const std::string directory = JournalDirectory(&problem);

@@ -11,13 +11,13 @@ class QWidget;
 
 namespace tarvolin {
 
-class RenameOutlets;
+class FileListModel;
 
 // Undoes the newest run not undone yet, after asking unless it is `windowsLastRun` (the
 // journal of this window's own last run). Rows that show a restored file show its old path
 // again; one box at the end gives the counts and the first files left as they were. True
 // when an undo was carried out.
-bool UndoLastRunInWindow(QWidget* owner, FileNames& fileNames, RenameOutlets& rows,
+bool UndoLastRunInWindow(QWidget* owner, const FileNames& fileNames, FileListModel& rows,
                          const std::string& windowsLastRun);
 
 // Asks whether to run without undo, since the run's journal cannot be written for `reason`.

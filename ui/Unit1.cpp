@@ -427,7 +427,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::UndoLastRunClick() {
-    if (UndoLastRunInWindow(this, fileNames, *outlets_, lastRunJournal_))
+    if (UndoLastRunInWindow(this, fileNames, *rows_, lastRunJournal_))
         lastRunJournal_.clear();
     runSinceTyping_ = false;
     Gauge1->Announce(QStringLiteral("The undo has ended."));

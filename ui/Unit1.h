@@ -45,12 +45,12 @@ class WindowOutlets;
 //   ComposeBatchName, then RenameOnDisk, ApplyAttributes, SetCreationTime, SetModifyTime
 //   (fileops/FileOps.h, the only code that makes system calls) -> back through
 //   WindowOutlets (RenameOutlets): SetGaugePosition moves Gauge1; RowChanged has the row
-//   read again (ShowFileRow -> FileListModel::Reread); ShowError shows the one error box
+//   read again (FileListModel::SetPathAt); ShowError shows the one error box
 //   and the run ends. The list itself is painted once the run is over.
 //   Into the list: "Add Files" (Button1Click), drops (fileListDragDrop) and the command line
 //   all come through AppendFiles -> FileListModel::Append; Delete and "Clear" go through
 //   FileListModel::RemoveAt and Clear. Besides these only a run and its undo change
-//   `fileNames`, entry by entry, each change followed by RowChanged.
+//   `fileNames`, entry by entry, each change shown through FileListModel::SetPathAt.
 //   Undo: Ctrl+Z or "Undo Last Run" (UndoLastRunClick) -> UndoLastRunInWindow (RunUndoing.h)
 //   -> UndoLastRun (core/RunUndo.h) reads the newest journal and puts each file back.
 //   One file: a double-click (fileListDblClick) loads the selected file into the controls

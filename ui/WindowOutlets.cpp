@@ -1,10 +1,10 @@
 #include "WindowOutlets.h"
 
 #include "ErrorBoxes.h"
+#include "FileListModel.h"
 #include "Gauge.h"
 #include "RowTexts.h"
 #include "RunUndoing.h"
-#include "ShowFileRow.h"
 
 #include <QWidget>
 
@@ -23,7 +23,7 @@ void WindowOutlets::SetGaugePosition(int position) {
 }
 
 void WindowOutlets::RowChanged(int position, const std::string& path) {
-    ShowFileRow(rows_, path, position);
+    rows_.SetPathAt(position, path);
 }
 
 void WindowOutlets::ShowError(const std::string& text) {

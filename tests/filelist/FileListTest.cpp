@@ -1,10 +1,9 @@
 // The file list without a window: row texts, the packed row facts, the table model over a
-// list it does not own, and ShowFileRow on real files.
+// list it does not own, and its rows read from real files.
 
 #include "FileListModel.h"
 #include "RowFacts.h"
 #include "RowTexts.h"
-#include "ShowFileRow.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -40,7 +39,7 @@ private slots:
     void timeText_data();
     void timeText();
     void headersAndSelection();
-    void showFileRow();
+    void rowsReadTheirFiles();
     void rereadIsOneReset();
     void missingFile();
     void changesKeepRowsAndListInStep();
@@ -134,7 +133,7 @@ void FileListTest::headersAndSelection() {
     }
 }
 
-void FileListTest::showFileRow() {
+void FileListTest::rowsReadTheirFiles() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const std::string first = MakeFile(dir, "first.txt");
@@ -144,8 +143,7 @@ void FileListTest::showFileRow() {
     FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
-    ShowFileRow(model, first, -1);
-    ShowFileRow(model, "", -1);
+    model.Append({first});
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(names, FileNames{first});
     QCOMPARE(model.index(0, 0).data().toString(), PathToText(first));
@@ -156,12 +154,12 @@ void FileListTest::showFileRow() {
     QCOMPARE(model.index(0, 3).data().toString(), FormatTimeText(summary.modifyTime, format));
     QCOMPARE(model.index(0, 2).data().toString(), FormatTimeText(summary.creationTime, format));
 
-    // A rename changes the entry in place; the notice re-reads that row only, once.
+    // A rename changes the entry in place and re-reads that row only, once.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    names[0] = second;
-    ShowFileRow(model, second, 0);
+    model.SetPathAt(0, second);
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(changed.count(), 1);
+    QCOMPARE(names, FileNames{second});
     QCOMPARE(model.index(0, 0).data().toString(), PathToText(second));
     QCOMPARE(model.index(0, 1).data().toString(), AttributeLetters(ReadAttributes(second)));
 }
@@ -192,7 +190,7 @@ void FileListTest::rereadIsOneReset() {
 void FileListTest::missingFile() {
     FileNames names;
     FileListModel model(names);
-    ShowFileRow(model, "/no/such/folder/file.txt", -1);
+    model.Append({"/no/such/folder/file.txt"});
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("R H A S "));
     QCOMPARE(model.index(0, 2).data().toString(), QString());
