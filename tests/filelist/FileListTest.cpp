@@ -139,7 +139,7 @@ void FileListTest::showFileRow() {
     QVERIFY(dir.isValid());
     const std::string first = MakeFile(dir, "first.txt");
     const std::string second = MakeFile(dir, "second");
-    QVERIFY(ApplyAttributes(second, false, true, false, false));
+    QVERIFY(ApplyAttributes(second, kHidden));
     FileNames names;
     FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -176,7 +176,7 @@ void FileListTest::rereadIsOneReset() {
     FileListModel model(names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.rowCount(), 501);
-    QVERIFY(ApplyAttributes(names[250], false, true, false, false));
+    QVERIFY(ApplyAttributes(names[250], kHidden));
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
     model.RereadAll();
