@@ -61,8 +61,7 @@ FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position
     fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
     const std::string& path = fileNames[static_cast<std::size_t>(position)];
 
-    if (options.setAttributes &&
-        !ApplyAttributes(path, options.readOnly, options.hidden, options.system, options.archive))
+    if (options.setAttributes && !ApplyAttributes(path, options.attributes))
         return ReportFailure(outlets, position, path, kAttributesErrorText);
     if (options.setCreationTime &&
         !SetCreationTime(path, options.creationDate, options.creationTime))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AttributeSet.h"
 #include "LocalDateTime.h"
 
 #include <string>
@@ -15,10 +16,7 @@ struct RenameOptions {
     std::string extension;
 
     bool setAttributes = false;
-    bool readOnly = false;
-    bool hidden = false;
-    bool system = false;
-    bool archive = false;
+    AttributeSet attributes = 0; // within kFourAttributes
 
     bool setCreationTime = false;
     LocalDateTime creationDate;

@@ -14,9 +14,4 @@ inline constexpr AttributeSet kArchive = 0x20;
 inline constexpr AttributeSet kFourAttributes = kReadOnly | kHidden | kSystem | kArchive;
 inline constexpr AttributeSet kUnreadableAttributes = -1;
 
-constexpr AttributeSet MakeAttributeSet(bool readOnly, bool hidden, bool system, bool archive) {
-    return (readOnly ? kReadOnly : 0) | (hidden ? kHidden : 0) | (system ? kSystem : 0) |
-           (archive ? kArchive : 0);
-}
-
 } // namespace tarvolin

@@ -73,10 +73,6 @@ AttributeSet ReadAttributes(const std::string& path);
 // Leaves the file with exactly the bits of `wanted`, the others of the four cleared; false when
 // the volume refuses them, and for a set with a bit beyond the four (kUnreadableAttributes).
 bool ApplyAttributes(const std::string& path, AttributeSet wanted);
-inline bool ApplyAttributes(const std::string& path, bool readOnly, bool hidden, bool system,
-                            bool archive) {
-    return ApplyAttributes(path, MakeAttributeSet(readOnly, hidden, system, archive));
-}
 
 // No value when no file answers at exactly `path` (missing, or not readable); the file list
 // shows an empty cell for it. The path is looked up as it is: `*` and `?` are name bytes, not

@@ -104,6 +104,12 @@ constexpr auto kLowered = BevelPanel::Bevel::Lowered;
 
 } // namespace
 
+// In the order the boxes are ticked when a file is loaded: "SysFile" last.
+const TForm1::AttributeBox TForm1::kAttributeBoxes[] = {{&TForm1::chR, kReadOnly},
+                                                        {&TForm1::chH, kHidden},
+                                                        {&TForm1::chA, kArchive},
+                                                        {&TForm1::chS, kSystem}};
+
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     InitUiResources();
     CreateControls();
@@ -308,10 +314,9 @@ RenameOptions TForm1::TakeRenameOptions() const {
     options.replaceExtension = CheckBox1->isChecked();
     options.extension = loadedExtension_.BytesOf(*Edit2);
     options.setAttributes = CheckBox3->isChecked();
-    options.readOnly = chR->isChecked();
-    options.hidden = chH->isChecked();
-    options.system = chS->isChecked();
-    options.archive = chA->isChecked();
+    for (const AttributeBox& entry : kAttributeBoxes)
+        if ((this->*entry.box)->isChecked())
+            options.attributes |= entry.bit;
     options.setCreationTime = CheckBox2->isChecked();
     options.creationDate = FromQDate(DP1->date());
     options.creationTime = FromQTime(DT1->time());
@@ -470,14 +475,9 @@ void TForm1::SetPickersToNow() {
 }
 
 void TForm1::ShowAttributes(AttributeSet attributes) {
-    if (attributes & kReadOnly)
-        chR->setChecked(true);
-    if (attributes & kHidden)
-        chH->setChecked(true);
-    if (attributes & kArchive)
-        chA->setChecked(true);
-    if (attributes & kSystem)
-        chS->setChecked(true);
+    for (const AttributeBox& entry : kAttributeBoxes)
+        if (attributes & entry.bit)
+            (this->*entry.box)->setChecked(true);
 }
 
 void TForm1::ShowFileTimes(const std::optional<LocalDateTime>& creation,

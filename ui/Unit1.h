@@ -125,6 +125,13 @@ private:
     void CreateControls();
     void ConnectHandlers();
 
+    // Each attribute box with its bit, both ways between the boxes and an AttributeSet.
+    struct AttributeBox {
+        QCheckBox* TForm1::*box;
+        AttributeSet bit;
+    };
+    static const AttributeBox kAttributeBoxes[4];
+
     // The option values as the controls hold them now, enabled or not.
     RenameOptions TakeRenameOptions() const;
 

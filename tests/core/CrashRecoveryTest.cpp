@@ -162,14 +162,15 @@ TEST_P(UndoOfEveryOption, PutsBackNamesAttributesAndTimes) {
     test::WriteFile(path, "more than an Interix header holds");
     const LocalDateTime created{2001, 2, 3, 4, 5, 6, 0}, modified{2011, 12, 13, 14, 15, 16, 0};
     ASSERT_TRUE(SetCreationTime(path, created, created) && SetModifyTime(path, modified, modified));
-    ASSERT_TRUE(ApplyAttributes(path, false, false, false, true));
+    ASSERT_TRUE(ApplyAttributes(path, kArchive));
     const FileSummary before = ReadFileSummary(path);
 
     std::vector<std::string> paths = {path};
     test::RecordingOutlets outlets;
     RenameOptions options;
     options.baseName = "n";
-    options.setAttributes = options.system = true;
+    options.setAttributes = true;
+    options.attributes = kSystem;
     options.setCreationTime = options.setModifyTime = true;
     options.creationDate = options.creationTime = {2020, 1, 1, 8};
     options.modifyDate = options.modifyTime = {2021, 1, 1, 8};

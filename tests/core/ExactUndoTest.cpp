@@ -36,7 +36,8 @@ struct Report final : UndoReport {
 RenameOptions EveryOption() {
     RenameOptions options;
     options.baseName = "n";
-    options.setAttributes = options.hidden = options.archive = true;
+    options.setAttributes = true;
+    options.attributes = kHidden | kArchive;
     options.setCreationTime = options.setModifyTime = true;
     options.creationDate = options.creationTime = {2020, 1, 1, 8};
     options.modifyDate = options.modifyTime = {2021, 1, 1, 8};

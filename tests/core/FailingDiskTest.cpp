@@ -194,7 +194,7 @@ TEST_P(FullVolume, RefusesTheWriteAndKeepsTheFile) {
 RenameOptions HiddenInPlace() {
     RenameOptions options;
     options.setAttributes = true;
-    options.hidden = true;
+    options.attributes = kHidden;
     return options;
 }
 
@@ -269,7 +269,7 @@ TEST_F(FailingVolume, ReadOnlyRefusesAttributesAfterAnInPlaceRename) {
     ASSERT_TRUE(volume.RemountReadOnly());
     RenameOptions options; // no base name: each file is renamed onto itself
     options.setAttributes = true;
-    options.hidden = true;
+    options.attributes = kHidden;
 
     RecordingOutlets outlets;
     RunRenameJob(fileNames, options, outlets);
@@ -284,7 +284,7 @@ TEST_F(FailingVolume, WithoutUserXattrsRefusesHiddenButRenames) {
     std::vector<std::string> fileNames = MakeFiles(volume.path(), {"a.txt", "b.txt"});
     RenameOptions options = Numbered("x");
     options.setAttributes = true;
-    options.hidden = true;
+    options.attributes = kHidden;
 
     RecordingOutlets outlets;
     RunRenameJob(fileNames, options, outlets);

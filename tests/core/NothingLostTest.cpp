@@ -93,8 +93,8 @@ Scenario MakeScenario(std::mt19937& random, const TempDir& dir) {
     options.replaceExtension = Chance(random);
     options.extension = Pick(random, kExtensions);
     options.setAttributes = Chance(random);
-    options.readOnly = Chance(random);
-    options.hidden = Chance(random);
+    options.attributes = Chance(random) ? kReadOnly : 0;
+    options.attributes |= Chance(random) ? kHidden : 0;
     options.setCreationTime = std::bernoulli_distribution(0.3)(random);
     options.creationDate = {2020, 2, 3};
     options.setModifyTime = std::bernoulli_distribution(0.3)(random);

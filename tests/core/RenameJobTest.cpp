@@ -111,8 +111,7 @@ TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b"});
     RenameOptions options;
     options.setAttributes = true;
-    options.hidden = true;
-    options.archive = true;
+    options.attributes = kHidden | kArchive;
 
     RunRenameJob(fileNames, options, outlets);
 
@@ -128,7 +127,8 @@ TEST_F(RenameJobTest, ReadOnlyFilesTakeBothTimes) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     ASSERT_TRUE(ApplyAttributes(fileNames[1], kReadOnly));
     RenameOptions options = Numbered("x", 1);
-    options.setAttributes = options.readOnly = true;
+    options.setAttributes = true;
+    options.attributes = kReadOnly;
     options.setCreationTime = options.setModifyTime = true;
     options.creationDate = options.modifyDate = {2020, 5, 6};
     options.creationTime = options.modifyTime = {2000, 1, 1, 10, 20, 30};
@@ -152,7 +152,7 @@ TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
     options.replaceExtension = true;
     options.extension = "md";
     options.setAttributes = true;
-    options.system = true;
+    options.attributes = kSystem;
     options.setCreationTime = true;
     options.creationDate = {2019, 12, 24};
     options.creationTime = {1, 1, 1, 18, 30, 15, 250};
@@ -182,7 +182,7 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
         GTEST_SKIP() << "this file system cannot make a file immutable";
     RenameOptions options;
     options.setAttributes = true;
-    options.hidden = true;
+    options.attributes = kHidden;
 
     RunRenameJob(fileNames, options, outlets);
 

@@ -138,7 +138,7 @@ void FileListTest::rowsReadTheirFiles() {
     QVERIFY(dir.isValid());
     const std::string first = MakeFile(dir, "first.txt");
     const std::string second = MakeFile(dir, "second");
-    QVERIFY(ApplyAttributes(second, false, true, false, false));
+    QVERIFY(ApplyAttributes(second, kHidden));
     FileNames names;
     FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -174,7 +174,7 @@ void FileListTest::rereadIsOneReset() {
     FileListModel model(names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.rowCount(), 501);
-    QVERIFY(ApplyAttributes(names[250], false, true, false, false));
+    QVERIFY(ApplyAttributes(names[250], kHidden));
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
     model.RereadAll();

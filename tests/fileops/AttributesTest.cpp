@@ -84,7 +84,7 @@ TEST_P(ReadOnlyMode, ChangesOnlyTheWriteBits) {
     const std::string path = NewFile(dir, "file.txt", c.before);
     const mode_t previous = umask(c.umask);
 
-    ASSERT_TRUE(ApplyAttributes(path, c.readOnly, false, false, false));
+    ASSERT_TRUE(ApplyAttributes(path, c.readOnly ? kReadOnly : 0));
 
     umask(previous);
     EXPECT_EQ(ModeOf(path), c.after);

@@ -146,7 +146,7 @@ void EditModeTest::cleanup() {
     // Files a test left read-only would stop its scratch folder from going.
     if (form != nullptr) {
         for (const std::string& path : Listed())
-            ApplyAttributes(path, false, false, false, false);
+            ApplyAttributes(path, 0);
     }
     form.reset();
 }
@@ -250,7 +250,7 @@ void EditModeTest::entersWithTimes() {
 void EditModeTest::entersStepByStep() {
     Scratch scratch;
     const QString path = scratch.Make(QStringLiteral("a.txt"));
-    QVERIFY(ApplyAttributes(PathOf(path), false, false, false, true));
+    QVERIFY(ApplyAttributes(PathOf(path), kArchive));
     if (ReadAttributes(PathOf(path)) != kArchive)
         QSKIP("this file system does not keep the DOS attributes");
     AddFiles({path});
@@ -474,7 +474,7 @@ void EditModeTest::changeOntoItselfRewritesRow() {
     QCOMPARE(Edit(kNameField)->text(), QString());
     // Changed behind the program's back: the rewritten row shows it.
     const std::string path = Listed()[0];
-    QVERIFY(ApplyAttributes(path, false, true, false, false));
+    QVERIFY(ApplyAttributes(path, kHidden));
     QCOMPARE(Cell(0, 1), QString());
     SelectRow(0);
     Change();

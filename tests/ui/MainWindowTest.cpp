@@ -871,7 +871,7 @@ void MainWindowTest::startErrors() {
     QCOMPARE(shown, rows);
     if (scenario == "readonly") {
         QCOMPARE(Cell(0, 1).left(2), QStringLiteral("R "));
-        ApplyAttributes(TextToPath(scratch.Path("x_0.txt")), false, false, false, false);
+        ApplyAttributes(TextToPath(scratch.Path("x_0.txt")), 0);
     }
 }
 
