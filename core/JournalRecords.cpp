@@ -274,6 +274,17 @@ std::optional<JournalChange> ParseChange(const std::vector<std::string_view>& fi
     return change;
 }
 
+// The words the `end` record writes for each ending: what journals on disk hold.
+constexpr std::pair<RunEnding, std::string_view> kEndingWords[] = {
+    {RunEnding::Finished, "finished"}, {RunEnding::Stopped, "stopped"}, {RunEnding::Kept, "kept"}};
+
+// None for a word that names no ending.
+RunEnding EndingNamed(std::string_view word) {
+    const auto named = std::find_if(std::begin(kEndingWords), std::end(kEndingWords),
+                                    [word](const auto& ending) { return ending.second == word; });
+    return named == std::end(kEndingWords) ? RunEnding::None : named->first;
+}
+
 bool ValidIndex(const JournalContents& contents, std::optional<int> index) {
     return index && *index >= 0 && static_cast<std::size_t>(*index) < contents.changes.size();
 }
@@ -340,8 +351,8 @@ bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>&
         contents.doneThrough = std::max(contents.doneThrough, *ParseNumber<int>(fields[1]));
         return true;
     }
-    if (name == "end" && fields.size() == 2) {
-        contents.end = std::string(fields[1]);
+    if (name == "end" && fields.size() == 2 && EndingNamed(fields[1]) != RunEnding::None) {
+        contents.end = EndingNamed(fields[1]);
         return true;
     }
     if (name == "undone" && fields.size() == 1) {
@@ -489,8 +500,11 @@ std::string DoneRecord(int index) {
     return "done " + std::to_string(index) + "\n";
 }
 
-std::string EndRecord(std::string_view how) {
-    return "end " + std::string(how) + "\n";
+std::string EndRecord(RunEnding how) {
+    const auto named = std::find_if(std::begin(kEndingWords), std::end(kEndingWords),
+                                    [how](const auto& ending) { return ending.first == how; });
+    return named == std::end(kEndingWords) ? std::string()
+                                           : "end " + std::string(named->second) + "\n";
 }
 
 std::string UndoneRecord() {

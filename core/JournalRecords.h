@@ -81,6 +81,10 @@ struct JournalChange {
 
 enum class JournalKind { Run, Undo };
 
+// How a run ended, as its `end` record says (stopped: at a failure; kept: after a crash, the
+// user kept what was done); None while it has not.
+enum class RunEnding { None, Finished, Stopped, Kept };
+
 // An empty file a change made at `path` to rename onto, at `since` or later; unless a later
 // record says it went, a crash may have left it there.
 struct JournalReservation {
@@ -98,7 +102,7 @@ struct JournalContents {
     int doneThrough = -1;
     std::map<int, std::string> temporaryPaths; // by change index
     std::vector<JournalReservation> reservations;
-    std::string end; // empty while the run has not ended
+    RunEnding end = RunEnding::None;
     bool undone = false;
 };
 
@@ -142,7 +146,8 @@ std::string BackRecord(int index, const FileFingerprint& back);
 std::string ReserveRecord(int index, long long since, const std::string& path);
 std::string DroppedRecord(int index, const std::string& path);
 std::string DoneRecord(int index);
-std::string EndRecord(std::string_view how);
+// Empty for None: a run that has not ended has no end record.
+std::string EndRecord(RunEnding how);
 std::string UndoneRecord();
 
 JournalReading ParseJournal(std::string_view text);

@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 
 namespace tarvolin {
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::system_clock;
 
 constexpr std::string_view kPrefix = "run-";
@@ -25,14 +23,15 @@ constexpr std::size_t kPieceBytes = 64 * 1024;
 constexpr std::size_t kLongestLine = 1024 * 1024;
 constexpr std::size_t kTailBytes = 4096;
 
-// Paths are UTF-8 everywhere in the program, which std::filesystem is told explicitly.
-fs::path FsPath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+std::string_view FolderSeparators() {
+    return NativePathSyntax() == PathSyntax::Windows ? "\\/:" : "/";
 }
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+// `name` in `folder`, with the platform's own separator where the folder has none at its end.
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty() || FolderSeparators().find(folder.back()) != std::string_view::npos)
+        return folder + name;
+    return folder + (NativePathSyntax() == PathSyntax::Windows ? '\\' : '/') + name;
 }
 
 std::optional<unsigned long long> ParseDigits(std::string_view digits) {
@@ -70,13 +69,9 @@ JournalOrder OrderOf(const std::string& name) {
 
 std::vector<std::pair<JournalOrder, std::string>> JournalsInOrder(const std::string& directory) {
     std::vector<std::pair<JournalOrder, std::string>> journals;
-    std::error_code error;
-    for (fs::directory_iterator entry(FsPath(directory), error);
-         !error && entry != fs::directory_iterator(); entry.increment(error)) {
-        const std::string name = Utf8(entry->path().filename());
+    for (const std::string& name : ListJournalFolder(directory))
         if (IsJournalFileName(name))
-            journals.emplace_back(OrderOf(name), Utf8(entry->path()));
-    }
+            journals.emplace_back(OrderOf(name), PathInFolder(directory, name));
     std::sort(journals.begin(), journals.end(), std::greater<>());
     return journals;
 }
@@ -86,15 +81,19 @@ JournalReading Unreadable(const std::string& why) {
 }
 
 bool ChangedBefore(const std::string& path, Clock::time_point time) {
-    std::error_code error;
-    const fs::file_time_type changed = fs::last_write_time(FsPath(path), error);
-    return !error && std::chrono::file_clock::to_sys(changed) < time;
+    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+    if (!stamp)
+        return false;
+    const ExactTime changed = stamp->fingerprint.modify;
+    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(
+               std::chrono::seconds(changed.seconds) +
+               std::chrono::nanoseconds(changed.nanoseconds))) < time;
 }
 
 bool IsEmptyFile(const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(fs::symlink_status(FsPath(path), error)) &&
-           fs::file_size(FsPath(path), error) == 0 && !error;
+    std::string why;
+    const std::unique_ptr<JournalSource> source = JournalSource::Open(path, why);
+    return source && source->size() == 0;
 }
 
 // The last lines alone, where the end records are; a path in a record never holds a line
@@ -129,7 +128,7 @@ std::string NewJournalPath(const std::string& directory) {
         }
     char name[64];
     std::snprintf(name, sizeof name, "run-seq-%020llu.journal", next);
-    return Utf8(FsPath(directory) / name);
+    return PathInFolder(directory, name);
 }
 
 std::vector<std::string> JournalsNewestFirst(const std::string& directory) {
@@ -140,7 +139,7 @@ std::vector<std::string> JournalsNewestFirst(const std::string& directory) {
 }
 
 std::string JournalName(const std::string& path) {
-    return Utf8(FsPath(path).filename());
+    return path.substr(path.find_last_of(FolderSeparators()) + 1);
 }
 
 JournalReading ReadJournal(const std::string& path) {
@@ -172,11 +171,6 @@ JournalReading ReadJournal(const std::string& path) {
     reading.empty = offset == 0;
     reading.stoppedEarly = reading.stoppedEarly || line.size() > kLongestLine;
     return reading;
-}
-
-void RemoveJournal(const std::string& path) {
-    std::error_code error;
-    fs::remove(FsPath(path), error);
 }
 
 bool JournalHasEnded(const std::string& path) {

@@ -25,7 +25,6 @@ std::string JournalName(const std::string& path);
 // Reads only a regular file, a piece at a time: whatever lies under a journal's name gives a
 // reading with an error, never a hang or a crash. A journal that is left empty is said so.
 JournalReading ReadJournal(const std::string& path);
-void RemoveJournal(const std::string& path);
 // True when the run has ended (or was undone), read from the journal's last lines alone.
 bool JournalHasEnded(const std::string& path);
 // True when an undo of the run has finished, told the same way.

@@ -178,7 +178,7 @@ JournaledRunResult Unjournaled() {
 // The end of a run whose journal failed: the error box says why and where the run stopped.
 JournaledRunResult JournalFailed(RunJournal& journal, RenameOutlets& outlets,
                                  const std::string& nextPath) {
-    journal.Finish("stopped");
+    journal.Finish(RunEnding::Stopped);
     outlets.ShowError(JournalFailureText(journal.failure(), nextPath));
     return {RunJournalState::Failed, journal.failure(), journal.path()};
 }
@@ -188,7 +188,7 @@ JournaledRunResult EndJournal(RunJournal* journal, RenameOutlets& outlets, bool 
                               const std::string* journalDirectory) {
     if (!journal)
         return Unjournaled();
-    if (!journal->Finish(finished ? "finished" : "stopped")) {
+    if (!journal->Finish(finished ? RunEnding::Finished : RunEnding::Stopped)) {
         outlets.ShowError(JournalFailureText(journal->failure(), {}));
         return {RunJournalState::Failed, journal->failure(), journal->path()};
     }

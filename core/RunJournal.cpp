@@ -118,7 +118,7 @@ void RunJournal::ChangeDoneNow(int index) {
     Flush();
 }
 
-bool RunJournal::Finish(std::string_view how) {
+bool RunJournal::Finish(RunEnding how) {
     if (listening_)
         SetCaseChangeListener(nullptr);
     listening_ = false;

@@ -37,7 +37,7 @@ public:
     bool StartChanges();
     // Both false once a record could not be written (see healthy()).
     bool ChangeDone(int index);
-    bool Finish(std::string_view how);
+    bool Finish(RunEnding how);
     // The same, reaching the system at once: after a file's `RecordNameBack`, whose fingerprint
     // the attributes and times put back no longer match.
     void ChangeDoneNow(int index);

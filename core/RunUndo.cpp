@@ -68,7 +68,7 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
         else
             journal.ChangeDone(index);
     }
-    journal.Finish("finished");
+    journal.Finish(RunEnding::Finished);
     if (run != nullptr)
         AppendRecord(*run, UndoneRecord());
     PruneJournals(directory);
@@ -105,9 +105,9 @@ std::optional<std::unique_ptr<JournalFile>> HoldRun(const std::string& runPath,
 // done mark; one that did not end may have got further than its batched marks say.
 int LastChangeReached(const JournalContents& run) {
     const int last = static_cast<int>(run.changes.size()) - 1;
-    if (run.end == "finished")
+    if (run.end == RunEnding::Finished)
         return last;
-    if (run.end.empty())
+    if (run.end == RunEnding::None)
         return last;
     return std::min(run.doneThrough + 1, last);
 }
@@ -115,7 +115,7 @@ int LastChangeReached(const JournalContents& run) {
 // A run that stopped at a file listed a second time failed to rename it: the file had
 // already gone to the name its first listing gave it.
 bool StoppedAtARepeatedFile(const JournalContents& run, int index) {
-    if (run.end != "stopped" || index != run.doneThrough + 1)
+    if (run.end != RunEnding::Stopped || index != run.doneThrough + 1)
         return false;
     const JournalChange& stopped = run.changes[static_cast<std::size_t>(index)];
     return std::any_of(
@@ -166,7 +166,7 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
     const std::optional<std::unique_ptr<JournalFile>> held = HoldRun(runPath, refusal);
     if (!held || !*held)
         return held ? Refusal("The run journal " + runPath + " is gone.") : refusal;
-    if (run.end.empty())
+    if (run.end == RunEnding::None)
         RemoveOwnLeftovers(run);
     const JournalContents undo = UndoPlan(runPath, run);
     const std::unique_ptr<RunJournal> journal =
@@ -287,7 +287,8 @@ PendingUndo FindPendingUndo(const std::string& directory) {
         if (inUse && (!reading.contents || reading.contents->kind == JournalKind::Undo))
             continue; // an undo going on, which holds the run it undoes
         if (inUse)
-            return Refused(reading.contents->end.empty() ? kRunGoingOnText : kRunBeingUndoneText);
+            return Refused(reading.contents->end == RunEnding::None ? kRunGoingOnText
+                                                                    : kRunBeingUndoneText);
         if (reading.fromNewerVersion)
             return Refused(reading.error);
         if (reading.empty && RemoveEmptyJournal(path))
@@ -295,11 +296,11 @@ PendingUndo FindPendingUndo(const std::string& directory) {
         if (!reading.contents)
             return Refused(Damaged(path, reading.error).message);
         JournalContents& contents = *reading.contents;
-        if (!contents.planned && contents.end.empty() && reading.stoppedEarly)
+        if (!contents.planned && contents.end == RunEnding::None && reading.stoppedEarly)
             return Refused(Damaged(path, "A line of its plan cannot be read.").message);
-        if (!contents.planned && contents.end.empty())
+        if (!contents.planned && contents.end == RunEnding::None)
             RemoveJournal(path); // never planned: it touched no file
-        else if ((contents.kind == JournalKind::Undo && contents.end.empty()) ||
+        else if ((contents.kind == JournalKind::Undo && contents.end == RunEnding::None) ||
                  (contents.kind == JournalKind::Run && !contents.undone &&
                   !RunChangedNothing(contents)))
             return {UndoResult::Finished, {}, path, std::move(contents)};
@@ -410,9 +411,9 @@ bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run) {
             journal->LeaveUnfinished();
             return false;
         }
-        journal->Finish("kept");
+        journal->Finish(RunEnding::Kept);
     } else if (NameEveryParkedFile(run)) {
-        AppendRecord(run.path, EndRecord("kept"));
+        AppendRecord(run.path, EndRecord(RunEnding::Kept));
     } else {
         return false;
     }
@@ -420,8 +421,8 @@ bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run) {
     if (run.contents.kind == JournalKind::Undo) {
         const std::string runPath = SiblingPath(run.path, run.contents.undoes);
         const JournalReading reading = ReadJournal(runPath);
-        if (reading.contents && reading.contents->end.empty())
-            AppendRecord(runPath, EndRecord("kept"));
+        if (reading.contents && reading.contents->end == RunEnding::None)
+            AppendRecord(runPath, EndRecord(RunEnding::Kept));
     }
     PruneJournals(directory);
     return true;

@@ -213,6 +213,10 @@ public:
 };
 // True while a program holds `path` open as its journal.
 bool IsJournalInUse(const std::string& path);
+// The names of the entries in the journal folder `folder`, whatever kind each is (which of
+// them are journals is the caller's to tell), in no particular order; none when it cannot be
+// listed.
+std::vector<std::string> ListJournalFolder(const std::string& folder);
 
 // A run journal opened for reading. Only a regular file is opened, never through a symbolic
 // link and without waiting on a pipe, so that whatever lies in the journal folder under a
@@ -231,5 +235,7 @@ public:
 // whose program was killed between creating it and writing its first record. It is checked
 // under its own lock, so a journal being created just now is never taken away.
 bool RemoveEmptyJournal(const std::string& path);
+// Removes the journal at `path`, whatever it holds; false when nothing could be removed.
+bool RemoveJournal(const std::string& path);
 
 } // namespace tarvolin

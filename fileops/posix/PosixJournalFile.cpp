@@ -1,10 +1,12 @@
 // Run journals on Linux: an append-only file under an flock, and fsync of the file and of
 // its folder where a power loss must not take them.
 #include "FileOps.h"
+#include "Guarded.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -176,6 +178,19 @@ bool IsJournalInUse(const std::string& path) {
     return inUse;
 }
 
+std::vector<std::string> ListJournalFolder(const std::string& folder) {
+    return Guarded(std::vector<std::string>(), [&] {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(folder.c_str()), closedir);
+        while (const dirent* entry = listing ? readdir(listing.get()) : nullptr) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                names.emplace_back(name);
+        }
+        return names;
+    });
+}
+
 // O_NONBLOCK keeps a FIFO from waiting for a writer; it changes nothing for a regular file.
 std::unique_ptr<JournalSource> JournalSource::Open(const std::string& path, std::string& why) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -204,6 +219,10 @@ bool RemoveEmptyJournal(const std::string& path) {
                          unlink(path.c_str()) == 0;
     close(fd);
     return removed;
+}
+
+bool RemoveJournal(const std::string& path) {
+    return unlink(path.c_str()) == 0;
 }
 
 } // namespace tarvolin

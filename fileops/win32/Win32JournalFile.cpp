@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include "FileOps.h"
+#include "Guarded.h"
 #include "Win32Paths.h"
 
 #include <algorithm>
@@ -148,6 +149,19 @@ std::string FolderOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(0, cut);
 }
 
+// No value for a name that is not valid UTF-16 (a lone surrogate), which no UTF-8 path holds.
+std::optional<std::string> StrictUtf8(const wchar_t* name) {
+    const int size =
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::nullopt;
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, utf8.data(), size, nullptr,
+                        nullptr);
+    utf8.pop_back(); // the terminating NUL
+    return utf8;
+}
+
 } // namespace
 
 std::string JournalDirectory(std::string* problem) {
@@ -185,6 +199,31 @@ bool IsJournalInUse(const std::string& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+std::vector<std::string> ListJournalFolder(const std::string& folder) {
+    return Guarded(std::vector<std::string>(), [&] {
+        std::vector<std::string> names;
+        std::optional<std::wstring> pattern = ToSystemPath(folder);
+        if (!pattern)
+            return names;
+        if (!pattern->empty() && pattern->back() != L'\\' && pattern->back() != L'/')
+            *pattern += L'\\';
+        *pattern += L'*';
+        WIN32_FIND_DATAW entry{};
+        const HANDLE search = FindFirstFileExW(pattern->c_str(), FindExInfoBasic, &entry,
+                                               FindExSearchNameMatch, nullptr, 0);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            const std::wstring_view name = entry.cFileName;
+            const std::optional<std::string> utf8 = StrictUtf8(entry.cFileName);
+            if (name != L"." && name != L".." && utf8)
+                names.push_back(*utf8);
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+        return names;
+    });
+}
+
 } // namespace tarvolin
 
 namespace tarvolin {
@@ -219,6 +258,11 @@ bool RemoveEmptyJournal(const std::string& path) {
         SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
     CloseHandle(handle);
     return removed;
+}
+
+bool RemoveJournal(const std::string& path) {
+    const std::optional<std::wstring> systemPath = ToSystemPath(path);
+    return systemPath && DeleteFileW(systemPath->c_str()) != 0;
 }
 
 } // namespace tarvolin

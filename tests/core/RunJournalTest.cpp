@@ -80,6 +80,23 @@ TEST(JournalRecords, ReadsAFormat1Journal) {
     EXPECT_FALSE(read.seen || read.before);
 }
 
+// The words on disk are the ones every version wrote; a word that names no ending is a line
+// that does not parse.
+TEST(JournalRecords, ReadsEachEndingByTheWordItsRecordWrites) {
+    const std::pair<RunEnding, std::string> endings[] = {{RunEnding::Finished, "end finished\n"},
+                                                         {RunEnding::Stopped, "end stopped\n"},
+                                                         {RunEnding::Kept, "end kept\n"},
+                                                         {RunEnding::None, "end over\n"}};
+    for (const auto& [ending, record] : endings) {
+        const JournalReading reading =
+            ParseJournal(HeaderRecords(JournalKind::Run, {}) + PlannedRecord(0) + record);
+        ASSERT_TRUE(reading.contents) << record;
+        EXPECT_EQ(reading.contents->end, ending) << record;
+        EXPECT_EQ(reading.stoppedEarly, ending == RunEnding::None) << record;
+        EXPECT_EQ(EndRecord(ending), ending == RunEnding::None ? "" : record);
+    }
+}
+
 RenameOptions Named(const char* baseName) {
     RenameOptions options;
     options.baseName = baseName;
@@ -188,7 +205,8 @@ TEST_F(Undo, KeepsTheNewestTenEndedRunsOfThoseOlderThanThirtyDays) {
     for (int age = 0; age < 14; ++age)
         WriteFile(state / ("run-" + std::string(20 - std::to_string(age).size(), '0') +
                            std::to_string(age) + "-0.journal"),
-                  HeaderRecords(JournalKind::Run, {}) + PlannedRecord(0) + EndRecord("finished"));
+                  HeaderRecords(JournalKind::Run, {}) + PlannedRecord(0) +
+                      EndRecord(RunEnding::Finished));
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
     EXPECT_EQ(JournalsNewestFirst(state.path()).size(), 15u); // all written just now
