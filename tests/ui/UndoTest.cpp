@@ -188,7 +188,8 @@ void UndoTest::escapeInTheStartUpBoxDecidesNothing() {
     {
         std::unique_ptr<RunJournal> journal =
             RunJournal::Create(JournalDirectory(), JournalKind::Run);
-        journal->AddChange({a, a + ".new", ReadFileIdentity(a), {}, {}, {}, {}, {}, {}, false, false});
+        journal->AddChange(
+            {a, a + ".new", ReadFileIdentity(a), {}, {}, {}, {}, {}, {}, false, false});
         QVERIFY(journal->StartChanges());
     } // the program dies before the first file
     OpenWindow();
