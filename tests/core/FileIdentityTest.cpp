@@ -3,6 +3,7 @@
 // got the renamed file's inode number.
 #include "Ext4LoopVolume.h"
 #include "RecordingOutlets.h"
+#include "RecordingUndoReport.h"
 #include "RenameJob.h"
 #include "RunUndo.h"
 #include "TempDir.h"
@@ -13,15 +14,7 @@
 namespace tarvolin {
 namespace {
 
-struct Report final : UndoReport {
-    void FileRestored(const std::string&, const std::string& to) override {
-        restored.push_back(to);
-    }
-    void FileSkipped(const std::string& path, const std::string&) override {
-        skipped.push_back(path);
-    }
-    std::vector<std::string> restored, skipped;
-};
+using Report = test::RecordingUndoReport;
 
 ino_t InodeOf(const std::string& path) {
     struct stat st {};

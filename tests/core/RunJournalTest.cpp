@@ -3,6 +3,7 @@
 #include "JournalRecords.h"
 #include "JournalShelf.h"
 #include "RecordingOutlets.h"
+#include "RecordingUndoReport.h"
 #include "RenameJob.h"
 #include "RunUndo.h"
 #include "TempDir.h"
@@ -119,15 +120,8 @@ protected:
         ASSERT_TRUE(outlets.errors.empty()) << outlets.errors.front();
     }
 
-    struct Report final : UndoReport {
-        void FileRestored(const std::string&, const std::string& to) override {
-            restored.push_back(to);
-        }
-        void FileSkipped(const std::string& path, const std::string&) override {
-            skipped.push_back(path);
-        }
-        std::vector<std::string> restored, skipped;
-    } report;
+    using Report = test::RecordingUndoReport;
+    Report report;
     test::TempDir files, state;
 };
 
