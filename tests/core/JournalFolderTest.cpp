@@ -7,9 +7,9 @@
 #include "RunUndo.h"
 #include "TempDir.h"
 
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +28,33 @@ bool SearchAndUndo(const std::string& folder, const std::string& entry) {
     PruneJournals(folder);
     return !found && outcome.result == UndoResult::Refused &&
            outcome.message.find(entry) != std::string::npos;
+}
+
+// A line of /proc/self/status, in kB.
+long StatusKb(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field))
+            return std::stol(line.substr(field.size()));
+    return -1;
+}
+
+// Exit codes of the child that searches and undoes.
+constexpr int kReported = 0, kNotReported = 1, kThrew = 2, kSwallowedMemory = 3;
+
+// The child's own peak is measured from what it was born with: a forked child starts with
+// its parent's resident pages, which a long test run or a sanitizer makes large.
+int SearchAndUndoInChild(const std::string& folder, const std::string& entry) {
+    const long born = StatusKb("VmRSS:");
+    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+    try {
+        const bool reported = SearchAndUndo(folder, entry);
+        if (StatusKb("VmHWM:") - born > 64 * 1024)
+            return kSwallowedMemory;
+        return reported ? kReported : kNotReported;
+    } catch (...) {
+        return kThrew;
+    }
 }
 
 TEST(JournalFolder, AnEntryThatIsNoJournalIsReportedAndLeft) {
@@ -50,19 +77,13 @@ TEST(JournalFolder, AnEntryThatIsNoJournalIsReportedAndLeft) {
         ASSERT_EQ(make(entry.c_str()), 0);
 
         const pid_t child = fork(); // whose memory is measured alone
-        if (child == 0) {
-            int code = 2;
-            try {
-                code = SearchAndUndo(state.path(), entry) ? 0 : 1;
-            } catch (...) {
-            }
-            _exit(code);
-        }
+        if (child == 0)
+            _exit(SearchAndUndoInChild(state.path(), entry));
         int status = -1;
-        struct rusage usage {};
-        ASSERT_EQ(wait4(child, &status, 0, &usage), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "kB";
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), kReported)
+            << "1: not reported, 2: threw, 3: grew by more than 64 MiB";
         EXPECT_TRUE(test::Exists(entry));
         EXPECT_EQ(test::ListDir(files.path()), std::vector<std::string>{"n_0.txt"});
     }
