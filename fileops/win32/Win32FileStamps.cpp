@@ -45,17 +45,4 @@ std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string
     return stamps;
 }
 
-std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
-    const std::optional<FileStamp> stamp = ReadFileStamp(path);
-    return stamp ? std::optional<FileIdentity>(stamp->identity) : std::nullopt;
-}
-
-std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
-    std::vector<std::optional<FileIdentity>> identities;
-    identities.reserve(paths.size());
-    for (const std::string& path : paths)
-        identities.push_back(ReadFileIdentity(path));
-    return identities;
-}
-
 } // namespace tarvolin
