@@ -95,29 +95,14 @@ void MainWindowTest::cleanup() {
 }
 
 void MainWindowTest::windowFrame() {
-    QCOMPARE(form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(form->windowTitle(), QStringLiteral("C-Tarvolin"));
-    QCOMPARE(form->size(), QSize(615, 401));
-    QCOMPARE(form->minimumSize(), QSize(615, 401));
-    QCOMPARE(form->maximumSize(), QSize(615, 401));
     const Qt::WindowFlags flags = form->windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(flags & Qt::WindowCloseButtonHint));
-    QCOMPARE(form->palette().color(QPalette::Window), QColor(217, 217, 217));
-    QCOMPARE(form->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(form->font().pixelSize(), 12);
     const QList<QSize> iconSizes = form->windowIcon().availableSizes();
     QVERIFY(iconSizes.contains(QSize(16, 16)));
     QVERIFY(iconSizes.contains(QSize(32, 32)));
-    for (const char* name : {kStart, kQuit, kAbout}) {
-        const QIcon glyph = Control<QPushButton>(name)->icon();
-        const QImage normal = glyph.pixmap(18, 18, QIcon::Normal).toImage();
-        const QImage greyed = glyph.pixmap(18, 18, QIcon::Disabled).toImage();
-        QCOMPARE(normal.size(), QSize(18, 18));
-        QVERIFY2(normal != greyed, name);
-    }
 }
 
 // Panels are announced by what they hold, and the gauge says when a run has ended.

@@ -134,6 +134,10 @@ private slots:
     void captionsShowWhole();
     void captionsAreAnnounced_data() { windows_data(); }
     void captionsAreAnnounced();
+    void framesAreFixedAndAlike_data();
+    void framesAreFixedAndAlike();
+    void glyphsHaveAGreyedForm_data() { windows_data(); }
+    void glyphsHaveAGreyedForm();
     void tabVisitsWhatCanTakeTheFocus_data();
     void tabVisitsWhatCanTakeTheFocus();
 };
@@ -222,6 +226,54 @@ void WindowInvariantsTest::captionsAreAnnounced() {
                          (caption.isEmpty() ? control->objectName() : caption),
                      qPrintable(Described(control)));
     }
+}
+
+void WindowInvariantsTest::framesAreFixedAndAlike_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("main window") << "main"
+                                 << "Form1"
+                                 << "C-Tarvolin" << QSize(615, 401);
+    QTest::newRow("About window") << "about"
+                                  << "Form2"
+                                  << "About..." << QSize(210, 302);
+}
+
+// Both windows keep the size their controls were laid out for, on the same grey, in 12-pixel
+// Arial; the captions above are measured in that font.
+void WindowInvariantsTest::framesAreFixedAndAlike() {
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QSize, size);
+    const QWidget& shown = Window(window);
+    QCOMPARE(shown.objectName(), name);
+    QCOMPARE(shown.windowTitle(), title);
+    QCOMPARE(shown.size(), size);
+    QCOMPARE(shown.minimumSize(), size);
+    QCOMPARE(shown.maximumSize(), size);
+    QCOMPARE(shown.palette().color(QPalette::Window), QColor(217, 217, 217));
+    QCOMPARE(shown.font().family(), QStringLiteral("Arial"));
+    QCOMPARE(shown.font().pixelSize(), 12);
+}
+
+// A glyph on a button is drawn at 18 x 18 and has a greyed form for when the button is locked.
+void WindowInvariantsTest::glyphsHaveAGreyedForm() {
+    QFETCH(QString, window);
+    int glyphs = 0;
+    for (QWidget* control : ControlsOf(Window(window))) {
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if (button == nullptr || button->icon().isNull())
+            continue;
+        const QImage normal = button->icon().pixmap(18, 18, QIcon::Normal).toImage();
+        const QImage greyed = button->icon().pixmap(18, 18, QIcon::Disabled).toImage();
+        QCOMPARE(normal.size(), QSize(18, 18));
+        QVERIFY2(normal != greyed, qPrintable(Described(control)));
+        ++glyphs;
+    }
+    QCOMPARE(glyphs, window == u"main" ? 3 : 1);
 }
 
 void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus_data() {
