@@ -276,24 +276,37 @@ void WindowInvariantsTest::glyphsHaveAGreyedForm() {
     QCOMPARE(glyphs, window == u"main" ? 3 : 1);
 }
 
+// Which controls Tab reaches says which ones a state enables and shows: at start the extension,
+// the attribute boxes and the pickers wait for their option box, and "Change" and "Cancel" are
+// hidden. While one file is edited, the locks are pinned by EditModeTest.lockedWhileEditing;
+// there every control enabled and shown is expected.
 void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("state");
+    QTest::addColumn<QStringList>("reached");
+    const QStringList atStart = {kExpandName,  kNameField,  kAllUppercase, kProperty, kAllLowercase,
+                                 kStartNumber, kCreateTime, kModifyTime,   kFileList, kAddFiles,
+                                 kClear,       kStart,      kQuit,         kAbout};
+    QStringList ticked = kMainTabOrder;
+    ticked.removeAll(kChange);
+    ticked.removeAll(kCancel);
     QTest::newRow("main window at start") << "main"
-                                          << "start";
+                                          << "start" << atStart;
     QTest::newRow("main window, every option box ticked") << "main"
-                                                          << "ticked";
-    QTest::newRow("main window, every option box ticked, Shift+Tab") << "main"
-                                                                     << "ticked backwards";
+                                                          << "ticked" << ticked;
+    QTest::newRow("main window, every option box ticked, Shift+Tab")
+        << "main"
+        << "ticked backwards" << ticked;
     QTest::newRow("main window, editing one file") << "main"
-                                                   << "editing";
+                                                   << "editing" << QStringList{};
     QTest::newRow("About window") << "about"
-                                  << "start";
+                                  << "start" << QStringList{"BitBtn1"};
 }
 
 void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus() {
     QFETCH(QString, window);
     QFETCH(QString, state);
+    QFETCH(QStringList, reached);
     about->hide();
     Control<QWidget>(kChange)->hide();
     Control<QWidget>(kCancel)->hide();
@@ -310,12 +323,11 @@ void WindowInvariantsTest::tabVisitsWhatCanTakeTheFocus() {
         QApplication::setActiveWindow(about.get());
         QVERIFY(QTest::qWaitForWindowActive(about.get()));
     }
-    const QStringList order = window == u"main" ? kMainTabOrder : QStringList{"BitBtn1"};
-    QStringList expected;
-    for (const QString& name : order) {
+    QStringList expected = reached;
+    for (const QString& name : window == u"main" ? kMainTabOrder : QStringList{"BitBtn1"}) {
         auto* control = shown->findChild<QWidget*>(name);
         QVERIFY2(control != nullptr, qPrintable(name));
-        if (control->isEnabled() && control->isVisible())
+        if (reached.isEmpty() && control->isEnabled() && control->isVisible())
             expected << name;
     }
     QVERIFY(!expected.isEmpty());
