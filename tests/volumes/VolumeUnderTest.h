@@ -34,9 +34,9 @@ struct VolumeKind {
     bool accessDayOnly;       // FAT keeps the day of the last access, no time
     bool namesHoldAnyByte;    // a name may hold any byte but '/' and NUL
     bool namesBeyondAscii;    // fusefat takes ASCII names only
-    // The letter case of a non-ASCII letter can be changed. The Linux backend folds ASCII
-    // letters only, so where the volume folds more (exfat-fuse: é and É are one name) it takes
-    // such a change for a move onto another, taken name and refuses it.
+    // The letter case of a non-ASCII letter can be changed (été.txt to ÉTÉ.txt). The file layer
+    // refuses it today on the FUSE servers that fold letters (exfat-fuse, lowntfs-3g with
+    // ignore_case); the kernel's drivers take it. fusefat holds no such name at all.
     bool changesNonAsciiCase;
     // The letter case of a directory's name can be changed: on fusefat the file layer refuses
     // it, though the server renames a directory through another name as asked.
