@@ -6,6 +6,7 @@
 
 #include "AttributeSet.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
