@@ -4,14 +4,15 @@
 // reports a refusal as its result (false, -1, or no value); none of them throws.
 // Paths are UTF-8 byte strings (on Linux any bytes a name holds).
 //
-// Map of the Linux backend (fileops/posix/), from a call here to the disk:
-//   RenameOnDisk      PosixFileOps -> NoReplaceMove (renameat2 NOREPLACE, else an exclusive
-//                     reservation) -> SameFileRename when the new name finds the file itself
-//                     (letter case only: through a temporary name) -> CaseTwins on NTFS.
-//   attributes, times PosixFileOps -> FileFacts (one statx + the store's read) ->
-//                     VolumeStoreChoice picks the volume's DosMetadataStore by what it answers
-//                     (StoreChoice.h): SambaDosAttribStore, Ntfs3gStore, Ntfs3Store,
-//                     FatAttributeStore, ModeOnlyStore; every write is read back.
+// Map of the Linux backend (fileops/linux/), from a call here to the disk:
+//   RenameOnDisk      LinuxFileOps -> Moves (renameat2 NOREPLACE, else an exclusive
+//                     reservation; when the new name finds the file itself, a letter-case
+//                     change through a temporary name) -> CaseTwins on NTFS.
+//   attributes, times LinuxFileOps -> VolumeStore (one statx + the store's read; the
+//                     volume's DosMetadataStore chosen by what it answers, StoreChoice.h):
+//                     SambaStore, NtfsStores (ntfs-3g, ntfs3), FatStore, ModeOnlyStore;
+//                     every write is read back.
+//   identity          Identity (stamps, leftovers); listing DirectoryListing; JournalFile.
 // The Windows backend (fileops/win32/) keeps the same promises with the system's own calls.
 // What each volume does is pinned by tests/volumes/VolumeContractTest.cpp.
 

@@ -1,6 +1,6 @@
 // The fallback for volumes whose rename takes no flags is reached through RenameOnDisk on
 // ntfs-3g (the volume contract suite); here it also runs directly on this machine's disk.
-#include "NoReplaceMove.h"
+#include "Moves.h"
 
 #include "TempDir.h"
 

@@ -1,6 +1,6 @@
 // Letter-case renames matter on case-insensitive volumes, which a test machine may lack; the
 // temporary-name mechanics behind them are exercised here on an ordinary file system.
-#include "SameFileRename.h"
+#include "Moves.h"
 
 #include "DirectoryListing.h"
 #include "IdentityOf.h"
