@@ -1,8 +1,6 @@
 #include "DirectoryListing.h"
 
 #include "FileAccess.h"
-#include "FileOps.h"
-#include "Guarded.h"
 
 #include <dirent.h>
 #include <map>
@@ -55,20 +53,18 @@ std::unordered_set<std::string> NamesIn(const std::string& directory) {
 
 } // namespace
 
-std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) {
-    return Guarded(std::vector<bool>(paths.size(), false), [&] {
-        std::map<std::string, std::unordered_set<std::string>> listings;
-        std::vector<bool> listed;
-        listed.reserve(paths.size());
-        for (const std::string& path : paths) {
-            const std::string directory = ParentDirectory(path);
-            auto found = listings.find(directory);
-            if (found == listings.end())
-                found = listings.emplace(directory, NamesIn(directory)).first;
-            listed.push_back(found->second.contains(LastComponent(path)));
-        }
-        return listed;
-    });
+std::vector<bool> ListsAsSpelled(std::span<const std::string> paths) {
+    std::map<std::string, std::unordered_set<std::string>> listings;
+    std::vector<bool> listed;
+    listed.reserve(paths.size());
+    for (const std::string& path : paths) {
+        const std::string directory = ParentDirectory(path);
+        auto found = listings.find(directory);
+        if (found == listings.end())
+            found = listings.emplace(directory, NamesIn(directory)).first;
+        listed.push_back(found->second.contains(LastComponent(path)));
+    }
+    return listed;
 }
 
 } // namespace tarvolin

@@ -5,21 +5,22 @@
 // name in lower case, whatever case the volume holds, so there a listing cannot show which
 // case a name has (pinned by OnEveryVolume.ChangesOnlyTheLetterCase on lowntfs-3g).
 
+#include "Backend.h"
+
+#include <span>
 #include <string>
+#include <vector>
 
 namespace tarvolin {
 
 // Whether `directory` has an entry named exactly `name`, byte for byte.
 bool DirectoryLists(const std::string& directory, const std::string& name);
 
-enum class ListedAs {
-    Given,     // exactly as `name`
-    LowerCase, // only with its ASCII capitals lowered
-    Absent,
-};
-
 // How `directory` lists `name`, an entry of it whose letter case the caller knows.
 ListedAs HowDirectoryLists(const std::string& directory, const std::string& name);
+
+// For each path, whether its folder lists an entry spelled exactly as its last part.
+std::vector<bool> ListsAsSpelled(std::span<const std::string> paths);
 
 // `name` with 'A'..'Z' lowered and every other byte kept.
 std::string AsciiLowerCase(std::string name);

@@ -1,11 +1,9 @@
 // Attributes and times read and put back exactly, for undo: the times to the nanosecond and
 // in any year (straight to the volume, not through the MS-DOS date-time of the time
 // writers), the creation time with the knowledge whether the file had one of its own.
+#include "ExactMetadata.h"
+
 #include "FileAccess.h"
-#include "FileOps.h"
-#include "Guarded.h"
-#include "RestorePlan.h"
-#include "StepHook.h"
 #include "VolumeStore.h"
 
 namespace tarvolin {
@@ -78,43 +76,16 @@ bool WriteAttributes(const std::string& path, AttributeSet wanted, bool forgetRe
 
 } // namespace
 
-std::optional<ExactMetadata> ReadExactMetadata(const std::string& path) {
-    return Guarded(std::optional<ExactMetadata>{}, [&]() -> std::optional<ExactMetadata> {
-        const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
-        return facts ? std::optional<ExactMetadata>(MetadataOf(*facts)) : std::nullopt;
-    });
+std::optional<ExactMetadata> ReadLinuxMetadata(const std::string& path) {
+    const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
+    return facts ? std::optional<ExactMetadata>(MetadataOf(*facts)) : std::nullopt;
 }
 
-MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
-                                     const ExactMetadata& runLeft) {
-    return Guarded(MetadataRestore{}, [&]() -> MetadataRestore {
-        ReachStep(Step::RestoringMetadata);
-        MetadataRestore result;
-        const FileRef file{path};
-        const std::optional<struct statx> entry = StatEntry(file);
-        const std::optional<FileFacts> facts = ReadFileFacts(file);
-        if (!entry || !facts)
-            return result;
-        // The run wrote nothing through a link or to a FIFO, socket or device.
-        result.ok = !(S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode));
-        if (result.ok)
-            return result;
-        const ExactMetadata now = MetadataOf(*facts);
-        const RestorePlan plan = PlanRestore(now, before, runLeft, result);
-        const AttributeSet wanted = before.attributes.value_or(facts->dos.attributes);
-        const bool writes = plan.times || plan.creation || plan.forgetCreation ||
-                            plan.forgetRecord || wanted != facts->dos.attributes;
-        if (!writes) {
-            result.ok = true;
-            return result;
-        }
-        result.changed = true;
-        const bool written = WriteTimesAndRecord(path, *facts, before, plan) &&
-                             WriteAttributes(path, wanted, plan.forgetRecord);
-        const std::optional<ExactMetadata> after = ReadExactMetadata(path);
-        result.ok = written && after && HoldsRestored(*after, before, plan);
-        return result;
-    });
+bool PutBackMetadata(const std::string& path, const ExactMetadata& before, const RestorePlan& plan,
+                     AttributeSet wanted) {
+    const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
+    return facts && WriteTimesAndRecord(path, *facts, before, plan) &&
+           WriteAttributes(path, wanted, plan.forgetRecord);
 }
 
 } // namespace tarvolin

@@ -2,9 +2,9 @@
 // its own identity as well as its device number, which a volume may change between mounts
 // (another loop device, another USB slot, any FUSE mount).
 
+#include "Identity.h"
+
 #include "FileAccess.h"
-#include "FileOps.h"
-#include "Guarded.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -102,13 +102,13 @@ std::optional<FileStamp> StampAt(int folderFd, const char* name) {
 
 } // namespace
 
-std::optional<FileStamp> ReadFileStamp(const std::string& path) {
+std::optional<FileStamp> StampOf(const std::string& path) {
     return StampAt(AT_FDCWD, path.c_str());
 }
 
 // A run lists thousands of files of one folder: each is looked up from the folder's handle,
 // which spares walking the whole path again for every file.
-std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths) {
+std::vector<std::optional<FileStamp>> StampsOf(std::span<const std::string> paths) {
     std::vector<std::optional<FileStamp>> stamps;
     stamps.reserve(paths.size());
     std::string folder;
@@ -116,7 +116,7 @@ std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string
     for (const std::string& path : paths) {
         const std::size_t slash = path.rfind('/');
         if (slash == std::string::npos || slash + 1 == path.size()) {
-            stamps.push_back(ReadFileStamp(path));
+            stamps.push_back(StampOf(path));
             continue;
         }
         const std::string_view parent(path.data(), slash == 0 ? 1 : slash);
@@ -127,7 +127,7 @@ std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string
             folderFd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         }
         stamps.push_back(folderFd >= 0 ? StampAt(folderFd, path.c_str() + slash + 1)
-                                       : ReadFileStamp(path));
+                                       : StampOf(path));
     }
     if (folderFd >= 0)
         close(folderFd);
@@ -162,11 +162,9 @@ bool IsEmptyFileMadeSince(const struct statx& st, long long notBefore) {
 
 } // namespace
 
-bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) {
-    return Guarded(false, [&] {
-        const std::optional<struct statx> found = EntryAt(path);
-        return found && IsEmptyFileMadeSince(*found, notBefore) && unlink(path.c_str()) == 0;
-    });
+bool RemoveIfEmptyFileMadeSince(const std::string& path, long long notBefore) {
+    const std::optional<struct statx> found = EntryAt(path);
+    return found && IsEmptyFileMadeSince(*found, notBefore) && unlink(path.c_str()) == 0;
 }
 
 } // namespace tarvolin

@@ -1,9 +1,7 @@
 #include "Moves.h"
 
-#include "CaseChangeNotice.h"
 #include "DirectoryListing.h"
 #include "FileAccess.h"
-#include "StepHook.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,55 +53,6 @@ bool IsLetterCaseAlias(const std::string& oldPath, const std::string& newPath,
            ListedAsOldEntry(oldPath, newPath);
 }
 
-bool MoveToTemporaryName(const std::string& oldPath, const std::string& newPath,
-                         std::string& temporary) {
-    constexpr int kAttempts = 100; // names left over by someone else are skipped
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        temporary = ParentDirectory(newPath) + "/" +
-                    CaseChangeTemporaryName(LastComponent(newPath), getpid());
-        AnnounceCaseChange(oldPath, temporary, newPath);
-        const MoveOutcome outcome = MoveWithoutReplacing(oldPath, temporary);
-        if (outcome != MoveOutcome::TargetExists)
-            return outcome == MoveOutcome::Moved;
-    }
-    return false;
-}
-
-// What is left to check where the listing lowers every name.
-bool FoundOnlyUnderNewName(const std::string& newPath, const std::string& temporary,
-                           const struct stat& file) {
-    struct stat found {};
-    struct stat left {};
-    return lstat(newPath.c_str(), &found) == 0 && SameInode(found, file) &&
-           lstat(temporary.c_str(), &left) != 0 && errno == ENOENT;
-}
-
-} // namespace
-
-bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath,
-                      std::string* strandedAt) {
-    struct stat file {};
-    std::string temporary;
-    if (lstat(oldPath.c_str(), &file) != 0 || !MoveToTemporaryName(oldPath, newPath, temporary))
-        return false;
-    ReachStep(Step::MovedToCaseTemporary);
-    const ListedAs listing =
-        HowDirectoryLists(ParentDirectory(temporary), LastComponent(temporary));
-    if (MoveWithoutReplacing(temporary, newPath) != MoveOutcome::Moved) {
-        if (MoveWithoutReplacing(temporary, oldPath) != MoveOutcome::Moved && strandedAt)
-            *strandedAt = temporary;
-        return false;
-    }
-    const bool done = listing == ListedAs::LowerCase
-                          ? FoundOnlyUnderNewName(newPath, temporary, file)
-                          : DirectoryLists(ParentDirectory(newPath), LastComponent(newPath));
-    if (done)
-        AnnounceCaseChangeFinished(newPath);
-    return done;
-}
-
-namespace {
-
 // Some FUSE servers (exfat-fuse, fusefat) number each spelling of a name on its own, so a
 // letter-case alias of the old name shows another inode. The directory tells: it lists the
 // old name, and no entry spelled exactly as the new one. Pinned by
@@ -118,19 +67,17 @@ bool IsAliasByListing(const std::string& oldPath, const std::string& newPath) {
 
 } // namespace
 
-bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath,
-                        std::string* strandedAt) {
+TakenBy WhatTakesName(const std::string& oldPath, const std::string& newPath) {
     struct stat oldFile {};
     struct stat newFile {};
     if (lstat(oldPath.c_str(), &oldFile) != 0 || lstat(newPath.c_str(), &newFile) != 0)
-        return false;
+        return TakenBy::OtherEntry;
     if (!SameInode(oldFile, newFile))
-        return IsAliasByListing(oldPath, newPath) && ChangeLetterCase(oldPath, newPath, strandedAt);
+        return IsAliasByListing(oldPath, newPath) ? TakenBy::LetterCaseAlias : TakenBy::OtherEntry;
     if (IsSameDirectoryEntry(oldPath, newPath))
-        return true;
-    if (IsLetterCaseAlias(oldPath, newPath, newFile))
-        return ChangeLetterCase(oldPath, newPath, strandedAt);
-    return false;
+        return TakenBy::SameEntry;
+    return IsLetterCaseAlias(oldPath, newPath, newFile) ? TakenBy::LetterCaseAlias
+                                                        : TakenBy::OtherEntry;
 }
 
 namespace {
@@ -143,8 +90,8 @@ struct Reservation {
 // The reservation has the kind of the entry that will replace it: rename puts a file only
 // onto a file and a directory only onto an empty directory. Its path is announced first, so
 // that a journal holds it before anything is made there.
-std::optional<Reservation> Reserve(const std::string& to, bool directory) {
-    AnnounceReservation(to);
+std::optional<Reservation> Reserve(const std::string& to, bool directory, MoveWatch& watch) {
+    watch.ReservationStarting(to);
     struct stat made {};
     if (directory) {
         if (mkdir(to.c_str(), 0700) != 0 || lstat(to.c_str(), &made) != 0)
@@ -195,28 +142,28 @@ void RemoveStrayReservation(const std::string& to, const Reservation& reservatio
 
 } // namespace
 
-MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) {
+MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to, MoveWatch& watch) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return MoveOutcome::Moved;
     if (errno == EEXIST)
         return MoveOutcome::TargetExists;
     if (errno == EINVAL || errno == ENOSYS)
-        return MoveOntoReservation(from, to);
+        return MoveOntoReservation(from, to, watch);
     return MoveOutcome::Refused;
 }
 
-MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to) {
+MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to, MoveWatch& watch) {
     struct stat source {};
     if (lstat(from.c_str(), &source) != 0)
         return MoveOutcome::Refused;
     const bool directory = S_ISDIR(source.st_mode);
-    const std::optional<Reservation> reservation = Reserve(to, directory);
+    const std::optional<Reservation> reservation = Reserve(to, directory, watch);
     if (!reservation) {
         const int error = errno;
-        AnnounceReservationDropped(to);
+        watch.ReservationDropped(to);
         return error == EEXIST ? MoveOutcome::TargetExists : MoveOutcome::Refused;
     }
-    ReachStep(Step::NameReserved);
+    watch.Reached(Step::NameReserved);
     if (rename(from.c_str(), to.c_str()) == 0) {
         if (!directory && LastComponent(to).size() > kLongestNameWithoutStray)
             RemoveStrayReservation(to, *reservation);
@@ -224,7 +171,7 @@ MoveOutcome MoveOntoReservation(const std::string& from, const std::string& to) 
     }
     const int error = errno;
     ReleaseReservation(to, *reservation, directory);
-    AnnounceReservationDropped(to);
+    watch.ReservationDropped(to);
     errno = error;
     return MoveOutcome::Refused;
 }

@@ -4,17 +4,14 @@
 // beside the file.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include "ExactMetadata.h"
+
 #include "FileAccess.h"
-#include "FileOps.h"
-#include "Guarded.h"
 #include "LocalTime.h"
-#include "RestorePlan.h"
 
 namespace tarvolin {
 
-namespace {
-
-bool SetTimes(const std::string& path, const ExactMetadata& before, const RestorePlan& plan) {
+bool PutBackTimes(const std::string& path, const ExactMetadata& before, const RestorePlan& plan) {
     const std::optional<std::wstring> wide = ToSystemPath(path);
     if (!wide)
         return false;
@@ -32,40 +29,18 @@ bool SetTimes(const std::string& path, const ExactMetadata& before, const Restor
                        modify ? &*modify : nullptr) != 0;
 }
 
-} // namespace
-
-std::optional<ExactMetadata> ReadExactMetadata(const std::string& path) {
-    return Guarded(std::optional<ExactMetadata>{}, [&]() -> std::optional<ExactMetadata> {
-        const std::optional<std::wstring> wide = ToSystemPath(path);
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data))
-            return std::nullopt;
-        ExactMetadata metadata;
-        metadata.attributes = static_cast<AttributeSet>(data.dwFileAttributes & kFourAttributes);
-        metadata.modify = ToExactTime(data.ftLastWriteTime);
-        metadata.access = ToExactTime(data.ftLastAccessTime);
-        metadata.creation = ToExactTime(data.ftCreationTime);
-        metadata.creationStored = true;
-        return metadata;
-    });
-}
-
-MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
-                                     const ExactMetadata& runLeft) {
-    return Guarded(MetadataRestore{}, [&]() -> MetadataRestore {
-        MetadataRestore result;
-        const std::optional<ExactMetadata> now = ReadExactMetadata(path);
-        if (!now)
-            return result;
-        const RestorePlan plan = PlanRestore(*now, before, runLeft, result);
-        const bool attributes = before.attributes && *before.attributes != *now->attributes;
-        result.changed = plan.times || plan.creation || attributes;
-        const bool written = (!(plan.times || plan.creation) || SetTimes(path, before, plan)) &&
-                             (!attributes || ApplyAttributes(path, *before.attributes));
-        const std::optional<ExactMetadata> after = ReadExactMetadata(path);
-        result.ok = written && after && HoldsRestored(*after, before, plan);
-        return result;
-    });
+std::optional<ExactMetadata> ReadWindowsMetadata(const std::string& path) {
+    const std::optional<std::wstring> wide = ToSystemPath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    ExactMetadata metadata;
+    metadata.attributes = static_cast<AttributeSet>(data.dwFileAttributes & kFourAttributes);
+    metadata.modify = ToExactTime(data.ftLastWriteTime);
+    metadata.access = ToExactTime(data.ftLastAccessTime);
+    metadata.creation = ToExactTime(data.ftCreationTime);
+    metadata.creationStored = true;
+    return metadata;
 }
 
 } // namespace tarvolin

@@ -3,45 +3,35 @@
 // one included), so it is no birth time: the change time tells a file instead.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include "Identity.h"
+
 #include "FileAccess.h"
-#include "FileOps.h"
-#include "Guarded.h"
 #include "LocalTime.h"
 
 namespace tarvolin {
 
-std::optional<FileStamp> ReadFileStamp(const std::string& path) {
-    return Guarded(std::optional<FileStamp>{}, [&]() -> std::optional<FileStamp> {
-        const std::optional<std::wstring> wide = ToSystemPath(path);
-        if (!wide)
-            return std::nullopt;
-        const Handle file(CreateFileW(
-            wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        FILE_BASIC_INFO basic{};
-        if (!file.valid() || !GetFileInformationByHandle(file.get(), &info) ||
-            !GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
-            return std::nullopt;
-        FileStamp stamp;
-        stamp.identity = FileIdentity{info.dwVolumeSerialNumber,
-                                      (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-                                          info.nFileIndexLow,
-                                      info.dwVolumeSerialNumber, true};
-        stamp.fingerprint.size =
-            (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        stamp.fingerprint.modify = ToExactTime(info.ftLastWriteTime);
-        stamp.fingerprint.change = ToExactTime(basic.ChangeTime.QuadPart);
-        return stamp;
-    });
-}
-
-std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths) {
-    std::vector<std::optional<FileStamp>> stamps;
-    stamps.reserve(paths.size());
-    for (const std::string& path : paths)
-        stamps.push_back(ReadFileStamp(path));
-    return stamps;
+std::optional<FileStamp> StampOf(const std::string& path) {
+    const std::optional<std::wstring> wide = ToSystemPath(path);
+    if (!wide)
+        return std::nullopt;
+    const Handle file(CreateFileW(
+        wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info) ||
+        !GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.identity = FileIdentity{info.dwVolumeSerialNumber,
+                                  (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+                                      info.nFileIndexLow,
+                                  info.dwVolumeSerialNumber, true};
+    stamp.fingerprint.size =
+        (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.fingerprint.modify = ToExactTime(info.ftLastWriteTime);
+    stamp.fingerprint.change = ToExactTime(basic.ChangeTime.QuadPart);
+    return stamp;
 }
 
 } // namespace tarvolin

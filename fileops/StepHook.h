@@ -14,7 +14,7 @@ enum class Step {
     RestoringMetadata,    // undo is about to put a file's attributes and times back
 };
 
-void ArmStepHook(std::function<void(Step)> hook); // an empty function disarms
-void ReachStep(Step step);
+// For the file layer of FileOps.h; an empty function disarms.
+void ArmStepHook(std::function<void(Step)> hook);
 
 } // namespace tarvolin
