@@ -11,6 +11,7 @@
 #include "RestorePlan.h"
 #include "StepHook.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -105,7 +106,8 @@ public:
     virtual std::optional<LocalDateTime> UtcToLocal(const ExactTime& utc) = 0;
 };
 
-// The platform's own, for the life of the program.
-Backend& NativeBackend();
+// The platform's own, with nothing learnt yet of volumes and folders: what it learns (which
+// store a mount uses, what a folder lists) it keeps for as long as it lives.
+std::unique_ptr<Backend> MakeNativeBackend();
 
 } // namespace tarvolin

@@ -20,6 +20,8 @@ public:
     // An empty function disarms.
     void ArmStepHook(std::function<void(Step)> hook) { hook_ = std::move(hook); }
 
+    PathSyntax Syntax() const { return backend_.Syntax(); }
+
     bool RenameOnDisk(const std::string& oldPath, const std::string& newPath,
                       std::string& fileNowAt);
     // Gives the entry at `oldPath` the name `newPath`, which finds the same entry, by way of a

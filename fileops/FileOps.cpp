@@ -16,9 +16,16 @@ namespace tarvolin {
 
 namespace {
 
+// What FileOps.h's functions share for the life of the program: one backend with what it
+// learns of volumes, the listener and the step hook.
+struct NativeLayer {
+    std::unique_ptr<Backend> backend = MakeNativeBackend();
+    FileFront front{*backend};
+};
+
 FileFront& NativeFront() {
-    static FileFront front(NativeBackend());
-    return front;
+    static NativeLayer layer;
+    return layer.front;
 }
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) {
@@ -243,7 +250,7 @@ std::vector<bool> FileFront::ListedAsSpelled(std::span<const std::string> paths)
 // FileOps.h, over the platform's own backend.
 
 PathSyntax NativePathSyntax() {
-    return NativeBackend().Syntax();
+    return NativeFront().Syntax();
 }
 
 void SetCaseChangeListener(CaseChangeListener* listener) {

@@ -63,28 +63,18 @@ std::string Folded(const std::string& name) {
     return folded;
 }
 
-struct Listing {
-    dev_t device = 0;
-    ino_t inode = 0;
-    timespec changed{};
-    std::unordered_multimap<std::string, std::string> namesByFold;
-};
-
 bool Same(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-std::map<std::string, Listing>& Remembered() {
-    static std::map<std::string, Listing> listings;
-    return listings;
-}
+} // namespace
 
-Listing* CurrentListing(const std::string& directory) {
+CaseTwins::Listing* CaseTwins::CurrentListing(const std::string& directory) {
     constexpr std::size_t kDirectoriesRemembered = 16;
     struct stat now {};
     if (stat(directory.c_str(), &now) != 0)
         return nullptr;
-    std::map<std::string, Listing>& listings = Remembered();
+    std::map<std::string, Listing>& listings = listings_;
     auto found = listings.find(directory);
     if (found != listings.end() && found->second.device == now.st_dev &&
         found->second.inode == now.st_ino && Same(found->second.changed, now.st_mtim))
@@ -104,10 +94,8 @@ Listing* CurrentListing(const std::string& directory) {
     return &(listings[directory] = std::move(listing));
 }
 
-} // namespace
-
-bool HasCaseTwin(const std::string& directory, const std::string& name,
-                 const std::string& ownName) {
+bool CaseTwins::HasCaseTwin(const std::string& directory, const std::string& name,
+                            const std::string& ownName) {
     const Listing* listing = CurrentListing(directory);
     if (listing == nullptr)
         return false;
@@ -118,10 +106,10 @@ bool HasCaseTwin(const std::string& directory, const std::string& name,
     return listing->namesByFold.count(folded) > own;
 }
 
-void NoteOwnRename(const std::string& oldPath, const std::string& newPath) {
+void CaseTwins::NoteOwnRename(const std::string& oldPath, const std::string& newPath) {
     for (const std::string& path : {oldPath, newPath}) {
-        const auto found = Remembered().find(ParentDirectory(path));
-        if (found == Remembered().end())
+        const auto found = listings_.find(ParentDirectory(path));
+        if (found == listings_.end())
             continue;
         Listing& listing = found->second;
         const std::string name = LastComponent(path);
@@ -142,7 +130,7 @@ void NoteOwnRename(const std::string& oldPath, const std::string& newPath) {
         if (stat(found->first.c_str(), &now) == 0)
             listing.changed = now.st_mtim;
         else
-            Remembered().erase(found);
+            listings_.erase(found);
     }
 }
 

@@ -31,10 +31,10 @@ ExactMetadata MetadataOf(const FileFacts& facts) {
 
 // Times and the record need write access, which a read-only file refuses its owner: that
 // goes first and comes back with the attributes.
-bool WriteTimesAndRecord(const std::string& path, const FileFacts& facts,
+bool WriteTimesAndRecord(VolumeStores& stores, const std::string& path, const FileFacts& facts,
                          const ExactMetadata& before, const RestorePlan& plan) {
     const FileRef entry{path};
-    const DosMetadataStore& store = StoreFor(entry, facts.stat);
+    const DosMetadataStore& store = stores.StoreFor(entry, facts.stat);
     if ((facts.dos.attributes & kReadOnly) != 0 &&
         !store.WriteAttributes(entry, facts.stat, facts.dos.attributes & ~kReadOnly))
         return false;
@@ -58,34 +58,35 @@ bool WriteTimesAndRecord(const std::string& path, const FileFacts& facts,
 // The attributes as they were, or as they are now where the run did not change them (a
 // read-only file made writable above). A store may keep read-only in its record as well as in
 // the mode; a file that had no record gets none back where the mode alone says as much.
-bool WriteAttributes(const std::string& path, AttributeSet wanted, bool forgetRecord) {
+bool WriteAttributes(VolumeStores& stores, const std::string& path, AttributeSet wanted,
+                     bool forgetRecord) {
     const FileRef file{path};
-    const std::optional<FileFacts> facts = ReadFileFacts(file);
+    const std::optional<FileFacts> facts = stores.ReadFileFacts(file);
     if (!facts)
         return false;
-    const DosMetadataStore& store = StoreFor(file, facts->stat);
+    const DosMetadataStore& store = stores.StoreFor(file, facts->stat);
     if (facts->dos.attributes != wanted && !store.WriteAttributes(file, facts->stat, wanted))
         return false;
-    const std::optional<FileFacts> after = ReadFileFacts(file);
+    const std::optional<FileFacts> after = stores.ReadFileFacts(file);
     if (!forgetRecord || !after || !after->dos.ownRecord || !store.ForgetRecord(file))
         return true;
-    const std::optional<FileFacts> bare = ReadFileFacts(file);
+    const std::optional<FileFacts> bare = stores.ReadFileFacts(file);
     return bare &&
            (bare->dos.attributes == wanted || store.WriteAttributes(file, bare->stat, wanted));
 }
 
 } // namespace
 
-std::optional<ExactMetadata> ReadLinuxMetadata(const std::string& path) {
-    const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
+std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path) {
+    const std::optional<FileFacts> facts = stores.ReadFileFacts(FileRef{path});
     return facts ? std::optional<ExactMetadata>(MetadataOf(*facts)) : std::nullopt;
 }
 
-bool PutBackMetadata(const std::string& path, const ExactMetadata& before, const RestorePlan& plan,
-                     AttributeSet wanted) {
-    const std::optional<FileFacts> facts = ReadFileFacts(FileRef{path});
-    return facts && WriteTimesAndRecord(path, *facts, before, plan) &&
-           WriteAttributes(path, wanted, plan.forgetRecord);
+bool PutBackMetadata(VolumeStores& stores, const std::string& path, const ExactMetadata& before,
+                     const RestorePlan& plan, AttributeSet wanted) {
+    const std::optional<FileFacts> facts = stores.ReadFileFacts(FileRef{path});
+    return facts && WriteTimesAndRecord(stores, path, *facts, before, plan) &&
+           WriteAttributes(stores, path, wanted, plan.forgetRecord);
 }
 
 } // namespace tarvolin

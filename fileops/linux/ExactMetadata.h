@@ -5,6 +5,7 @@
 
 #include "FileOps.h"
 #include "RestorePlan.h"
+#include "VolumeStore.h"
 
 #include <optional>
 #include <string>
@@ -12,10 +13,10 @@
 namespace tarvolin {
 
 // Every part filled; no value when nothing answers at `path`.
-std::optional<ExactMetadata> ReadLinuxMetadata(const std::string& path);
+std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path);
 
 // Writes the parts `plan` names of `before`, then leaves the file with exactly `wanted`.
-bool PutBackMetadata(const std::string& path, const ExactMetadata& before, const RestorePlan& plan,
-                     AttributeSet wanted);
+bool PutBackMetadata(VolumeStores& stores, const std::string& path, const ExactMetadata& before,
+                     const RestorePlan& plan, AttributeSet wanted);
 
 } // namespace tarvolin

@@ -27,11 +27,6 @@ namespace tarvolin {
 
 namespace {
 
-struct VolumeFacts {
-    unsigned long long id = 0;
-    bool numbersLast = true;
-};
-
 // FAT and exFAT number their files by where the entry lies, FUSE by the order the mount met
 // them: either way the numbers last only while the volume stays mounted.
 // The kernel's encoding of a device number, which xfs, FAT and exFAT hand out as their f_fsid:
@@ -61,29 +56,29 @@ std::optional<VolumeFacts> AskVolume(int folderFd, const char* name, dev_t devic
     return VolumeFacts{id == EncodedDevice(device) ? 0 : id, numbersLast};
 }
 
-// One statfs per mount for the life of the program, kept by the mount's unique id, which is
-// never given to another mount; without one (kernels before 6.8) every file asks.
-VolumeFacts VolumeOf(int folderFd, const char* name, const struct statx& st) {
-    const dev_t device = makedev(st.stx_dev_major, st.stx_dev_minor);
-    if ((st.stx_mask & STATX_MNT_ID_UNIQUE) == 0)
-        return AskVolume(folderFd, name, device).value_or(VolumeFacts{});
-    static std::mutex guard;
-    static std::map<unsigned long long, VolumeFacts> factsByMount;
-    const std::lock_guard lock(guard);
-    const auto known = factsByMount.find(st.stx_mnt_id);
-    if (known != factsByMount.end())
-        return known->second;
-    const std::optional<VolumeFacts> facts = AskVolume(folderFd, name, device);
-    if (facts)
-        factsByMount.emplace(st.stx_mnt_id, *facts);
-    return facts.value_or(VolumeFacts{});
-}
-
 ExactTime Exact(const statx_timestamp& time) {
     return ExactTime{time.tv_sec, time.tv_nsec};
 }
 
-std::optional<FileStamp> StampAt(int folderFd, const char* name) {
+} // namespace
+
+// One statfs per mount, kept by the mount's unique id, which is never given to another
+// mount; without one (kernels before 6.8) every file asks.
+VolumeFacts FileStamps::VolumeOf(int folderFd, const char* name, const struct statx& st) {
+    const dev_t device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    if ((st.stx_mask & STATX_MNT_ID_UNIQUE) == 0)
+        return AskVolume(folderFd, name, device).value_or(VolumeFacts{});
+    const std::lock_guard lock(guard_);
+    const auto known = factsByMount_.find(st.stx_mnt_id);
+    if (known != factsByMount_.end())
+        return known->second;
+    const std::optional<VolumeFacts> facts = AskVolume(folderFd, name, device);
+    if (facts)
+        factsByMount_.emplace(st.stx_mnt_id, *facts);
+    return facts.value_or(VolumeFacts{});
+}
+
+std::optional<FileStamp> FileStamps::StampAt(int folderFd, const char* name) {
     constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID_UNIQUE;
     struct statx st {};
     if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0)
@@ -100,15 +95,13 @@ std::optional<FileStamp> StampAt(int folderFd, const char* name) {
     return stamp;
 }
 
-} // namespace
-
-std::optional<FileStamp> StampOf(const std::string& path) {
+std::optional<FileStamp> FileStamps::StampOf(const std::string& path) {
     return StampAt(AT_FDCWD, path.c_str());
 }
 
 // A run lists thousands of files of one folder: each is looked up from the folder's handle,
 // which spares walking the whole path again for every file.
-std::vector<std::optional<FileStamp>> StampsOf(std::span<const std::string> paths) {
+std::vector<std::optional<FileStamp>> FileStamps::StampsOf(std::span<const std::string> paths) {
     std::vector<std::optional<FileStamp>> stamps;
     stamps.reserve(paths.size());
     std::string folder;

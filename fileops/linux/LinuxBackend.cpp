@@ -44,10 +44,12 @@ public:
         return S_ISDIR(entry->stx_mode) ? EntryKind::Folder : EntryKind::Other;
     }
 
-    std::optional<FileStamp> ReadStamp(const std::string& path) override { return StampOf(path); }
+    std::optional<FileStamp> ReadStamp(const std::string& path) override {
+        return stamps_.StampOf(path);
+    }
 
     std::vector<std::optional<FileStamp>> ReadStamps(std::span<const std::string> paths) override {
-        return StampsOf(paths);
+        return stamps_.StampsOf(paths);
     }
 
     ListedAs HowListed(const std::string& path) override {
@@ -71,16 +73,16 @@ public:
         const std::string ownName =
             ParentDirectory(oldPath) == directory ? LastComponent(oldPath) : std::string();
         return WindowsFoldsNamesIn(directory) &&
-               tarvolin::HasCaseTwin(directory, LastComponent(newPath), ownName);
+               twins_.HasCaseTwin(directory, LastComponent(newPath), ownName);
     }
 
     void NoteMoved(const std::string& oldPath, const std::string& newPath) override {
         if (WindowsFoldsNamesIn(ParentDirectory(newPath)))
-            NoteOwnRename(oldPath, newPath);
+            twins_.NoteOwnRename(oldPath, newPath);
     }
 
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override {
-        return ReadLinuxMetadata(path);
+        return ReadLinuxMetadata(stores_, path);
     }
 
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override {
@@ -94,7 +96,7 @@ public:
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
         return entry && (S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode)) &&
-               StoreFor(file, *entry).WriteAttributes(file, *entry, wanted);
+               stores_.StoreFor(file, *entry).WriteAttributes(file, *entry, wanted);
     }
 
     // The file stays open from the first reading to the read-back, so all concern one file.
@@ -108,15 +110,15 @@ public:
         if (opened.fd() < 0)
             return std::nullopt;
         const FileRef file{path, opened.fd()};
-        const std::optional<FileFacts> facts = ReadFileFacts(file);
+        const std::optional<FileFacts> facts = stores_.ReadFileFacts(file);
         if (!facts)
             return std::nullopt;
-        const DosMetadataStore& store = StoreFor(file, facts->stat);
+        const DosMetadataStore& store = stores_.StoreFor(file, facts->stat);
         const UnixTime time{utc.seconds, utc.nanoseconds};
         const bool written = slot == TimeSlot::Creation
                                  ? store.WriteCreationTime(file, facts->stat, time)
                                  : store.WriteAccessAndModifyTime(file, facts->stat, time, time);
-        const std::optional<FileFacts> after = written ? ReadFileFacts(file) : std::nullopt;
+        const std::optional<FileFacts> after = written ? stores_.ReadFileFacts(file) : std::nullopt;
         if (!after)
             return std::nullopt;
         return Exact(slot == TimeSlot::Creation ? after->dos.creationTime
@@ -125,7 +127,7 @@ public:
 
     bool PutBack(const std::string& path, const ExactMetadata&, const ExactMetadata& before,
                  const RestorePlan& plan, AttributeSet wanted) override {
-        return PutBackMetadata(path, before, plan, wanted);
+        return PutBackMetadata(stores_, path, before, plan, wanted);
     }
 
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) override {
@@ -154,17 +156,20 @@ private:
             return false;
         if (foldsByDirectory_.size() >= kDirectoriesRemembered)
             foldsByDirectory_.clear();
-        return foldsByDirectory_[directory] = StoreFor(folder, *st).WindowsFoldsNames();
+        return foldsByDirectory_[directory] = stores_.StoreFor(folder, *st).WindowsFoldsNames();
     }
 
+    // What this backend has learnt of volumes and folders, kept for as long as it lives.
+    VolumeStores stores_;
+    FileStamps stamps_;
+    CaseTwins twins_;
     std::map<std::string, bool> foldsByDirectory_;
 };
 
 } // namespace
 
-Backend& NativeBackend() {
-    static LinuxBackend backend;
-    return backend;
+std::unique_ptr<Backend> MakeNativeBackend() {
+    return std::make_unique<LinuxBackend>();
 }
 
 } // namespace tarvolin

@@ -25,41 +25,6 @@ namespace tarvolin {
 
 namespace {
 
-struct Choice {
-    const DosMetadataStore* store;
-    bool lasting; // holds for every file of the mount
-};
-
-// One store of each kind for the life of the program: a store keeps nothing of a file.
-struct Stores {
-    std::unique_ptr<DosMetadataStore> samba = MakeSambaStore();
-    std::unique_ptr<DosMetadataStore> ntfs3g = MakeNtfs3gStore();
-    std::unique_ptr<DosMetadataStore> ntfs3 = MakeNtfs3Store();
-    std::unique_ptr<DosMetadataStore> fat = MakeFatStore();
-    std::unique_ptr<DosMetadataStore> modeOnly = MakeModeOnlyStore();
-};
-
-const Stores& AllStores() {
-    static const Stores stores;
-    return stores;
-}
-
-const DosMetadataStore& StoreOfKind(DosStoreKind kind) {
-    switch (kind) {
-    case DosStoreKind::Ntfs3g:
-        return *AllStores().ntfs3g;
-    case DosStoreKind::Ntfs3:
-        return *AllStores().ntfs3;
-    case DosStoreKind::FatAttributes:
-        return *AllStores().fat;
-    case DosStoreKind::ModeOnly:
-        return *AllStores().modeOnly;
-    case DosStoreKind::SambaDosAttrib:
-        break;
-    }
-    return *AllStores().samba;
-}
-
 // Whether `errno` after a refused question says something of the volume rather than of the
 // file (gone, no access), in which case the answer is worth keeping for the whole mount.
 bool VolumeSpoke() {
@@ -95,15 +60,6 @@ std::optional<VolumeAnswers> AskVolume(const FileRef& file) {
     return answers;
 }
 
-// A volume that could not be asked is not remembered, so that a later file asks again: a
-// wrong lasting choice would put `user.DOSATTRIB` streams on every file of an NTFS volume.
-Choice AskFileSystem(const FileRef& file) {
-    const std::optional<VolumeAnswers> answers = AskVolume(file);
-    if (!answers)
-        return Choice{AllStores().samba.get(), false};
-    return Choice{&StoreOfKind(ChooseDosStore(*answers)), true};
-}
-
 // A mount keeps its file system type, so one statfs per mount is enough; asking once per file
 // would add a system call to every row of a large list. Only the unique mount id is trusted
 // as a key: the older, reusable id and anonymous device numbers both come back for a
@@ -116,23 +72,52 @@ std::optional<std::uint64_t> UniqueMountId(const struct statx& st) {
 
 } // namespace
 
-const DosMetadataStore& StoreFor(const FileRef& file, const struct statx& st) {
+VolumeStores::VolumeStores()
+    : samba_(MakeSambaStore()), ntfs3g_(MakeNtfs3gStore()), ntfs3_(MakeNtfs3Store()),
+      fat_(MakeFatStore()), modeOnly_(MakeModeOnlyStore()) {}
+
+VolumeStores::~VolumeStores() = default;
+
+const DosMetadataStore& VolumeStores::StoreOfKind(DosStoreKind kind) const {
+    switch (kind) {
+    case DosStoreKind::Ntfs3g:
+        return *ntfs3g_;
+    case DosStoreKind::Ntfs3:
+        return *ntfs3_;
+    case DosStoreKind::FatAttributes:
+        return *fat_;
+    case DosStoreKind::ModeOnly:
+        return *modeOnly_;
+    case DosStoreKind::SambaDosAttrib:
+        break;
+    }
+    return *samba_;
+}
+
+// A volume that could not be asked is not remembered, so that a later file asks again: a
+// wrong lasting choice would put `user.DOSATTRIB` streams on every file of an NTFS volume.
+VolumeStores::Choice VolumeStores::AskFileSystem(const FileRef& file) const {
+    const std::optional<VolumeAnswers> answers = AskVolume(file);
+    if (!answers)
+        return Choice{samba_.get(), false};
+    return Choice{&StoreOfKind(ChooseDosStore(*answers)), true};
+}
+
+const DosMetadataStore& VolumeStores::StoreFor(const FileRef& file, const struct statx& st) {
     const std::optional<std::uint64_t> mountId = UniqueMountId(st);
     if (!mountId)
         return *AskFileSystem(file).store;
-    static std::mutex guard;
-    static std::map<std::uint64_t, const DosMetadataStore*> storeByMount;
-    const std::lock_guard lock(guard);
-    const auto known = storeByMount.find(*mountId);
-    if (known != storeByMount.end())
+    const std::lock_guard lock(guard_);
+    const auto known = storeByMount_.find(*mountId);
+    if (known != storeByMount_.end())
         return *known->second;
     const Choice choice = AskFileSystem(file);
     if (choice.lasting)
-        storeByMount.emplace(*mountId, choice.store);
+        storeByMount_.emplace(*mountId, choice.store);
     return *choice.store;
 }
 
-std::optional<FileFacts> ReadFileFacts(const FileRef& file) {
+std::optional<FileFacts> VolumeStores::ReadFileFacts(const FileRef& file) {
     const std::optional<struct statx> st = StatFile(file);
     if (!st)
         return std::nullopt;

@@ -253,9 +253,8 @@ public:
 
 } // namespace
 
-Backend& NativeBackend() {
-    static WindowsBackend backend;
-    return backend;
+std::unique_ptr<Backend> MakeNativeBackend() {
+    return std::make_unique<WindowsBackend>();
 }
 
 } // namespace tarvolin

@@ -26,7 +26,8 @@ class LetterCaseChange : public ::testing::TestWithParam<CaseChange> {};
 
 bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
     std::string fileNowAt;
-    return FileFront(NativeBackend()).ChangeLetterCase(oldPath, newPath, fileNowAt);
+    const std::unique_ptr<Backend> backend = MakeNativeBackend();
+    return FileFront(*backend).ChangeLetterCase(oldPath, newPath, fileNowAt);
 }
 
 TEST_P(LetterCaseChange, EndsUnderTheNewNameWithNoTemporaryLeft) {
