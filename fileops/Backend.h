@@ -2,10 +2,10 @@
 
 // What a platform gives the file layer's front (FileFront.h): a few primitives on the portable
 // structs of FileOps.h. The front does, once for every platform, what they all need alike:
-// the guards, the change of letter case through a temporary name, the read-back of every
-// write, the MS-DOS precision of times, and telling the CaseChangeListener what it does. A
-// primitive reports a refusal as its result, like FileOps.h; it may throw, which the front's
-// guards answer with a refusal.
+// the guards, the change of letter case through a temporary name, the check of every write
+// against what the file then holds, the MS-DOS precision of times, and telling the
+// CaseChangeListener what it does. A primitive reports a refusal as its result, like FileOps.h; it
+// may throw, which the front's guards answer with a refusal.
 
 #include "FileOps.h"
 #include "RestorePlan.h"
@@ -88,10 +88,12 @@ public:
     // Every part filled, the file followed where it is a link.
     virtual std::optional<ExactMetadata> ReadMetadata(const std::string& path) = 0;
     virtual std::optional<ExactTime> ReadModifyTime(const std::string& path) = 0;
-    // The four bits, to a file or folder only, never through a link.
-    virtual bool WriteAttributes(const std::string& path, AttributeSet wanted) = 0;
-    // To a regular file only. What the slot holds afterwards, read through the same handle;
-    // no value when the write failed.
+    // The four bits, to a file or folder only, never through a link. What the file holds
+    // afterwards, as far as the platform can tell; no value when the write failed.
+    virtual std::optional<AttributeSet> WriteAttributes(const std::string& path,
+                                                        AttributeSet wanted) = 0;
+    // To a regular file only. What the slot holds afterwards, as far as the platform can
+    // tell; no value when the write failed.
     virtual std::optional<ExactTime> WriteTime(const std::string& path, TimeSlot slot,
                                                const ExactTime& utc) = 0;
     // Writes what `plan` puts back of `before` and the attributes `wanted` to a file that

@@ -2,9 +2,9 @@
 // the platform's Backend. Choices made on purpose:
 // - A time outside what an MS-DOS date-time can hold fails rather than reporting a success
 //   that wrote nothing, so the user learns the time was not set.
-// - Every write is read back: a volume may accept a bit it does not keep, and an ext4 with
-//   small inodes keeps 2100 as 2038 and says yes (pinned by
-//   OnEveryVolume.ATimeTheVolumeCannotHoldFails).
+// - A write counts only when the file holds what was asked afterwards: on Linux a volume may
+//   accept a bit it does not keep, and an ext4 with small inodes keeps 2100 as 2038 and says
+//   yes (pinned by OnEveryVolume.ATimeTheVolumeCannotHoldFails).
 // - A change of letter case alone goes through a temporary name, since some volumes ignore it
 //   otherwise (Wine among them: pinned by LetterCase.ShowsTheNewSpellingOnly).
 #include "CaseChangeNotice.h"
@@ -144,10 +144,10 @@ AttributeSet FileFront::ReadAttributes(const std::string& path) {
 
 bool FileFront::ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&] {
-        if ((wanted & ~kFourAttributes) != 0 || !backend_.WriteAttributes(path, wanted))
+        if ((wanted & ~kFourAttributes) != 0)
             return false;
-        const std::optional<ExactMetadata> after = backend_.ReadMetadata(path);
-        return after && *after->attributes == wanted;
+        const std::optional<AttributeSet> held = backend_.WriteAttributes(path, wanted);
+        return held && *held == wanted;
     });
 }
 

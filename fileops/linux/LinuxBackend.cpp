@@ -92,14 +92,20 @@ public:
 
     // Attributes go to regular files and directories only, never through a symbolic link to
     // what it points at.
-    bool WriteAttributes(const std::string& path, AttributeSet wanted) override {
+    // Read back: a volume may accept a bit it does not keep.
+    std::optional<AttributeSet> WriteAttributes(const std::string& path,
+                                                AttributeSet wanted) override {
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
-        return entry && (S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode)) &&
-               stores_.StoreFor(file, *entry).WriteAttributes(file, *entry, wanted);
+        if (!entry || !(S_ISREG(entry->stx_mode) || S_ISDIR(entry->stx_mode)) ||
+            !stores_.StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
+            return std::nullopt;
+        const std::optional<FileFacts> after = stores_.ReadFileFacts(file);
+        return after ? std::optional<AttributeSet>(after->dos.attributes) : std::nullopt;
     }
 
-    // The file stays open from the first reading to the read-back, so all concern one file.
+    // The file stays open from the first reading to the read-back, so all concern one file,
+    // and what the volume holds afterwards is read back.
     // The read-only attribute does not stand in the way, as on Windows (pinned by
     // ReadOnlyFile.OwnerWritesItsTimeAndItStaysReadOnly). ntfs-3g drops a modification time
     // set by utimensat once a creation time was set in the same mount, so the volume's store

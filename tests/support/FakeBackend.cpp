@@ -110,12 +110,12 @@ std::optional<ExactTime> FakeBackend::ReadModifyTime(const std::string& path) {
     return file != files.end() ? file->second.modify : std::nullopt;
 }
 
-bool FakeBackend::WriteAttributes(const std::string& path, AttributeSet wanted) {
+std::optional<AttributeSet> FakeBackend::WriteAttributes(const std::string& path,
+                                                         AttributeSet wanted) {
     const auto file = Find(path);
     if (Refused(Call::WriteAttributes) || file == files.end())
-        return false;
-    file->second.attributes = wanted & keptBits;
-    return true;
+        return std::nullopt;
+    return file->second.attributes = wanted & keptBits;
 }
 
 std::optional<ExactTime> FakeBackend::WriteTime(const std::string& path, TimeSlot slot,

@@ -43,7 +43,8 @@ public:
     void NoteMoved(const std::string&, const std::string&) override {}
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override;
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override;
-    bool WriteAttributes(const std::string& path, AttributeSet wanted) override;
+    std::optional<AttributeSet> WriteAttributes(const std::string& path,
+                                                AttributeSet wanted) override;
     std::optional<ExactTime> WriteTime(const std::string& path, TimeSlot slot,
                                        const ExactTime& utc) override;
     bool PutBack(const std::string& path, const ExactMetadata& now, const ExactMetadata& before,
