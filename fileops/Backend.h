@@ -71,11 +71,10 @@ public:
     // The entry itself: a symbolic link is not followed.
     virtual EntryKind KindOf(const std::string& path) = 0;
     virtual std::optional<FileStamp> ReadStamp(const std::string& path) = 0;
-    // The same for many paths at once, faster where many share a folder.
-    virtual std::vector<std::optional<FileStamp>>
-    ReadStamps(std::span<const std::string> paths) = 0;
     virtual ListedAs HowListed(const std::string& path) = 0;
-    virtual std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) = 0;
+    // The same for many paths at once; a backend may do it faster where many share a folder.
+    virtual std::vector<std::optional<FileStamp>> ReadStamps(std::span<const std::string> paths);
+    virtual std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
 
     // Moves without ever replacing an entry, never across volumes.
     virtual MoveOutcome Move(const std::string& from, const std::string& to, MoveWatch& watch) = 0;

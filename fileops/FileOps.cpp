@@ -34,6 +34,22 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 
 } // namespace
 
+std::vector<std::optional<FileStamp>> Backend::ReadStamps(std::span<const std::string> paths) {
+    std::vector<std::optional<FileStamp>> stamps;
+    stamps.reserve(paths.size());
+    for (const std::string& path : paths)
+        stamps.push_back(ReadStamp(path));
+    return stamps;
+}
+
+std::vector<bool> Backend::ListedAsSpelled(std::span<const std::string> paths) {
+    std::vector<bool> listed;
+    listed.reserve(paths.size());
+    for (const std::string& path : paths)
+        listed.push_back(HowListed(path) == ListedAs::Given);
+    return listed;
+}
+
 void FileFront::ReservationStarting(const std::string& path) {
     if (listener_ != nullptr)
         listener_->ReservationStarting(path);

@@ -96,28 +96,12 @@ public:
 
     std::optional<FileStamp> ReadStamp(const std::string& path) override { return StampOf(path); }
 
-    std::vector<std::optional<FileStamp>> ReadStamps(std::span<const std::string> paths) override {
-        std::vector<std::optional<FileStamp>> stamps;
-        stamps.reserve(paths.size());
-        for (const std::string& path : paths)
-            stamps.push_back(StampOf(path));
-        return stamps;
-    }
-
     // A folder here lists a name as the volume stores it: as spelled, or under another
     // spelling, which counts as absent.
     ListedAs HowListed(const std::string& path) override {
         const std::optional<std::wstring> wide = ToSystemPath(path);
         const std::optional<std::wstring> stored = wide ? StoredName(*wide) : std::nullopt;
         return stored && *stored == FinalComponent(*wide) ? ListedAs::Given : ListedAs::Absent;
-    }
-
-    std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) override {
-        std::vector<bool> listed;
-        listed.reserve(paths.size());
-        for (const std::string& path : paths)
-            listed.push_back(HowListed(path) == ListedAs::Given);
-        return listed;
     }
 
     // No MOVEFILE_COPY_ALLOWED: a copy across volumes followed by a delete is no rename, and

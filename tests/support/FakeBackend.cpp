@@ -61,22 +61,8 @@ std::optional<FileStamp> FakeBackend::ReadStamp(const std::string& path) {
     return FileStamp{FileIdentity{1, numbers_[file->first]}, {}};
 }
 
-std::vector<std::optional<FileStamp>> FakeBackend::ReadStamps(std::span<const std::string> paths) {
-    std::vector<std::optional<FileStamp>> stamps;
-    for (const std::string& path : paths)
-        stamps.push_back(ReadStamp(path));
-    return stamps;
-}
-
 ListedAs FakeBackend::HowListed(const std::string& path) {
     return files.contains(path) ? ListedAs::Given : ListedAs::Absent;
-}
-
-std::vector<bool> FakeBackend::ListedAsSpelled(std::span<const std::string> paths) {
-    std::vector<bool> listed;
-    for (const std::string& path : paths)
-        listed.push_back(files.contains(path));
-    return listed;
 }
 
 MoveOutcome FakeBackend::Move(const std::string& from, const std::string& to, MoveWatch&) {

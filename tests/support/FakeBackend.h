@@ -34,9 +34,7 @@ public:
     unsigned long ProcessId() const override { return 1; }
     EntryKind KindOf(const std::string& path) override;
     std::optional<FileStamp> ReadStamp(const std::string& path) override;
-    std::vector<std::optional<FileStamp>> ReadStamps(std::span<const std::string> paths) override;
     ListedAs HowListed(const std::string& path) override;
-    std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) override;
     MoveOutcome Move(const std::string& from, const std::string& to, MoveWatch& watch) override;
     TakenBy WhatTakesName(const std::string& oldPath, const std::string& newPath) override;
     bool HasCaseTwin(const std::string&, const std::string&) override { return false; }
