@@ -4,6 +4,7 @@
 #include "JournalShelf.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
+#include "RenameOrder.h"
 #include "RunJournal.h"
 
 #include <span>
@@ -207,36 +208,117 @@ JournaledRunResult EndAfterFailure(RunJournal* journal, RenameOutlets& outlets, 
     return EndJournal(journal, outlets, false, journalDirectory);
 }
 
+// The batch in the order its files are renamed (RenameOrder.h): list positions, with their
+// old and new paths, in that order.
+struct BatchPlan {
+    std::vector<int> positions;
+    std::vector<std::string> oldPaths;
+    std::vector<std::string> newPaths;
+    std::vector<std::optional<std::size_t>> parkings; // by step: the later step to move aside
+};
+
+BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptions& options) {
+    std::vector<std::string> newPaths;
+    newPaths.reserve(fileNames.size());
+    for (std::size_t position = 0; position < fileNames.size(); ++position)
+        newPaths.push_back(
+            ComposeBatchName(fileNames[position], static_cast<int>(position), options));
+    BatchPlan plan;
+    for (const std::size_t position : OrderRenames(fileNames, newPaths)) {
+        plan.positions.push_back(static_cast<int>(position));
+        plan.oldPaths.push_back(fileNames[position]);
+        plan.newPaths.push_back(std::move(newPaths[position]));
+    }
+    plan.parkings = FindParkings(plan.oldPaths, plan.newPaths);
+    return plan;
+}
+
+// The file of a cycle that waits under a temporary name while the others move up.
+struct Parking {
+    int position = -1; // none waits
+    std::string origin;
+    std::string temporary;
+};
+
+// Moves the file of step `step` aside, its temporary path journaled first.
+FileOutcome ParkFile(std::vector<std::string>& fileNames, const BatchPlan& plan, std::size_t step,
+                     RunJournal* journal, Parking& parking, RenameOutlets& outlets) {
+    const int position = plan.positions[step];
+    std::string& path = fileNames[static_cast<std::size_t>(position)];
+    const auto announce = [&](const std::string& temporary) {
+        if (journal)
+            journal->AddTemporaryPath(static_cast<int>(step), temporary);
+        return !journal || journal->healthy();
+    };
+    const std::optional<std::string> temporary = ParkAside(path, plan.newPaths[step], announce);
+    if (!temporary) // a journal that failed has a box of its own
+        return journal && !journal->healthy()
+                   ? FileOutcome::Failed
+                   : ReportFailure(outlets, position, path, kRenameErrorText);
+    parking = {position, path, *temporary};
+    path = *temporary;
+    return FileOutcome::Done;
+}
+
+// After the run stopped: a file still waiting goes back under its old name where that is
+// free; otherwise it stays where it waits, its row saying so.
+FileOutcome UnparkAfterStop(std::vector<std::string>& fileNames, const Parking& parking,
+                            FileOutcome outcome, RenameOutlets& outlets) {
+    if (parking.position < 0)
+        return outcome;
+    std::string& path = fileNames[static_cast<std::size_t>(parking.position)];
+    if (RenameOnDisk(path, parking.origin)) {
+        path = parking.origin;
+        return outcome;
+    }
+    outlets.RowChanged(parking.position, path);
+    return FileOutcome::LeftUnderTemporaryName;
+}
+
 JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
                             RenameOutlets& outlets, const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets) || !CheckNameFields(options, outlets))
         return Unjournaled();
     const int count = static_cast<int>(fileNames.size());
-    std::vector<std::string> newPaths;
-    newPaths.reserve(fileNames.size());
-    for (int position = 0; position < count; ++position)
-        newPaths.push_back(
-            ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
+    BatchPlan plan = PlanBatch(fileNames, options);
     std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
-    if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, leftWanted, journal))
+    if (!OpenJournal(journalDirectory, plan.oldPaths, plan.newPaths, options, outlets, leftWanted,
+                     journal))
         return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
-    for (int position = 0; position < count; ++position) {
-        std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        const FileOutcome outcome =
-            ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+    Parking parking;
+    for (int step = 0; step < count; ++step) {
+        const auto at = static_cast<std::size_t>(step);
+        const int position = plan.positions[at];
+        FileOutcome outcome = FileOutcome::Done;
+        if (const std::optional<std::size_t> aside = plan.parkings[at]) {
+            outcome = ParkFile(fileNames, plan, *aside, journal.get(), parking, outlets);
+            if (journal && !journal->healthy())
+                return JournalFailed(*journal, outlets,
+                                     fileNames[static_cast<std::size_t>(position)]);
+        }
+        if (outcome == FileOutcome::Done)
+            outcome = ApplyOptionsToFile(fileNames, position, std::move(plan.newPaths[at]), options,
+                                         outlets);
+        if (position == parking.position &&
+            fileNames[static_cast<std::size_t>(position)] != parking.temporary)
+            parking = {}; // it has its new name, whatever its attributes and times did
         if (outcome != FileOutcome::Done)
-            return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
+            return EndAfterFailure(journal.get(), outlets,
+                                   UnparkAfterStop(fileNames, parking, outcome, outlets),
+                                   journalDirectory);
         if (journal &&
-            !NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options,
-                      leftWanted[static_cast<std::size_t>(position)]) &&
-            position + 1 < count)
+            !NoteDone(*journal, step, fileNames[static_cast<std::size_t>(position)], options,
+                      leftWanted[at]) &&
+            step + 1 < count) {
+            UnparkAfterStop(fileNames, parking, outcome, outlets);
             return JournalFailed(*journal, outlets,
-                                 fileNames[static_cast<std::size_t>(position) + 1]);
-        outlets.SetGaugePosition(position);
+                                 fileNames[static_cast<std::size_t>(plan.positions[at + 1])]);
+        }
+        outlets.SetGaugePosition(step);
     }
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }

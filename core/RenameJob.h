@@ -17,12 +17,14 @@ inline constexpr const char* kModifyTimeErrorText = "Set file Modify Time Error!
 // True when at least one file is listed; otherwise shows the error box and gives false.
 bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& outlets);
 
-// Renames every listed file in order by the numbered rule, then applies the attributes and
-// times the options ask for. Stops at the first failure with one error box; whatever was
-// done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds,
-// or the temporary name a change of letter case had to leave the file under (the error box
-// then names it).
-// A name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
+// Renames every listed file by the numbered rule, then applies the attributes and times the
+// options ask for. A new name that another listed file holds and leaves is no clash: the files
+// are taken in the order that frees names first, a cycle through a temporary name
+// (RenameOrder.h), and each ends under the name its list position gives. Stops at the first
+// failure with one error box; whatever was done before stays done. `fileNames[i]` holds the new
+// path as soon as its rename succeeds, or the temporary name a change of letter case had to leave
+// the file under (the error box then names it). A name field that is no plain name
+// (NameFieldCheck.h) is refused before any file is touched.
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 
