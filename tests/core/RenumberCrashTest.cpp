@@ -1,6 +1,6 @@
-// A swap (x_1 and x_0 trading names) killed at every step of its three moves, or of its undo's,
-// then recovered either way: both files are there once each, under both old names or both new
-// ones, and nothing else is left beside them. On lowntfs-3g every move first reserves its
+// A swap (x_1 and x_0 trading names), and a rotation, killed at every step of its three moves, or
+// of its undo's, then recovered either way: both files are there once each, under both old names or
+// both new ones, and nothing else is left beside them. On lowntfs-3g every move first reserves its
 // target with an empty file, so each move has a step to be killed at.
 #include "NtfsFixture.h"
 #include "RecordingOutlets.h"
@@ -9,6 +9,7 @@
 #include "RunUndo.h"
 #include "StepHook.h"
 
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -23,6 +24,7 @@ struct SwapKill {
     int gauge;       // else the run killed once this many files are done
     bool duringUndo; // the run finishes; its undo is killed
     bool undo;       // the answer to the start-up box
+    std::vector<const char*> listed = {"x_1", "x_0"}; // file k becomes x_k
 };
 
 class KillingOutlets final : public test::RecordingOutlets {
@@ -43,9 +45,9 @@ protected:
 
     void RunAndKillTheChild() {
         const SwapKill& kill = GetParam();
-        std::vector<std::string> paths = {*this / "x_1", *this / "x_0"};
-        for (const char* name : {"x_1", "x_0"})
-            test::WriteFile(*this / name, name);
+        std::vector<std::string> paths;
+        for (const char* name : kill.listed)
+            test::WriteFile(paths.emplace_back(*this / name), name);
         const pid_t child = fork();
         if (child == 0) {
             const auto killAtReservation = [&kill, reached = 0](Step step) mutable {
@@ -83,11 +85,15 @@ TEST_P(SwapCrash, LeavesBothFilesOnceUnderProperNames) {
         EXPECT_TRUE(KeepUnfinishedRun(state.path(), *run));
     }
     EXPECT_FALSE(FindUnfinishedRun(state.path()));
-    ASSERT_EQ(test::ListDir(volume().path()), (std::vector<std::string>{"x_0", "x_1"}));
-    const bool swapped = test::ReadFile(*this / "x_0") == "x_1";
-    EXPECT_EQ(test::ReadFile(*this / "x_1"), swapped ? "x_0" : "x_1");
+    const std::vector<const char*>& listed = GetParam().listed;
+    std::vector<std::string> names(listed.begin(), listed.end());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(test::ListDir(volume().path()), names);
     // Undoing a run gives the old names back; finishing an undo, too.
-    EXPECT_TRUE(!GetParam().undo || !swapped);
+    for (std::size_t k = 0; k < listed.size(); ++k)
+        EXPECT_TRUE(test::ReadFile(*this / listed[k]) == listed[k] ||
+                    (!GetParam().undo && test::ReadFile(*this / names[k]) == listed[k]))
+            << listed[k];
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,7 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SwapKill{"UndoAsideKeep", 1, 0, true, false},
                       SwapKill{"UndoIntoTheFreedNameFinish", 2, 0, true, true},
                       SwapKill{"UndoOffTheTemporaryNameFinish", 3, 0, true, true},
-                      SwapKill{"UndoOffTheTemporaryNameKeep", 3, 0, true, false}),
+                      SwapKill{"UndoOffTheTemporaryNameKeep", 3, 0, true, false},
+                      // Both names of the waiting file are taken: Keep finishes the rotation.
+                      SwapKill{"RotationHalfWayKeep", 3, 0, false, false, {"x_2", "x_0", "x_1"}},
+                      SwapKill{"RotationHalfWayUndo", 3, 0, false, true, {"x_2", "x_0", "x_1"}}),
     [](const ::testing::TestParamInfo<SwapKill>& info) { return info.param.name; });
 
 } // namespace
