@@ -24,6 +24,8 @@ const Renumbering kRenumberings[] = {
     {"ReverseChain", {"x_1", "x_2", "x_3", "x_4", "x_5"}, 0, {"x_0", "x_1", "x_2", "x_3", "x_4"}},
     {"Swap", {"x_1", "x_0"}, 0, {"x_0", "x_1"}},
     {"Rotation", {"x_2", "x_0", "x_1", "x_4"}, 0, {"x_0", "x_1", "x_2", "x_3"}},
+    // Where names ignore letter case (Windows), "X_2" holds "x_2".
+    {"HeldUpToLetterCase", {"X_1", "X_2"}, 2, {"x_2", "x_3"}},
 };
 
 class RenumberInPlace : public testing::TestWithParam<std::tuple<Renumbering, bool>> {
