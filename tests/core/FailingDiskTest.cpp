@@ -247,6 +247,28 @@ TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
     EXPECT_EQ(ReadFile(dir / "x_0.txt"), "a.txt");
 }
 
+// A swap whose second file refuses to move stops there; the first, waiting under its
+// temporary name, goes back under its old name, and the run has nothing left to undo.
+TEST(FailingDisk, ARefusalInsideASwapPutsTheWaitingFileBack) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << kImmutableNeedsRoot;
+    TempDir dir, journals;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"x_1", "x_0"});
+    std::vector<std::string> fileNames = listed;
+    ASSERT_TRUE(test::SetImmutable(listed[1], true));
+
+    RecordingOutlets outlets;
+    RunJournaledRenameJob(fileNames, Numbered("x"), outlets, journals.path());
+    test::SetImmutable(listed[1], false);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, listed);
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0", "x_1"}));
+    EXPECT_EQ(ReadFile(dir / "x_1"), "x_1");
+    EXPECT_FALSE(FindUnfinishedRun(journals.path()));
+    EXPECT_EQ(FindPendingUndo(journals.path()).result, UndoResult::NothingToUndo);
+}
+
 TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
     test::ScratchMount& volume = Mount("tmpfs", "size=1m");
     ASSERT_TRUE(volume.mounted());
