@@ -35,32 +35,29 @@ FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::strin
     return FileOutcome::Failed;
 }
 
-// The row and the box name where the file is, and the run's list follows it there.
-FileOutcome ReportLeftUnder(std::vector<std::string>& fileNames, int position,
-                            std::string fileNowAt, RenameOutlets& outlets) {
-    fileNames[static_cast<std::size_t>(position)] = std::move(fileNowAt);
-    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+// The row and the box name where the file is, and the run's own path follows it there.
+FileOutcome ReportLeftUnder(std::string& path, int position, std::string fileNowAt,
+                            RenameOutlets& outlets) {
+    path = std::move(fileNowAt);
     outlets.RowChanged(position, path);
     outlets.ShowErrorWithDetail(kRenameErrorText,
                                 "Another file took its name; the file is now " + path + ".");
     return FileOutcome::LeftUnderTemporaryName;
 }
 
-// Renames the file at `position` to `newPath`, then gives it the attributes and times the
-// options ask for, in that fixed order. The time writers need no write access to the file,
-// so a run that makes files read-only can also give them times.
-FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position,
-                               std::string newPath, const RenameOptions& options,
-                               RenameOutlets& outlets) {
-    const std::string& oldPath = fileNames[static_cast<std::size_t>(position)];
+// Renames the file at `path` (the run's own copy, of list position `position`) to `newPath`,
+// then gives it the attributes and times the options ask for, in that fixed order. The time
+// writers need no write access to the file, so a run that makes files read-only can also give
+// them times. The list hears of the file's new path through RowChanged alone.
+FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newPath,
+                               const RenameOptions& options, RenameOutlets& outlets) {
     std::string fileNowAt;
-    if (!RenameOnDisk(oldPath, newPath, fileNowAt)) {
-        if (fileNowAt != oldPath)
-            return ReportLeftUnder(fileNames, position, std::move(fileNowAt), outlets);
-        return ReportFailure(outlets, position, oldPath, kRenameErrorText);
+    if (!RenameOnDisk(path, newPath, fileNowAt)) {
+        if (fileNowAt != path)
+            return ReportLeftUnder(path, position, std::move(fileNowAt), outlets);
+        return ReportFailure(outlets, position, path, kRenameErrorText);
     }
-    fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
-    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+    path = std::move(newPath);
 
     if (options.setAttributes && !ApplyAttributes(path, options.attributes))
         return ReportFailure(outlets, position, path, kAttributesErrorText);
@@ -275,12 +272,15 @@ FileOutcome UnparkAfterStop(std::vector<std::string>& fileNames, const Parking& 
     return FileOutcome::LeftUnderTemporaryName;
 }
 
-JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
+JournaledRunResult RunBatch(const std::vector<std::string>& listed, const RenameOptions& options,
                             RenameOutlets& outlets, const std::string* journalDirectory) {
-    if (!CheckFilesListed(fileNames, outlets) || !CheckNameFields(options, outlets))
+    if (!CheckFilesListed(listed, outlets) || !CheckNameFields(options, outlets))
         return Unjournaled();
-    const int count = static_cast<int>(fileNames.size());
-    BatchPlan plan = PlanBatch(fileNames, options);
+    const int count = static_cast<int>(listed.size());
+    BatchPlan plan = PlanBatch(listed, options);
+    // Where each file is as the run goes: the list itself is written only by whoever hears
+    // RowChanged.
+    std::vector<std::string> fileNames = listed;
     std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
     if (!OpenJournal(journalDirectory, plan.oldPaths, plan.newPaths, options, outlets, leftWanted,
@@ -301,8 +301,8 @@ JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOpt
                                      fileNames[static_cast<std::size_t>(position)]);
         }
         if (outcome == FileOutcome::Done)
-            outcome = ApplyOptionsToFile(fileNames, position, std::move(plan.newPaths[at]), options,
-                                         outlets);
+            outcome = ApplyOptionsToFile(fileNames[static_cast<std::size_t>(position)], position,
+                                         std::move(plan.newPaths[at]), options, outlets);
         if (position == parking.position &&
             fileNames[static_cast<std::size_t>(position)] != parking.temporary)
             parking = {}; // it has its new name, whatever its attributes and times did
@@ -323,7 +323,7 @@ JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOpt
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
-JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
+JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int position,
                              const RenameOptions& options, RenameOutlets& outlets,
                              const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
@@ -339,12 +339,13 @@ JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
     if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
                      options, outlets, leftWanted, journal))
         return Unjournaled();
+    std::string path = fileNames[at];
     const FileOutcome outcome =
-        ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+        ApplyOptionsToFile(path, position, std::move(newPath), options, outlets);
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)
-        NoteDone(*journal, 0, fileNames[at], options, leftWanted.front());
+        NoteDone(*journal, 0, path, options, leftWanted.front());
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
@@ -357,12 +358,12 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
     return false;
 }
 
-void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+void RunRenameJob(const std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets) {
     RunBatch(fileNames, options, outlets, nullptr);
 }
 
-void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
+void ChangeSingleFile(const std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets) {
     ChangeOne(fileNames, position, options, outlets, nullptr);
 }
@@ -374,14 +375,15 @@ std::string JournalFailureText(const std::string& reason, const std::string& nex
     return cause + "; the run stopped before " + nextPath + ".";
 }
 
-JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+JournaledRunResult RunJournaledRenameJob(const std::vector<std::string>& fileNames,
                                          const RenameOptions& options, RenameOutlets& outlets,
                                          const std::string& journalDirectory) {
     return RunBatch(fileNames, options, outlets, &journalDirectory);
 }
 
-JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                                             const RenameOptions& options, RenameOutlets& outlets,
+JournaledRunResult ChangeJournaledSingleFile(const std::vector<std::string>& fileNames,
+                                             int position, const RenameOptions& options,
+                                             RenameOutlets& outlets,
                                              const std::string& journalDirectory) {
     return ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }

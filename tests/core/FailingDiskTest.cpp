@@ -81,6 +81,7 @@ TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
     bool frozen = false;
     DiskChangingOutlets outlets([&] { frozen = test::SetImmutable(dir.path(), true); });
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(dir.path(), false);
 
@@ -99,6 +100,7 @@ TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
     std::vector<std::string> fileNames = listed;
     DiskChangingOutlets outlets([&] { volume.RemountReadOnly(); });
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -147,6 +149,7 @@ TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile)
     }
     std::vector<std::string> fileNames = listed;
     VolumeFillingOutlets outlets(state.path());
+    outlets.Follow(fileNames);
 
     const JournaledRunResult result =
         RunJournaledRenameJob(fileNames, Numbered("x"), outlets, state.path());
@@ -181,6 +184,7 @@ TEST_P(FullVolume, RefusesTheWriteAndKeepsTheFile) {
     const std::optional<LocalDateTime> creationBefore = GetCreationTime(listed[0]);
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, GetParam().options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{GetParam().error}));
@@ -220,6 +224,7 @@ TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
     ASSERT_TRUE(test::SetImmutable(dir.path(), true)) << "chattr +i is needed for this test";
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(dir.path(), false);
 
@@ -238,6 +243,7 @@ TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
     ASSERT_TRUE(test::SetImmutable(listed[1], true));
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(listed[1], false);
 
@@ -258,6 +264,7 @@ TEST(FailingDisk, ARefusalInsideASwapPutsTheWaitingFileBack) {
     ASSERT_TRUE(test::SetImmutable(listed[1], true));
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunJournaledRenameJob(fileNames, Numbered("x"), outlets, journals.path());
     test::SetImmutable(listed[1], false);
 
@@ -277,6 +284,7 @@ TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
     ASSERT_TRUE(volume.RemountReadOnly());
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -294,6 +302,7 @@ TEST_F(FailingVolume, ReadOnlyRefusesAttributesAfterAnInPlaceRename) {
     options.attributes = kHidden;
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -309,6 +318,7 @@ TEST_F(FailingVolume, WithoutUserXattrsRefusesHiddenButRenames) {
     options.attributes = kHidden;
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -322,6 +332,7 @@ TEST(FailingDisk, FileReplacedAfterListingIsRenamedAsItNowIs) {
     WriteFile(dir / "a.txt", "written by another program");
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -337,6 +348,7 @@ TEST(FailingDisk, FileReplacedByADirectoryMovesTheDirectoryWithItsContent) {
     WriteFile(dir / "a.txt/inside", "inside");
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -350,6 +362,7 @@ TEST(FailingDisk, NameLongerThanTheFileSystemAllowsIsARenameError) {
     const std::string base(252, 'n'); // + "_0" + ".txt" = 258 bytes
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered(base), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -374,6 +387,7 @@ TEST(FailingDisk, PathLongerThanTheSystemAllowsIsARenameError) {
     std::vector<std::string> fileNames = listed;
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered(std::string(40, 'n')), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(fileNames, listed);
@@ -390,6 +404,7 @@ TEST(FailingDisk, HostileNamesRenameAndKeepTheirBytes) {
         MakeFiles(dir.path(), {"new\nline.txt", "st*r?.txt", ".dot", "bad\xff\xfe.txt", " lead"});
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("\xe9t\xe9\n*"), outlets);
 
     ASSERT_TRUE(outlets.errors.empty());

@@ -186,6 +186,7 @@ TEST(NothingLost, RandomListsKeepEveryFileExactlyOnce) {
         const Expected expected = PredictRun(scenario, before, dir.path());
 
         RecordingOutlets outlets;
+        outlets.Follow(scenario.fileNames);
         RunRenameJob(scenario.fileNames, scenario.options, outlets);
         const DiskState after = ReadDisk(dir.path());
 

@@ -174,6 +174,7 @@ TEST(LetterCaseChangeRace, TellsWhereTheFileIsAndLeavesTheRunToFinish) {
     RenameOptions options;
     options.replaceExtension = true;
     options.extension = "jpg";
+    outlets.Follow(paths);
     ChangeJournaledSingleFile(paths, 0, options, outlets, state.path());
     ArmStepHook({});
 
@@ -208,6 +209,7 @@ TEST(UnfinishedRunCount, TakesALetterCaseChangeAsDoneOnlyWhenListedSo) {
         RenameOptions options;
         options.replaceExtension = true;
         options.extension = "TXT";
+        outlets.Follow(paths);
         RunJournaledRenameJob(paths, options, outlets, state.path());
         _exit(0);
     }

@@ -29,6 +29,7 @@ protected:
 
 TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.doc", "c"});
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 7), outlets);
 
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_7.txt", "x_8.doc", "x_9"}));
@@ -47,6 +48,7 @@ TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
 
 TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
     std::vector<std::string> fileNames;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.events,
               (std::vector<std::string>{std::string("error ") + kNoFilesListedText}));
@@ -54,6 +56,7 @@ TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
 
 TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"only.txt"});
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     EXPECT_EQ(outlets.gaugeMinimum, 0);
     EXPECT_EQ(outlets.gaugeMaximum, 0);
@@ -66,6 +69,7 @@ TEST_F(RenameJobTest, GaugeKeepsThePreviousPositionUntilTheFirstFileIsDone) {
     outlets.SetGaugePosition(7);
     outlets.events.clear();
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("", 0), outlets);
 
     ASSERT_GE(outlets.events.size(), 3u);
@@ -79,6 +83,7 @@ TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     WriteFile(dir / "x_2.txt", "someone else's");
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -93,6 +98,7 @@ TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
 TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(fileNames[0]);
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0.txt"}));
@@ -102,6 +108,7 @@ TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
 TEST_F(RenameJobTest, VanishedFileIsARenameError) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(dir / "gone.txt");
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(outlets.rows.back(), std::make_pair(1, dir / "gone.txt"));
@@ -113,6 +120,7 @@ TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
     options.setAttributes = true;
     options.attributes = kHidden | kArchive;
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -134,6 +142,7 @@ TEST_F(RenameJobTest, ReadOnlyFilesTakeBothTimes) {
     options.creationTime = options.modifyTime = {2000, 1, 1, 10, 20, 30};
 
     options.setAttributes = false;
+    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 1, options, outlets); // b.txt was read-only before
     options.setAttributes = true;
     RunRenameJob(fileNames, options, outlets);
@@ -160,6 +169,7 @@ TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
     options.modifyDate = {2020, 1, 2};
     options.modifyTime = {1, 1, 1, 9, 8, 7};
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     ASSERT_TRUE(outlets.errors.empty());
@@ -184,6 +194,7 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
     options.setAttributes = true;
     options.attributes = kHidden;
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -193,6 +204,7 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
 
 TEST_F(RenameJobTest, SecondRunWithTheSameOptionsRenamesOntoTheSameNames) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     const std::vector<std::string> afterFirst = fileNames;
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
@@ -205,6 +217,7 @@ TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"report.final.txt", "other.txt"});
     RenameOptions options = Numbered("summary", 42);
 
+    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 0, options, outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -226,6 +239,7 @@ TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
 
 TEST_F(RenameJobTest, SingleFileChangeOnAnEmptyListShowsTheListError) {
     std::vector<std::string> fileNames;
+    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 0, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kNoFilesListedText}));
 }
@@ -250,6 +264,7 @@ TEST_P(NameFieldRefusal, TouchesNothingInEitherMode) {
     options.replaceExtension = c.replaceExtension;
     options.extension = c.extension;
 
+    outlets.Follow(fileNames);
     RunJournaledRenameJob(fileNames, options, outlets, dir.path());
     ChangeJournaledSingleFile(fileNames, 0, options, outlets, dir.path());
 

@@ -42,6 +42,7 @@ TEST_P(RenumberInPlace, EndsUnderTheListedNamesAndUndoesToTheOldOnes) {
     RenameOptions options;
     options.baseName = "x";
     options.startNumber = renumbering.start;
+    outlets.Follow(fileNames);
     if (journaled)
         RunJournaledRenameJob(fileNames, options, outlets, journals.path());
     else
@@ -83,6 +84,7 @@ TEST(RenumberInPlaceClash, AFileOutsideTheListStillStopsTheRunAndIsNotOverwritte
     RenameOptions options;
     options.baseName = "x";
     options.startNumber = 2;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, std::vector<std::string>{kRenameErrorText});
