@@ -296,9 +296,11 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
         FileOutcome outcome = FileOutcome::Done;
         if (const std::optional<std::size_t> aside = plan.parkings[at]) {
             outcome = ParkFile(fileNames, plan, *aside, journal.get(), parking, outlets);
-            if (journal && !journal->healthy())
+            if (journal && !journal->healthy()) {
+                UnparkAfterStop(fileNames, parking, outcome, outlets);
                 return JournalFailed(*journal, outlets,
                                      fileNames[static_cast<std::size_t>(position)]);
+            }
         }
         if (outcome == FileOutcome::Done)
             outcome = ApplyOptionsToFile(fileNames[static_cast<std::size_t>(position)], position,

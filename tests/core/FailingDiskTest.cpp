@@ -149,7 +149,6 @@ TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile)
     }
     std::vector<std::string> fileNames = listed;
     VolumeFillingOutlets outlets(state.path());
-    outlets.Follow(fileNames);
 
     const JournaledRunResult result =
         RunJournaledRenameJob(fileNames, Numbered("x"), outlets, state.path());
@@ -184,7 +183,6 @@ TEST_P(FullVolume, RefusesTheWriteAndKeepsTheFile) {
     const std::optional<LocalDateTime> creationBefore = GetCreationTime(listed[0]);
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, GetParam().options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{GetParam().error}));
@@ -224,7 +222,6 @@ TEST(FailingDisk, ImmutableDirectoryRefusesTheFirstRename) {
     ASSERT_TRUE(test::SetImmutable(dir.path(), true)) << "chattr +i is needed for this test";
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(dir.path(), false);
 
@@ -284,7 +281,6 @@ TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
     ASSERT_TRUE(volume.RemountReadOnly());
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -302,7 +298,6 @@ TEST_F(FailingVolume, ReadOnlyRefusesAttributesAfterAnInPlaceRename) {
     options.attributes = kHidden;
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -332,7 +327,6 @@ TEST(FailingDisk, FileReplacedAfterListingIsRenamedAsItNowIs) {
     WriteFile(dir / "a.txt", "written by another program");
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -348,7 +342,6 @@ TEST(FailingDisk, FileReplacedByADirectoryMovesTheDirectoryWithItsContent) {
     WriteFile(dir / "a.txt/inside", "inside");
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -362,7 +355,6 @@ TEST(FailingDisk, NameLongerThanTheFileSystemAllowsIsARenameError) {
     const std::string base(252, 'n'); // + "_0" + ".txt" = 258 bytes
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered(base), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -387,7 +379,6 @@ TEST(FailingDisk, PathLongerThanTheSystemAllowsIsARenameError) {
     std::vector<std::string> fileNames = listed;
 
     RecordingOutlets outlets;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered(std::string(40, 'n')), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(fileNames, listed);

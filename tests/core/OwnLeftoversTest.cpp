@@ -209,7 +209,6 @@ TEST(UnfinishedRunCount, TakesALetterCaseChangeAsDoneOnlyWhenListedSo) {
         RenameOptions options;
         options.replaceExtension = true;
         options.extension = "TXT";
-        outlets.Follow(paths);
         RunJournaledRenameJob(paths, options, outlets, state.path());
         _exit(0);
     }

@@ -48,7 +48,6 @@ TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
 
 TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
     std::vector<std::string> fileNames;
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.events,
               (std::vector<std::string>{std::string("error ") + kNoFilesListedText}));
@@ -56,7 +55,6 @@ TEST_F(RenameJobTest, EmptyListShowsTheErrorAndStartsNothing) {
 
 TEST_F(RenameJobTest, SingleFileGivesRangeZeroToZero) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"only.txt"});
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     EXPECT_EQ(outlets.gaugeMinimum, 0);
     EXPECT_EQ(outlets.gaugeMaximum, 0);
@@ -69,7 +67,6 @@ TEST_F(RenameJobTest, GaugeKeepsThePreviousPositionUntilTheFirstFileIsDone) {
     outlets.SetGaugePosition(7);
     outlets.events.clear();
 
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("", 0), outlets);
 
     ASSERT_GE(outlets.events.size(), 3u);
@@ -98,7 +95,6 @@ TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
 TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(fileNames[0]);
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0.txt"}));
@@ -108,7 +104,6 @@ TEST_F(RenameJobTest, SamePathTwiceStopsAtTheSecondOccurrence) {
 TEST_F(RenameJobTest, VanishedFileIsARenameError) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt"});
     fileNames.push_back(dir / "gone.txt");
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
     EXPECT_EQ(outlets.rows.back(), std::make_pair(1, dir / "gone.txt"));
@@ -120,7 +115,6 @@ TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
     options.setAttributes = true;
     options.attributes = kHidden | kArchive;
 
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_TRUE(outlets.errors.empty());
@@ -169,7 +163,6 @@ TEST_F(RenameJobTest, AttributesAndTimesLandOnTheRenamedFiles) {
     options.modifyDate = {2020, 1, 2};
     options.modifyTime = {1, 1, 1, 9, 8, 7};
 
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     ASSERT_TRUE(outlets.errors.empty());
@@ -194,7 +187,6 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
     options.setAttributes = true;
     options.attributes = kHidden;
 
-    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -239,7 +231,6 @@ TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
 
 TEST_F(RenameJobTest, SingleFileChangeOnAnEmptyListShowsTheListError) {
     std::vector<std::string> fileNames;
-    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 0, Numbered("x", 0), outlets);
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kNoFilesListedText}));
 }
@@ -264,7 +255,6 @@ TEST_P(NameFieldRefusal, TouchesNothingInEitherMode) {
     options.replaceExtension = c.replaceExtension;
     options.extension = c.extension;
 
-    outlets.Follow(fileNames);
     RunJournaledRenameJob(fileNames, options, outlets, dir.path());
     ChangeJournaledSingleFile(fileNames, 0, options, outlets, dir.path());
 

@@ -1,7 +1,7 @@
-// A swap (x_1 and x_0 trading names), and a rotation, killed at every step of its three moves, or
-// of its undo's, then recovered either way: both files are there once each, under both old names or
-// both new ones, and nothing else is left beside them. On lowntfs-3g every move first reserves its
-// target with an empty file, so each move has a step to be killed at.
+// A swap (x_1 and x_0 trading names) killed at every step of its three moves, or of its
+// undo's, and a rotation killed half-way, then recovered either way: every file is there once,
+// under its old name or its new one (the old one after an undo), and nothing else beside them.
+// On lowntfs-3g every move first reserves its target with an empty file: a step to kill at.
 #include "NtfsFixture.h"
 #include "RecordingOutlets.h"
 #include "RecordingUndoReport.h"

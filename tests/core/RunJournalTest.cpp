@@ -178,7 +178,6 @@ TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
         std::vector<std::string> paths = Listed({"a.txt", "b.txt"});
         paths[1] = files / second;
         test::RecordingOutlets outlets;
-        outlets.Follow(paths);
         RunJournaledRenameJob(paths, Named("n"), outlets, state.path());
         ASSERT_EQ(outlets.errors.size(), 1u) << second;
         Report undoReport;
