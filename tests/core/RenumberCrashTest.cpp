@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,10 @@ struct SwapKill {
     bool undo;       // the answer to the start-up box
     std::vector<const char*> listed = {"x_1", "x_0"}; // file k becomes x_k
 };
+
+void PrintTo(const SwapKill& kill, std::ostream* out) {
+    *out << kill.name;
+}
 
 class KillingOutlets final : public test::RecordingOutlets {
 public:

@@ -8,6 +8,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace tarvolin {
 namespace {
@@ -18,6 +19,10 @@ struct Renumbering {
     int start;
     std::vector<std::string> after; // the name each listed file ends under
 };
+
+void PrintTo(const Renumbering& renumbering, std::ostream* out) {
+    *out << renumbering.name;
+}
 
 const Renumbering kRenumberings[] = {
     {"Chain", {"x_1", "x_2", "x_3", "x_4", "x_5"}, 2, {"x_2", "x_3", "x_4", "x_5", "x_6"}},
