@@ -1,0 +1,287 @@
+#include "BatchPreview.h"
+
+#include "NameFieldCheck.h"
+#include "NameRules.h"
+
+#include <array>
+#include <optional>
+
+namespace tarvolin {
+
+namespace {
+
+constexpr int kVerdictCount = static_cast<int>(Verdict::CreationTimeNotStored) + 1;
+
+// How many UTF-16 units Windows spends on a UTF-8 name: two for a character beyond the basic
+// plane (a four-byte sequence), none for a continuation byte.
+std::size_t Utf16Length(std::string_view name) {
+    std::size_t units = 0;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+bool TooLong(std::string_view name, const FolderFacts& facts) {
+    const std::size_t length = facts.windowsNames ? Utf16Length(name) : name.size();
+    return length > facts.maxNameLength;
+}
+
+// What FAT, exFAT and NTFS refuse, or hold where Windows then cannot open the file.
+bool WindowsRefuses(std::string_view name) {
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view(R"("*:<>?\|)").find(c) != std::string_view::npos)
+            return true;
+    return !name.empty() && (name.back() == '.' || name.back() == ' ');
+}
+
+std::string KeyOf(std::string_view name, const FolderFacts& facts) {
+    return facts.foldsNames ? FoldedName(name) : std::string(name);
+}
+
+// Whether a file that the run renames would also get what the options ask of it.
+Verdict MetadataVerdict(const FolderFacts& facts, const RenameOptions& options) {
+    if (options.setAttributes && (options.attributes & ~facts.storableAttributes) != 0)
+        return Verdict::AttributesNotStored;
+    if (options.setCreationTime && !facts.storesCreationTime)
+        return Verdict::CreationTimeNotStored;
+    return Verdict::Fine;
+}
+
+// The verdict on the name alone of a row that exists, is listed once and changes its name;
+// `claimed` holds each new name already given to an earlier row.
+RowVerdict NameVerdict(const ListOnDisk& list, std::size_t i, const std::string& newPath,
+                       std::unordered_map<std::string, int>& claimed) {
+    const ListOnDisk::Row& row = list.rows()[i];
+    const ListOnDisk::Folder& folder = list.folders()[static_cast<std::size_t>(row.folder)];
+    const std::string_view name = std::string_view(newPath).substr(row.nameStart);
+    if (TooLong(name, folder.facts))
+        return {Verdict::NameTooLong};
+    if (folder.facts.windowsNames && WindowsRefuses(name))
+        return {Verdict::BadCharacters};
+    std::string key = KeyOf(name, folder.facts);
+    const auto holder = folder.holders.find(key);
+    const auto [earlier, first] =
+        claimed.try_emplace(newPath.substr(0, row.nameStart) + key, static_cast<int>(i));
+    if (!first)
+        return {Verdict::SameNewName, earlier->second};
+    if (holder == folder.holders.end())
+        return {};
+    if (holder->second < 0)
+        return {Verdict::TakenOnDisk};
+    if (holder->second == static_cast<int>(i))
+        return {folder.facts.ignoresCase ? Verdict::CaseOnly : Verdict::Fine};
+    return {Verdict::KeptByRow, holder->second}; // settled once every row has its verdict
+}
+
+// A new name held by another listed file is free once that file moves away; it stays taken
+// when that file keeps its name or fails itself, which may in turn free no name for a third.
+// Chains are followed to their end once, so a list renumbered in place costs one pass.
+void SettleNamesHeldByRows(std::vector<RowVerdict>& verdicts) {
+    enum : char { Unvisited, InChain, Settled };
+    std::vector<char> state(verdicts.size(), Unvisited);
+    std::vector<std::size_t> chain;
+    for (std::size_t start = 0; start < verdicts.size(); ++start) {
+        std::size_t at = start;
+        while (verdicts[at].verdict == Verdict::KeptByRow && state[at] == Unvisited) {
+            state[at] = InChain;
+            chain.push_back(at);
+            at = static_cast<std::size_t>(verdicts[at].otherRow);
+        }
+        // Back at a row of this chain: a cycle, in which every file moves and none blocks.
+        const Verdict end = verdicts[at].verdict;
+        const bool blocked = state[at] != InChain && (Fails(end) || end == Verdict::Unchanged);
+        for (const std::size_t link : chain) {
+            state[link] = Settled;
+            if (!blocked)
+                verdicts[link] = {};
+        }
+        chain.clear();
+    }
+}
+
+const char* CountWords(Verdict verdict, bool one) {
+    switch (verdict) {
+    case Verdict::Missing:
+        return one ? "file missing" : "files missing";
+    case Verdict::ListedTwice:
+        return "listed twice";
+    case Verdict::NameTooLong:
+        return one ? "name too long" : "names too long";
+    case Verdict::BadCharacters:
+        return one ? "name with characters its volume refuses"
+                   : "names with characters their volume refuses";
+    case Verdict::SameNewName:
+        return one ? "new name given to an earlier row" : "new names given to earlier rows";
+    case Verdict::TakenOnDisk:
+        return one ? "name taken on disk" : "names taken on disk";
+    case Verdict::KeptByRow:
+        return one ? "name kept by another listed file" : "names kept by other listed files";
+    case Verdict::AttributesNotStored:
+        return one ? "file whose volume cannot store the attributes"
+                   : "files whose volume cannot store the attributes";
+    case Verdict::CreationTimeNotStored:
+        return one ? "file whose volume cannot store a creation time"
+                   : "files whose volume cannot store a creation time";
+    default:
+        return "";
+    }
+}
+
+std::string Summary(const std::vector<RowVerdict>& verdicts, int failing) {
+    std::array<int, kVerdictCount> counts{};
+    for (const RowVerdict& row : verdicts)
+        ++counts[static_cast<std::size_t>(row.verdict)];
+    const std::string total = std::to_string(verdicts.size());
+    if (failing == 0) {
+        std::string text = "None of " + total + " will fail";
+        if (const int caseOnly = counts[static_cast<std::size_t>(Verdict::CaseOnly)])
+            text += "; " + std::to_string(caseOnly) +
+                    " change only letter case, through a temporary name";
+        return text + ".";
+    }
+    std::string text = std::to_string(failing) + " of " + total + " will fail:";
+    const char* separator = " ";
+    for (int v = static_cast<int>(Verdict::Missing); v < kVerdictCount; ++v) {
+        if (const int count = counts[static_cast<std::size_t>(v)]) {
+            text += separator + std::to_string(count) + " " +
+                    CountWords(static_cast<Verdict>(v), count == 1);
+            separator = ", ";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+bool Fails(Verdict verdict) {
+    return verdict >= Verdict::NameFieldFault;
+}
+
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)) {
+    rows_.resize(paths_.size());
+    std::unordered_map<std::string, int> folderIndex;
+    const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(paths_);
+    std::unordered_map<unsigned long long, std::vector<std::size_t>> byFileNumber;
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+        Row& row = rows_[i];
+        const std::string directory = ExtractDirectory(paths_[i]);
+        row.nameStart = directory.size();
+        const auto [known, added] =
+            folderIndex.try_emplace(directory, static_cast<int>(folders_.size()));
+        if (added)
+            folders_.push_back({ReadFolderFacts(directory), {}});
+        row.folder = known->second;
+        row.missing = !identities[i];
+        if (row.missing)
+            continue;
+        std::vector<std::size_t>& sameNumber = byFileNumber[identities[i]->file];
+        for (const std::size_t other : sameNumber)
+            if (*identities[other] == *identities[i] && row.sameFileAs < 0)
+                row.sameFileAs = static_cast<int>(other);
+        sameNumber.push_back(i);
+    }
+    for (Folder& folder : folders_)
+        for (const std::string& name : folder.facts.names)
+            folder.holders.emplace(KeyOf(name, folder.facts), -1);
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+        const Row& row = rows_[i];
+        if (row.missing || row.sameFileAs >= 0)
+            continue;
+        Folder& folder = folders_[static_cast<std::size_t>(row.folder)];
+        const auto entry = folder.holders.find(
+            KeyOf(std::string_view(paths_[i]).substr(row.nameStart), folder.facts));
+        if (entry != folder.holders.end() && entry->second < 0)
+            entry->second = static_cast<int>(i);
+    }
+}
+
+BatchPreview PreviewBatch(const ListOnDisk& list, const RenameOptions& options) {
+    const std::vector<std::string>& paths = list.paths();
+    BatchPreview preview;
+    preview.newPaths.reserve(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        preview.newPaths.push_back(ComposeBatchName(paths[i], static_cast<int>(i), options));
+    preview.verdicts.resize(paths.size());
+    if (const std::optional<std::string> fault = FindNameFieldFault(options)) {
+        for (RowVerdict& row : preview.verdicts)
+            row.verdict = Verdict::NameFieldFault;
+        preview.failing = static_cast<int>(paths.size());
+        preview.summary = *fault;
+        return preview;
+    }
+    std::unordered_map<std::string, int> claimed;
+    claimed.reserve(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const ListOnDisk::Row& row = list.rows()[i];
+        RowVerdict& verdict = preview.verdicts[i];
+        if (row.missing)
+            verdict = {Verdict::Missing};
+        else if (row.sameFileAs >= 0)
+            verdict = {Verdict::ListedTwice, row.sameFileAs};
+        else if (preview.newPaths[i] == paths[i])
+            verdict = {Verdict::Unchanged};
+        else
+            verdict = NameVerdict(list, i, preview.newPaths[i], claimed);
+    }
+    SettleNamesHeldByRows(preview.verdicts);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        RowVerdict& verdict = preview.verdicts[i];
+        if (!Fails(verdict.verdict)) {
+            const ListOnDisk::Row& row = list.rows()[i];
+            const Verdict metadata = MetadataVerdict(
+                list.folders()[static_cast<std::size_t>(row.folder)].facts, options);
+            if (metadata != Verdict::Fine)
+                verdict = {metadata};
+        }
+        preview.failing += Fails(verdict.verdict) ? 1 : 0;
+    }
+    preview.summary = Summary(preview.verdicts, preview.failing);
+    return preview;
+}
+
+std::string VerdictText(const RowVerdict& row, const BatchPreview& preview) {
+    const std::string other = std::to_string(row.otherRow + 1);
+    switch (row.verdict) {
+    case Verdict::Fine:
+        return "OK";
+    case Verdict::CaseOnly:
+        return "OK: letter case only, done through a temporary name";
+    case Verdict::Unchanged:
+        return "Unchanged";
+    case Verdict::NameFieldFault:
+        return preview.summary;
+    case Verdict::Missing:
+        return "File missing";
+    case Verdict::ListedTwice:
+        return "The same file as row " + other;
+    case Verdict::NameTooLong:
+        return "Name too long for its volume";
+    case Verdict::BadCharacters:
+        return "Characters its volume cannot hold or Windows cannot open";
+    case Verdict::SameNewName:
+        return "The same new name as row " + other;
+    case Verdict::TakenOnDisk:
+        return "Name taken by a file not in the list";
+    case Verdict::KeptByRow:
+        return "Name kept by the file of row " + other;
+    case Verdict::AttributesNotStored:
+        return "Its volume cannot store these attributes";
+    case Verdict::CreationTimeNotStored:
+        return "Its volume cannot store a creation time";
+    }
+    return {};
+}
+
+} // namespace tarvolin
