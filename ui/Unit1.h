@@ -31,6 +31,7 @@ class BevelPanel;
 class FileListModel;
 class FileListView;
 class Gauge;
+class PreviewWindow;
 class SpinField;
 class TForm2;
 class WindowOutlets;
@@ -166,6 +167,9 @@ private:
     void aLowerClick();
     // Ctrl+Z, and "Undo Last Run" in the list's context menu.
     void UndoLastRunClick();
+    // Ctrl+P, and "Preview New Names…" in the list's context menu: the preview window, made
+    // on first use and shown again after.
+    void PreviewNewNamesClick();
     // Runs `run` with the folder for run journals, or with none when there is no such folder
     // and the user, asked, chose to run without undo; `run` gives its journal's path.
     void RunWithJournal(const std::function<std::string(const std::string*)>& run);
@@ -180,6 +184,7 @@ private:
     QAction* undoLastRun_ = nullptr;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;
+    QPointer<PreviewWindow> previewWindow_;
 };
 
 } // namespace tarvolin
