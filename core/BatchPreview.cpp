@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <unordered_map>
 
 namespace tarvolin {
 
@@ -38,10 +39,6 @@ bool WindowsRefuses(std::string_view name) {
     return !name.empty() && (name.back() == '.' || name.back() == ' ');
 }
 
-std::string KeyOf(std::string_view name, const FolderFacts& facts) {
-    return facts.foldsNames ? FoldedName(name) : std::string(name);
-}
-
 // Whether a file that the run renames would also get what the options ask of it.
 Verdict MetadataVerdict(const FolderFacts& facts, const RenameOptions& options) {
     if (options.setAttributes && (options.attributes & ~facts.storableAttributes) != 0)
@@ -53,28 +50,27 @@ Verdict MetadataVerdict(const FolderFacts& facts, const RenameOptions& options) 
 
 // The verdict on the name alone of a row that exists, is listed once and changes its name;
 // `claimed` holds each new name already given to an earlier row.
-RowVerdict NameVerdict(const ListOnDisk& list, std::size_t i, const std::string& newPath,
-                       std::unordered_map<std::string, int>& claimed) {
+RowVerdict NameVerdict(const ListOnDisk& list, std::size_t i, std::string_view newPath,
+                       NameIndex& claimed) {
     const ListOnDisk::Row& row = list.rows()[i];
-    const ListOnDisk::Folder& folder = list.folders()[static_cast<std::size_t>(row.folder)];
-    const std::string_view name = std::string_view(newPath).substr(row.nameStart);
-    if (TooLong(name, folder.facts))
+    const FolderFacts& facts = list.folders()[static_cast<std::size_t>(row.folder)];
+    const std::string_view name = newPath.substr(row.nameStart);
+    if (TooLong(name, facts))
         return {Verdict::NameTooLong};
-    if (folder.facts.windowsNames && WindowsRefuses(name))
+    if (facts.windowsNames && WindowsRefuses(name))
         return {Verdict::BadCharacters};
-    std::string key = KeyOf(name, folder.facts);
-    const auto holder = folder.holders.find(key);
     const auto [earlier, first] =
-        claimed.try_emplace(newPath.substr(0, row.nameStart) + key, static_cast<int>(i));
+        claimed.Emplace(row.folder, name, facts.foldsNames, static_cast<int>(i));
     if (!first)
-        return {Verdict::SameNewName, earlier->second};
-    if (holder == folder.holders.end())
+        return {Verdict::SameNewName, *earlier};
+    const int* holder = list.holders().Find(row.folder, name, facts.foldsNames);
+    if (holder == nullptr)
         return {};
-    if (holder->second < 0)
+    if (*holder < 0)
         return {Verdict::TakenOnDisk};
-    if (holder->second == static_cast<int>(i))
-        return {folder.facts.ignoresCase ? Verdict::CaseOnly : Verdict::Fine};
-    return {Verdict::KeptByRow, holder->second}; // settled once every row has its verdict
+    if (*holder == static_cast<int>(i))
+        return {facts.ignoresCase ? Verdict::CaseOnly : Verdict::Fine};
+    return {Verdict::KeptByRow, *holder}; // settled once every row has its verdict
 }
 
 // A new name held by another listed file is free once that file moves away; it stays taken
@@ -181,7 +177,7 @@ ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)
         const auto [known, added] =
             folderIndex.try_emplace(directory, static_cast<int>(folders_.size()));
         if (added)
-            folders_.push_back({ReadFolderFacts(directory), {}});
+            folders_.push_back(ReadFolderFacts(directory));
         row.folder = known->second;
         row.missing = !identities[i];
         if (row.missing)
@@ -192,18 +188,27 @@ ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)
                 row.sameFileAs = static_cast<int>(other);
         sameNumber.push_back(i);
     }
-    for (Folder& folder : folders_)
-        for (const std::string& name : folder.facts.names)
-            folder.holders.emplace(KeyOf(name, folder.facts), -1);
+    IndexHolders();
+}
+
+void ListOnDisk::IndexHolders() {
+    std::size_t names = 0;
+    for (const FolderFacts& facts : folders_)
+        names += facts.names.size();
+    holders_ = NameIndex(names);
+    for (std::size_t folder = 0; folder < folders_.size(); ++folder)
+        for (const std::string& name : folders_[folder].names)
+            holders_.Emplace(static_cast<int>(folder), name, folders_[folder].foldsNames, -1);
     for (std::size_t i = 0; i < paths_.size(); ++i) {
         const Row& row = rows_[i];
         if (row.missing || row.sameFileAs >= 0)
             continue;
-        Folder& folder = folders_[static_cast<std::size_t>(row.folder)];
-        const auto entry = folder.holders.find(
-            KeyOf(std::string_view(paths_[i]).substr(row.nameStart), folder.facts));
-        if (entry != folder.holders.end() && entry->second < 0)
-            entry->second = static_cast<int>(i);
+        const std::string_view name = std::string_view(paths_[i]).substr(row.nameStart);
+        const auto [holder, added] = holders_.Emplace(
+            row.folder, name, folders_[static_cast<std::size_t>(row.folder)].foldsNames,
+            static_cast<int>(i));
+        if (!added && *holder < 0)
+            *holder = static_cast<int>(i);
     }
 }
 
@@ -221,8 +226,7 @@ BatchPreview PreviewBatch(const ListOnDisk& list, const RenameOptions& options) 
         preview.summary = *fault;
         return preview;
     }
-    std::unordered_map<std::string, int> claimed;
-    claimed.reserve(paths.size());
+    NameIndex claimed(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const ListOnDisk::Row& row = list.rows()[i];
         RowVerdict& verdict = preview.verdicts[i];
@@ -240,8 +244,8 @@ BatchPreview PreviewBatch(const ListOnDisk& list, const RenameOptions& options) 
         RowVerdict& verdict = preview.verdicts[i];
         if (!Fails(verdict.verdict)) {
             const ListOnDisk::Row& row = list.rows()[i];
-            const Verdict metadata = MetadataVerdict(
-                list.folders()[static_cast<std::size_t>(row.folder)].facts, options);
+            const Verdict metadata =
+                MetadataVerdict(list.folders()[static_cast<std::size_t>(row.folder)], options);
             if (metadata != Verdict::Fine)
                 verdict = {metadata};
         }

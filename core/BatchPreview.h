@@ -8,11 +8,11 @@
 // frees such names first.
 
 #include "FileOps.h"
+#include "NameIndex.h"
 #include "RenameOptions.h"
 
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tarvolin {
@@ -45,6 +45,9 @@ struct RowVerdict {
 class ListOnDisk {
 public:
     explicit ListOnDisk(std::vector<std::string> paths);
+    // The index keeps views into the paths and the listings.
+    ListOnDisk(const ListOnDisk&) = delete;
+    ListOnDisk& operator=(const ListOnDisk&) = delete;
 
     const std::vector<std::string>& paths() const { return paths_; }
 
@@ -54,19 +57,19 @@ public:
         int sameFileAs = -1;       // an earlier row listing the same file
         bool missing = false;
     };
-    struct Folder {
-        FolderFacts facts;
-        // Each entry by its name (folded where the volume folds names): the row listing it,
-        // -1 for a file not in the list.
-        std::unordered_map<std::string, int> holders;
-    };
     const std::vector<Row>& rows() const { return rows_; }
-    const std::vector<Folder>& folders() const { return folders_; }
+    const std::vector<FolderFacts>& folders() const { return folders_; }
+    // Each entry of each folder by its name (folded where the volume folds names): the row
+    // listing it, -1 for a file not in the list.
+    const NameIndex& holders() const { return holders_; }
 
 private:
+    void IndexHolders();
+
     std::vector<std::string> paths_;
     std::vector<Row> rows_;
-    std::vector<Folder> folders_;
+    std::vector<FolderFacts> folders_;
+    NameIndex holders_;
 };
 
 struct BatchPreview {
