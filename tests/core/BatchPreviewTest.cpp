@@ -1,6 +1,5 @@
 #include "BatchPreview.h"
 
-#include "FuseFatVolume.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
 #include "TempDir.h"
@@ -29,10 +28,10 @@ RenameOptions OptionsOf(const PreviewCase& c) {
     return options;
 }
 
-std::vector<std::string> Listed(const std::string& dir, const std::vector<std::string>& names) {
+std::vector<std::string> Listed(const TempDir& dir, const std::vector<std::string>& names) {
     std::vector<std::string> paths;
     for (const std::string& name : names)
-        paths.push_back(dir + "/" + name);
+        paths.push_back(dir / name);
     return paths;
 }
 
@@ -74,8 +73,7 @@ TEST(BatchPreview, GivesEachRowTheVerdictTheRunMeets) {
         TempDir dir;
         for (const std::string& name : c.onDisk)
             WriteFile(dir / name, name);
-        const BatchPreview preview =
-            PreviewBatch(ListOnDisk(Listed(dir.path(), c.listed)), OptionsOf(c));
+        const BatchPreview preview = PreviewBatch(ListOnDisk(Listed(dir, c.listed)), OptionsOf(c));
         EXPECT_EQ(VerdictTexts(preview), c.verdicts);
     }
 }
@@ -85,7 +83,7 @@ TEST(BatchPreview, CountsTheFailuresByKind) {
     const PreviewCase& c = kCases[0];
     for (const std::string& name : c.onDisk)
         WriteFile(dir / name, name);
-    EXPECT_EQ(PreviewBatch(ListOnDisk(Listed(dir.path(), c.listed)), OptionsOf(c)).summary,
+    EXPECT_EQ(PreviewBatch(ListOnDisk(Listed(dir, c.listed)), OptionsOf(c)).summary,
               "4 of 7 will fail: 1 file missing, 1 listed twice, 1 new name given to an earlier "
               "row, 1 name taken on disk");
 }
@@ -117,28 +115,6 @@ TEST(BatchPreview, TheRunMeetsWhatThePreviewFound) {
                   std::vector(preview.newPaths.begin(), preview.newPaths.begin() + 2));
         EXPECT_EQ(ReadFile(dir / "n_2"), "not listed");
     }
-}
-
-TEST(BatchPreview, KnowsWhatAFatVolumeRefuses) {
-    TempDir work;
-    FuseFatVolume fat(work.path(), FuseFatServer::Fusefat);
-    ASSERT_TRUE(fat.mounted()) << fat.log();
-    const std::vector<std::string> files = MakeFiles(fat.path(), {"a.txt", "B.txt"});
-    const ListOnDisk list(files);
-    const auto verdictsFor = [&list](const RenameOptions& options) {
-        return VerdictTexts(PreviewBatch(list, options));
-    };
-    RenameOptions options;
-    options.baseName = "q?";
-    EXPECT_EQ(verdictsFor(options)[0], "Characters its volume cannot hold or Windows cannot open");
-    options.baseName = std::string(250, 'l');
-    EXPECT_EQ(verdictsFor(options)[0], "Name too long for its volume");
-    options.baseName.clear();
-    options.replaceExtension = true;
-    options.extension = "TXT";
-    EXPECT_EQ(verdictsFor(options)[0], "OK: letter case only, done through a temporary name");
-    options.setCreationTime = true;
-    EXPECT_EQ(verdictsFor(options)[1], "Its volume cannot store a creation time");
 }
 
 } // namespace
