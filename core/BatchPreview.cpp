@@ -39,9 +39,15 @@ bool WindowsRefuses(std::string_view name) {
     return !name.empty() && (name.back() == '.' || name.back() == ' ');
 }
 
-// Whether a file that the run renames would also get what the options ask of it.
-Verdict MetadataVerdict(const FolderFacts& facts, const RenameOptions& options) {
-    if (options.setAttributes && (options.attributes & ~facts.storableAttributes) != 0)
+// Whether a file that the run renames would also get what the options ask of it, under its
+// new name `name`. Where a volume keeps no hidden bit, a name beginning with a dot is what
+// shows a file hidden, so there the bit asked for must agree with the name.
+Verdict MetadataVerdict(const FolderFacts& facts, std::string_view name,
+                        const RenameOptions& options) {
+    AttributeSet wanted = options.attributes;
+    if ((facts.storableAttributes & kHidden) == 0 && name.starts_with('.'))
+        wanted ^= kHidden;
+    if (options.setAttributes && (wanted & ~facts.storableAttributes) != 0)
         return Verdict::AttributesNotStored;
     if (options.setCreationTime && !facts.storesCreationTime)
         return Verdict::CreationTimeNotStored;
@@ -167,26 +173,33 @@ std::string FoldedName(std::string_view name) {
 
 ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)) {
     rows_.resize(paths_.size());
-    std::unordered_map<std::string, int> folderIndex;
+    std::unordered_map<std::string_view, int> folderIndex;
     const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(paths_);
-    std::unordered_map<unsigned long long, std::vector<std::size_t>> byFileNumber;
+    // The rows by file number, each row linked to the one before it with the same number.
+    std::unordered_map<unsigned long long, int> lastWithNumber;
+    std::vector<int> previousWithNumber(paths_.size(), -1);
     for (std::size_t i = 0; i < paths_.size(); ++i) {
         Row& row = rows_[i];
-        const std::string directory = ExtractDirectory(paths_[i]);
-        row.nameStart = directory.size();
+        row.nameStart = ExtractDirectory(paths_[i]).size();
+        const std::string_view directory = std::string_view(paths_[i]).substr(0, row.nameStart);
         const auto [known, added] =
             folderIndex.try_emplace(directory, static_cast<int>(folders_.size()));
         if (added)
-            folders_.push_back(ReadFolderFacts(directory));
+            folders_.push_back(ReadFolderFacts(std::string(directory)));
         row.folder = known->second;
         row.missing = !identities[i];
         if (row.missing)
             continue;
-        std::vector<std::size_t>& sameNumber = byFileNumber[identities[i]->file];
-        for (const std::size_t other : sameNumber)
-            if (*identities[other] == *identities[i] && row.sameFileAs < 0)
-                row.sameFileAs = static_cast<int>(other);
-        sameNumber.push_back(i);
+        const auto [last, first] =
+            lastWithNumber.try_emplace(identities[i]->file, static_cast<int>(i));
+        if (first)
+            continue;
+        for (int other = last->second; other >= 0;
+             other = previousWithNumber[static_cast<std::size_t>(other)])
+            if (*identities[static_cast<std::size_t>(other)] == *identities[i])
+                row.sameFileAs = other; // the earliest such row, in the end
+        previousWithNumber[i] = last->second;
+        last->second = static_cast<int>(i);
     }
     IndexHolders();
 }
@@ -244,8 +257,9 @@ BatchPreview PreviewBatch(const ListOnDisk& list, const RenameOptions& options) 
         RowVerdict& verdict = preview.verdicts[i];
         if (!Fails(verdict.verdict)) {
             const ListOnDisk::Row& row = list.rows()[i];
-            const Verdict metadata =
-                MetadataVerdict(list.folders()[static_cast<std::size_t>(row.folder)], options);
+            const Verdict metadata = MetadataVerdict(
+                list.folders()[static_cast<std::size_t>(row.folder)],
+                std::string_view(preview.newPaths[i]).substr(row.nameStart), options);
             if (metadata != Verdict::Fine)
                 verdict = {metadata};
         }

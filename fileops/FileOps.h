@@ -198,8 +198,10 @@ struct FolderFacts {
                                     // apart, where Windows would reach only one of the two)
     bool windowsNames = false;      // FAT, exFAT or NTFS: Windows' rules for names hold
     unsigned maxNameLength = 255;   // in bytes, or in UTF-16 units where `windowsNames`
-    AttributeSet storableAttributes = kFourAttributes; // the bits a file there can be given
-    bool storesCreationTime = true;                    // a creation time can be set, not only read
+    // The bits a file there can be given. Where only read-only is kept, a name beginning
+    // with a dot is what shows a file hidden.
+    AttributeSet storableAttributes = kFourAttributes;
+    bool storesCreationTime = true; // a creation time can be set, not only read
 };
 FolderFacts ReadFolderFacts(const std::string& folder);
 
