@@ -1,5 +1,6 @@
 #include "BatchPreview.h"
 
+#include "DosDateTime.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
 
@@ -11,7 +12,7 @@ namespace tarvolin {
 
 namespace {
 
-constexpr int kVerdictCount = static_cast<int>(Verdict::CreationTimeNotStored) + 1;
+constexpr int kVerdictCount = static_cast<int>(Verdict::TimeOutOfRange) + 1;
 
 // How many UTF-16 units Windows spends on a UTF-8 name: two for a character beyond the basic
 // plane (a four-byte sequence), none for a continuation byte.
@@ -51,6 +52,9 @@ Verdict MetadataVerdict(const FolderFacts& facts, std::string_view name,
         return Verdict::AttributesNotStored;
     if (options.setCreationTime && !facts.storesCreationTime)
         return Verdict::CreationTimeNotStored;
+    if ((options.setCreationTime && !AtDosPrecision(options.creationDate, options.creationTime)) ||
+        (options.setModifyTime && !AtDosPrecision(options.modifyDate, options.modifyTime)))
+        return Verdict::TimeOutOfRange;
     return Verdict::Fine;
 }
 
@@ -128,6 +132,8 @@ const char* CountWords(Verdict verdict, bool one) {
     case Verdict::CreationTimeNotStored:
         return one ? "file whose volume cannot store a creation time"
                    : "files whose volume cannot store a creation time";
+    case Verdict::TimeOutOfRange:
+        return one ? "file with a time outside 1980..2107" : "files with a time outside 1980..2107";
     default:
         return "";
     }
@@ -298,6 +304,8 @@ std::string VerdictText(const RowVerdict& row, const BatchPreview& preview) {
         return "Its volume cannot store these attributes";
     case Verdict::CreationTimeNotStored:
         return "Its volume cannot store a creation time";
+    case Verdict::TimeOutOfRange:
+        return "A time to set lies outside 1980..2107";
     }
     return {};
 }

@@ -32,6 +32,7 @@ enum class Verdict : unsigned char {
     KeptByRow,     // by the file of row `otherRow`, which keeps its name
     AttributesNotStored,
     CreationTimeNotStored,
+    TimeOutOfRange, // a time to set outside what an MS-DOS date-time holds
 };
 
 bool Fails(Verdict verdict);

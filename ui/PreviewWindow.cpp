@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,8 @@ void PreviewWindow::FollowOptions(const QList<QWidget*>& controls) {
             connect(edit, &QLineEdit::textChanged, this, &PreviewWindow::OptionsChanged);
         else if (auto* box = qobject_cast<QCheckBox*>(control))
             connect(box, &QCheckBox::toggled, this, &PreviewWindow::OptionsChanged);
+        else if (auto* picker = qobject_cast<QDateTimeEdit*>(control))
+            connect(picker, &QDateTimeEdit::dateTimeChanged, this, &PreviewWindow::OptionsChanged);
     }
 }
 

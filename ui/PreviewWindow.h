@@ -28,7 +28,7 @@ public:
                   QWidget* parent);
 
     // Redoes the verdicts whenever one of `controls` changes (line edits as their text
-    // changes, check boxes as they are ticked).
+    // changes, check boxes as they are ticked, date and time pickers as they are set).
     void FollowOptions(const QList<QWidget*>& controls);
     // Reads the disk again after the list's rows change, once for a burst of changes.
     void FollowList(const QAbstractItemModel& rows);

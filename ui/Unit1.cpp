@@ -339,7 +339,8 @@ void TForm1::PreviewNewNamesClick() {
         previewWindow_ = new PreviewWindow(
             fileNames, [this] { return TakeRenameOptions(); }, this);
         previewWindow_->FollowOptions({Edit1, Edit2, SpinEdit1->Editor(), CheckBox1, CheckBox2,
-                                       CheckBox3, chR, chH, chS, chA});
+                                       CheckBox3, CheckBox4, chR, chH, chS, chA, DP1, DT1, DP2,
+                                       DT2});
         previewWindow_->FollowList(*rows_);
     }
     previewWindow_->show();

@@ -100,6 +100,9 @@ TEST(BatchPreview, TheRunMeetsWhatThePreviewFound) {
             WriteFile(dir / "n_2", "not listed");
         RenameOptions options;
         options.baseName = "n";
+        options.setAttributes = options.setCreationTime = true;
+        options.attributes = kHidden | kArchive;
+        options.creationDate.year = 2001;
         const BatchPreview preview = PreviewBatch(ListOnDisk(files), options);
         RecordingOutlets outlets;
         RunRenameJob(files, options, outlets);
