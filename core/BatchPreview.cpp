@@ -65,6 +65,8 @@ RowVerdict NameVerdict(const ListOnDisk& list, std::size_t i, std::string_view n
     const ListOnDisk::Row& row = list.rows()[i];
     const FolderFacts& facts = list.folders()[static_cast<std::size_t>(row.folder)];
     const std::string_view name = newPath.substr(row.nameStart);
+    if (!facts.writable)
+        return {Verdict::FolderReadOnly};
     if (TooLong(name, facts))
         return {Verdict::NameTooLong};
     if (facts.windowsNames && WindowsRefuses(name))
@@ -115,6 +117,8 @@ const char* CountWords(Verdict verdict, bool one) {
         return one ? "file missing" : "files missing";
     case Verdict::ListedTwice:
         return "listed twice";
+    case Verdict::FolderReadOnly:
+        return one ? "in a folder that takes no new names" : "in folders that take no new names";
     case Verdict::NameTooLong:
         return one ? "name too long" : "names too long";
     case Verdict::BadCharacters:
@@ -290,6 +294,8 @@ std::string VerdictText(const RowVerdict& row, const BatchPreview& preview) {
         return "File missing";
     case Verdict::ListedTwice:
         return "The same file as row " + other;
+    case Verdict::FolderReadOnly:
+        return "Its folder takes no new names";
     case Verdict::NameTooLong:
         return "Name too long for its volume";
     case Verdict::BadCharacters:

@@ -24,12 +24,13 @@ enum class Verdict : unsigned char {
     // The failures.
     NameFieldFault, // the name field is no plain name: the run touches no file
     Missing,
-    ListedTwice,   // the same file as row `otherRow`
-    NameTooLong,   // for its volume
-    BadCharacters, // `"*:<>?\|`, a control character, a trailing dot or space on FAT, exFAT, NTFS
-    SameNewName,   // as row `otherRow`
-    TakenOnDisk,   // by a file not in the list
-    KeptByRow,     // by the file of row `otherRow`, which keeps its name
+    FolderReadOnly, // its folder takes no new names (a read-only volume, no write permission)
+    ListedTwice,    // the same file as row `otherRow`
+    NameTooLong,    // for its volume
+    BadCharacters,  // `"*:<>?\|`, a control character, a trailing dot or space on FAT, exFAT, NTFS
+    SameNewName,    // as row `otherRow`
+    TakenOnDisk,    // by a file not in the list
+    KeptByRow,      // by the file of row `otherRow`, which keeps its name
     AttributesNotStored,
     CreationTimeNotStored,
     TimeOutOfRange, // a time to set outside what an MS-DOS date-time holds

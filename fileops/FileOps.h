@@ -191,6 +191,7 @@ std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
 // preview of a run needs to know of the disk, read at once per folder, never per file.
 struct FolderFacts {
     bool listed = false;            // the folder could be read; `names` is then complete
+    bool writable = true;           // this user may add and remove names there
     std::vector<std::string> names; // its entries, spelled as the listing gives them
     bool ignoresCase = false;       // finds a file under any letter case of its name
     bool foldsNames = false;        // a name differing only in letter case from another entry

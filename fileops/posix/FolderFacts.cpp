@@ -19,6 +19,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 #ifndef EXFAT_SUPER_MAGIC
 #define EXFAT_SUPER_MAGIC 0x2011BAB0
@@ -121,6 +122,8 @@ FolderFacts AskFolder(const std::string& folder) {
             0 ||
         statfs(folder.c_str(), &volume) != 0)
         return facts;
+    // A read-only mount answers EROFS, a folder of someone else's EACCES.
+    facts.writable = access(folder.c_str(), W_OK | X_OK) == 0;
     const DosMetadataStore& store = StoreFor(FileRef{folder}, st);
     const auto type = static_cast<unsigned long>(volume.f_type);
     facts.windowsNames = KeepsWindowsNames(type, store, st);

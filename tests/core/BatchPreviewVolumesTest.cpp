@@ -1,10 +1,12 @@
-// What the preview finds on a FAT volume, mounted through FUSE as this machine's kernel has no
-// FAT driver.
+// What the preview finds on volumes of their own: FAT, mounted through FUSE as this machine's
+// kernel has no FAT driver, and a volume mounted read-only.
 #include "BatchPreview.h"
 #include "FuseFatVolume.h"
+#include "ScratchMount.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tarvolin::test {
 namespace {
@@ -36,6 +38,19 @@ TEST(BatchPreview, KnowsWhatAFatVolumeRefuses) {
     EXPECT_EQ(verdictsFor(options)[0], "OK: letter case only, done through a temporary name");
     options.setCreationTime = true;
     EXPECT_EQ(verdictsFor(options)[1], "Its volume cannot store a creation time");
+}
+
+TEST(BatchPreview, KnowsAFolderThatTakesNoNewNames) {
+    TempDir dir;
+    ASSERT_EQ(mkdir((dir / "mnt").c_str(), 0755), 0);
+    ScratchMount volume(dir / "mnt", "tmpfs", "size=1m");
+    ASSERT_TRUE(volume.mounted());
+    const std::vector<std::string> files = MakeFiles(volume.path(), {"a.txt"});
+    ASSERT_TRUE(volume.RemountReadOnly());
+    RenameOptions options;
+    options.baseName = "n";
+    EXPECT_EQ(VerdictTexts(PreviewBatch(ListOnDisk(files), options)),
+              std::vector<std::string>{"Its folder takes no new names"});
 }
 
 } // namespace
