@@ -54,6 +54,9 @@ class WindowOutlets;
 //   `fileNames`, entry by entry, each change shown through FileListModel::SetPathAt.
 //   Undo: Ctrl+Z or "Undo Last Run" (UndoLastRunClick) -> UndoLastRunInWindow (RunUndoing.h)
 //   -> UndoLastRun (core/RunUndo.h) reads the newest journal and puts each file back.
+//   Preview: Ctrl+P or "Preview New Names…" (PreviewNewNamesClick) -> PreviewWindow, which
+//   follows the option controls and the rows' model, -> PreviewModel -> PreviewBatch
+//   (core/BatchPreview.h), the disk read once per folder through ReadFolderFacts.
 //   One file: a double-click (fileListDblClick) loads the selected file into the controls
 //   and locks the other buttons; "Change" (Button3Click) runs ChangeSingleFile on the same
 //   road; "Cancel" (Button4Click) resets the controls and unlocks.
