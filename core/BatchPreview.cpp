@@ -3,6 +3,7 @@
 #include "DosDateTime.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
+#include "RenameJob.h"
 
 #include <array>
 #include <optional>
@@ -147,6 +148,8 @@ std::string Summary(const std::vector<RowVerdict>& verdicts, int failing) {
     std::array<int, kVerdictCount> counts{};
     for (const RowVerdict& row : verdicts)
         ++counts[static_cast<std::size_t>(row.verdict)];
+    if (verdicts.empty())
+        return kNoFilesListedText; // what the run says
     const std::string total = std::to_string(verdicts.size());
     if (failing == 0) {
         std::string text = "None of " + total + " will fail";

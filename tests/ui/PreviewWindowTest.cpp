@@ -1,5 +1,5 @@
 // The preview window as a user meets it: opened from the list with Ctrl+P, it follows what is
-// typed into "File Name:".
+// typed into "File Name:" and what the list holds.
 #include "WindowDriver.h"
 
 #include <QLabel>
@@ -11,10 +11,10 @@ class PreviewWindowTest : public QObject, public WindowDriver {
     Q_OBJECT
 
 private slots:
-    void followsTheNameFieldAsItIsTyped();
+    void followsTheNameFieldAndTheList();
 };
 
-void PreviewWindowTest::followsTheNameFieldAsItIsTyped() {
+void PreviewWindowTest::followsTheNameFieldAndTheList() {
     OpenWindow();
     Scratch files;
     files.Make(QStringLiteral("n_1.txt"));
@@ -40,6 +40,9 @@ void PreviewWindowTest::followsTheNameFieldAsItIsTyped() {
     TypeBaseName(QStringLiteral("m"));
     QCOMPARE(summary->text(), QStringLiteral("None of 2 will fail."));
     QCOMPARE(cell(1, 2), QStringLiteral("nm_1.txt"));
+
+    Clear();
+    QTRY_COMPARE(summary->text(), QStringLiteral("Did not specify the modification's document!"));
 }
 
 } // namespace tarvolin::uitest
