@@ -1,6 +1,7 @@
 #include "BatchPreview.h"
 
 #include "DosDateTime.h"
+#include "LetterFold.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RenameJob.h"
@@ -177,11 +178,7 @@ bool Fails(Verdict verdict) {
 }
 
 std::string FoldedName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return FoldedLetters(name);
 }
 
 ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)) {

@@ -1,5 +1,7 @@
 #include "NameIndex.h"
 
+#include "LetterFold.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -11,9 +13,18 @@ char Folded(char c, bool fold) {
     return fold && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A name beyond ASCII is folded whole (FoldedLetters) before it is hashed or compared, since
+// its letters' cases may differ in length; an ASCII name, nearly every name, is folded byte by
+// byte in place and costs no allocation.
+bool FoldsWhole(std::string_view name, bool fold) {
+    return fold && HasNonAsciiByte(name);
+}
+
 // FNV-1a over the folder and the (folded) bytes of the name, its bits then mixed: names that
 // differ in a digit or two would otherwise crowd the low bits that pick the slot.
 std::uint64_t HashOf(int folder, std::string_view name, bool fold) {
+    if (FoldsWhole(name, fold))
+        return HashOf(folder, FoldedLetters(name), false);
     std::uint64_t hash = 14695981039346656037ULL ^ static_cast<std::uint64_t>(folder);
     for (const char c : name)
         hash = (hash ^ static_cast<unsigned char>(Folded(c, fold))) * 1099511628211ULL;
@@ -23,6 +34,8 @@ std::uint64_t HashOf(int folder, std::string_view name, bool fold) {
 }
 
 bool SameName(std::string_view a, std::string_view b, bool fold) {
+    if (FoldsWhole(a, fold) || FoldsWhole(b, fold))
+        return FoldedLetters(a) == FoldedLetters(b);
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)

@@ -15,7 +15,7 @@ public:
     explicit NameIndex(std::size_t expected = 0);
 
     // The value kept for `name` in `folder`, or null. With `fold`, names that differ only in
-    // ASCII letter case are one name (FoldedName).
+    // letter case are one name (FoldedLetters).
     const int* Find(int folder, std::string_view name, bool fold) const;
     // Keeps `value` for `name` in `folder` unless a value is kept there already; gives the
     // value kept (valid until the next Emplace) and whether it is `value`. `name` must outlive
