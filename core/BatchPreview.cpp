@@ -5,6 +5,7 @@
 #include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RenameJob.h"
+#include "WindowsNames.h"
 
 #include <array>
 #include <optional>
@@ -31,15 +32,6 @@ std::size_t Utf16Length(std::string_view name) {
 bool TooLong(std::string_view name, const FolderFacts& facts) {
     const std::size_t length = facts.windowsNames ? Utf16Length(name) : name.size();
     return length > facts.maxNameLength;
-}
-
-// What FAT, exFAT and NTFS refuse, or hold where Windows then cannot open the file.
-bool WindowsRefuses(std::string_view name) {
-    for (const char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 ||
-            std::string_view(R"("*:<>?\|)").find(c) != std::string_view::npos)
-            return true;
-    return !name.empty() && (name.back() == '.' || name.back() == ' ');
 }
 
 // Whether a file that the run renames would also get what the options ask of it, under its
@@ -71,7 +63,7 @@ RowVerdict NameVerdict(const ListOnDisk& list, std::size_t i, std::string_view n
         return {Verdict::FolderReadOnly};
     if (TooLong(name, facts))
         return {Verdict::NameTooLong};
-    if (facts.windowsNames && WindowsRefuses(name))
+    if (facts.windowsNames && WindowsRefusesName(name))
         return {Verdict::BadCharacters};
     const auto [earlier, first] =
         claimed.Emplace(row.folder, name, facts.foldsNames, static_cast<int>(i));

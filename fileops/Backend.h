@@ -82,6 +82,8 @@ public:
     // Whether the new name's folder holds another entry that Windows would not tell from it,
     // and a word on each move made, for what a backend remembers of its folders.
     virtual bool HasCaseTwin(const std::string& oldPath, const std::string& newPath) = 0;
+    // Whether the folder `path` lies in keeps Windows' rules for names (WindowsNames.h).
+    virtual bool KeepsWindowsNames(const std::string& path) = 0;
     virtual void NoteMoved(const std::string& oldPath, const std::string& newPath) = 0;
 
     // Every part filled, the file followed where it is a link.

@@ -11,6 +11,7 @@
 #include "DosDateTime.h"
 #include "FileFront.h"
 #include "Guarded.h"
+#include "WindowsNames.h"
 
 namespace tarvolin {
 
@@ -79,6 +80,9 @@ bool FileFront::Rename(const std::string& oldPath, const std::string& newPath,
     if (oldPath == newPath) // nothing to move, but a vanished file must not look renamed
         return backend_.KindOf(oldPath) != EntryKind::Missing;
     if (backend_.HasCaseTwin(oldPath, newPath))
+        return false;
+    // Asked only of such a name, so that a rename to a plain name costs no look at the volume.
+    if (WindowsRefusesName(backend_.LastName(newPath)) && backend_.KeepsWindowsNames(newPath))
         return false;
     bool moved = false;
     switch (backend_.Move(oldPath, newPath, *this)) {

@@ -145,4 +145,14 @@ FolderFacts ReadLinuxFolderFacts(VolumeStores& stores, const std::string& folder
     return facts;
 }
 
+bool FolderKeepsWindowsNames(VolumeStores& stores, const std::string& folder) {
+    struct statx st {};
+    struct statfs volume {};
+    if (statx(AT_FDCWD, folder.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &st) != 0 ||
+        statfs(folder.c_str(), &volume) != 0)
+        return false;
+    const DosStoreKind store = KindOf(stores, stores.StoreFor(FileRef{folder}, st));
+    return KeepsWindowsNames(static_cast<unsigned long>(volume.f_type), store, st);
+}
+
 } // namespace tarvolin

@@ -77,6 +77,10 @@ public:
                twins_.HasCaseTwin(directory, LastComponent(newPath), ownName);
     }
 
+    bool KeepsWindowsNames(const std::string& path) override {
+        return FolderKeepsWindowsNames(stores_, ParentDirectory(path));
+    }
+
     void NoteMoved(const std::string& oldPath, const std::string& newPath) override {
         if (WindowsFoldsNamesIn(ParentDirectory(newPath)))
             twins_.NoteOwnRename(oldPath, newPath);

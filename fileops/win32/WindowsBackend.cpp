@@ -141,6 +141,8 @@ public:
 
     // Windows itself refuses a name that differs only in letter case from another.
     bool HasCaseTwin(const std::string&, const std::string&) override { return false; }
+    // Windows strips a trailing dot or space from a path it is handed rather than refuse it.
+    bool KeepsWindowsNames(const std::string&) override { return true; }
     void NoteMoved(const std::string&, const std::string&) override {}
 
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override {

@@ -38,6 +38,7 @@ public:
     MoveOutcome Move(const std::string& from, const std::string& to, MoveWatch& watch) override;
     TakenBy WhatTakesName(const std::string& oldPath, const std::string& newPath) override;
     bool HasCaseTwin(const std::string&, const std::string&) override { return false; }
+    bool KeepsWindowsNames(const std::string&) override { return false; }
     void NoteMoved(const std::string&, const std::string&) override {}
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override;
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override;

@@ -9,9 +9,12 @@
 // volume for the disk checks made on the images after the guest has powered off
 // (scripts/test-volumes-vm.sh).
 
+#include "BatchPreview.h"
 #include "FileOps.h"
 #include "IdentityOf.h"
 #include "Platform.h"
+#include "RecordingOutlets.h"
+#include "RenameJob.h"
 #include "SharedCases.h"
 #include "TempDir.h"
 #include "VolumeUnderTest.h"
@@ -426,6 +429,71 @@ TEST_P(OnEveryVolume, KnowsAFileByOneNumberBeforeAndAfterItsRename) {
     EXPECT_FALSE(together.back());
     ASSERT_TRUE(RenameOnDisk(paths[0], *this / "many/renamed"));
     EXPECT_EQ(ReadFileIdentity(*this / "many/renamed"), together[0]);
+}
+
+// What the preview says of a list is what the run then meets on the volume: every row it calls
+// fine ends under its new name, and the run stops at the first row it calls failing. A name
+// that only Windows refuses is called failing wherever Windows reads the volume.
+TEST_P(OnEveryVolume, ThePreviewForetellsTheRun) {
+    const bool folds = kind().readByWindows || kind().caseInsensitive;
+    const struct {
+        const char* label;
+        NameList listed; // each file holds its own name
+        NameList unlisted;
+        std::string baseName;
+        int startNumber;
+        const char* extension; // replaces the old one where given
+        bool fails;            // at the last listed row
+    } table[] = {
+        {"TakenByAnUnlistedFile", {"a.txt", "b.txt"}, {"x_2.txt"}, "x", 1, nullptr, true},
+        {"LetterCaseOnly", {"x_1.txt"}, {}, "X", 1, nullptr, false},
+        {"NonAsciiLetterCaseOfAnother",
+         {"a.txt"},
+         {"\xc3\xa9t\xc3\xa9_1.txt"},
+         "\xc3\x89T\xc3\x89",
+         1,
+         nullptr,
+         folds},
+        {"QuestionMark", {"a.txt"}, {}, "x?", 1, nullptr, kind().readByWindows},
+        {"TrailingDot", {"a.txt"}, {}, "x", 1, "txt.", kind().readByWindows},
+        {"TooLong", {"a.txt"}, {}, std::string(256, 'n'), 1, nullptr, true},
+        {"RenumberedInPlace", {"x_1.txt", "x_2.txt", "x_3.txt"}, {}, "x", 2, nullptr, false},
+    };
+    for (const auto& c : table) {
+        if (!kind().namesBeyondAscii && c.baseName.find('\xc3') != std::string::npos)
+            continue;
+        const std::string dir = *this / c.label;
+        MakeDirectory(dir);
+        std::vector<std::string> paths;
+        for (const std::string& name : c.listed) {
+            paths.push_back(dir + "/" + name);
+            WriteFile(paths.back(), name);
+        }
+        for (const std::string& name : c.unlisted)
+            WriteFile(dir + "/" + name, "unlisted");
+        RenameOptions options;
+        options.baseName = c.baseName;
+        options.startNumber = c.startNumber;
+        options.replaceExtension = c.extension != nullptr;
+        options.extension = c.extension ? c.extension : "";
+
+        const BatchPreview preview = PreviewBatch(ListOnDisk(paths), options);
+        const auto failing = static_cast<std::size_t>(
+            std::find_if(preview.verdicts.begin(), preview.verdicts.end(),
+                         [](const RowVerdict& row) { return Fails(row.verdict); }) -
+            preview.verdicts.begin());
+        EXPECT_EQ(failing, c.fails ? paths.size() - 1 : paths.size()) << c.label;
+        test::RecordingOutlets outlets;
+        RunRenameJob(paths, options, outlets);
+
+        for (std::size_t i = 0; i < std::min(failing, paths.size()); ++i)
+            EXPECT_EQ(ReadFile(preview.newPaths[i]), c.listed[i]) << c.label << " row " << i;
+        EXPECT_EQ(outlets.errors.size(), failing < paths.size() ? 1u : 0u) << c.label;
+        if (failing < paths.size()) {
+            EXPECT_EQ(ReadFile(paths[failing]), c.listed[failing]) << c.label;
+        }
+        EXPECT_EQ(ListDir(dir).size(), c.listed.size() + c.unlisted.size()) << c.label;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, OnEveryVolume, ::testing::ValuesIn(test::VolumesToTest()),
