@@ -433,7 +433,7 @@ TEST_P(OnEveryVolume, KnowsAFileByOneNumberBeforeAndAfterItsRename) {
 
 // What the preview says of a list is what the run then meets on the volume: every row it calls
 // fine ends under its new name, and the run stops at the first row it calls failing. A name
-// that only Windows refuses is called failing wherever Windows reads the volume.
+// that only Windows refuses is called failing, and refused, on every volume Windows reads.
 TEST_P(OnEveryVolume, ThePreviewForetellsTheRun) {
     const bool folds = kind().readByWindows || kind().caseInsensitive;
     const struct {
@@ -454,8 +454,8 @@ TEST_P(OnEveryVolume, ThePreviewForetellsTheRun) {
          1,
          nullptr,
          folds},
-        {"QuestionMark", {"a.txt"}, {}, "x?", 1, nullptr, kind().readByWindows},
-        {"TrailingDot", {"a.txt"}, {}, "x", 1, "txt.", kind().readByWindows},
+        {"QuestionMark", {"a.txt"}, {}, "x?", 1, nullptr, kind().keepsWindowsNames},
+        {"TrailingDot", {"a.txt"}, {}, "x", 1, "txt.", kind().keepsWindowsNames},
         {"TooLong", {"a.txt"}, {}, std::string(256, 'n'), 1, nullptr, true},
         {"RenumberedInPlace", {"x_1.txt", "x_2.txt", "x_3.txt"}, {}, "x", 2, nullptr, false},
     };

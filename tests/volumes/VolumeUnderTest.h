@@ -35,6 +35,7 @@ struct VolumeKind {
     bool accessDayOnly;       // FAT keeps the day of the last access, no time
     bool namesHoldAnyByte;    // a name may hold any byte but '/' and NUL
     bool namesBeyondAscii;    // fusefat takes ASCII names only
+    bool keepsWindowsNames;   // FAT, exFAT, NTFS: a name Windows cannot open is refused
     // The letter case of a non-ASCII letter can be changed (été.txt to ÉTÉ.txt). The file layer
     // refuses it today on the FUSE servers that fold letters (exfat-fuse, lowntfs-3g with
     // ignore_case); the kernel's drivers take it. fusefat holds no such name at all.

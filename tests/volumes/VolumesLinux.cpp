@@ -44,6 +44,7 @@ VolumeKind KindNamed(const std::string& name, const std::string& mountPoint) {
                       .accessDayOnly = name.find("fat") != std::string::npos,
                       .namesHoldAnyByte = linuxOwn,
                       .namesBeyondAscii = name != "fusefat",
+                      .keepsWindowsNames = !linuxOwn && name != "casefold-ext4",
                       .changesNonAsciiCase = !(insensitive && fuse),
                       .changesDirectoryCase = name != "fusefat",
                       .keptAttributes = fuseFat ? kFuseFatKeeps : kFourAttributes,

@@ -22,6 +22,7 @@ std::vector<VolumeKind> VolumesToTest() {
                        .accessDayOnly = false,
                        .namesHoldAnyByte = false,
                        .namesBeyondAscii = true,
+                       .keepsWindowsNames = true,
                        .changesNonAsciiCase = true,
                        .changesDirectoryCase = true,
                        .keptAttributes = kFourAttributes,
