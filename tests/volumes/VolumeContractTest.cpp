@@ -464,13 +464,16 @@ TEST_P(OnEveryVolume, ThePreviewForetellsTheRun) {
             continue;
         const std::string dir = *this / c.label;
         MakeDirectory(dir);
+        const auto in = [&](const std::string& name) {
+            return dir + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+        };
         std::vector<std::string> paths;
         for (const std::string& name : c.listed) {
-            paths.push_back(dir + "/" + name);
+            paths.push_back(in(name));
             WriteFile(paths.back(), name);
         }
         for (const std::string& name : c.unlisted)
-            WriteFile(dir + "/" + name, "unlisted");
+            WriteFile(in(name), "unlisted");
         RenameOptions options;
         options.baseName = c.baseName;
         options.startNumber = c.startNumber;
