@@ -8,6 +8,7 @@
 #include "NtfsFixture.h"
 #include "SharedCases.h"
 #include "TimeZone.h"
+#include "WindowsNames.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,11 +46,13 @@ bool NoTemporaryLeft(const Names& names) {
 class NtfsRename : public test::OnEitherDriver {};
 
 // The table of the ordinary file systems, each pair in a directory of its own, without the
-// names that are not UTF-8: NTFS holds UTF-16 names and ntfs-3g refuses those. What the mount
-// shows is OnEveryVolume.MovesAnyNameWithItsContent; here, what the disk holds.
+// names that are not UTF-8: NTFS holds UTF-16 names and ntfs-3g refuses those; nor those
+// Windows cannot open, which the program refuses there (OnEveryVolume.ThePreviewForetellsTheRun).
+// What the mount shows is OnEveryVolume.MovesAnyNameWithItsContent; here, what the disk holds.
 TEST_P(NtfsRename, NamesFromTheTableMoveWithTheirContent) {
     std::vector<cases::NamePair> table = cases::RenameNamePairs();
-    std::erase_if(table, [](const cases::NamePair& c) { return !c.utf8; });
+    std::erase_if(
+        table, [](const cases::NamePair& c) { return !c.utf8 || WindowsRefusesName(c.newName); });
     for (const cases::NamePair& c : table) {
         const std::string dir = *this / c.label;
         ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
