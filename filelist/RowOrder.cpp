@@ -16,10 +16,16 @@ std::vector<int> Identity(std::size_t count) {
     return order;
 }
 
+// The C locale names no language, and Qt's collator then compares code points, with no
+// numbers; the root order of Unicode, which English keeps, is the one without a language.
+QLocale SortingLocale(const QLocale& locale) {
+    return locale.language() == QLocale::C ? QLocale(QLocale::English) : locale;
+}
+
 } // namespace
 
 std::vector<int> NaturalNameOrder(const FileNames& paths, const QLocale& locale) {
-    QCollator collator(locale);
+    QCollator collator(SortingLocale(locale));
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;

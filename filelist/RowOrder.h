@@ -14,7 +14,8 @@ namespace tarvolin {
 // keep their present order, so sorting twice changes nothing the second time.
 
 // By path in the natural order of `locale`'s language: digits count as numbers ("pic 2" before
-// "pic 10"), letters as that language sorts them. Each path is turned into a collation key
+// "pic 10"), letters as that language sorts them, and in the C locale as Unicode's root order
+// does. Each path is turned into a collation key
 // once, so the comparisons of a sort of 100 000 rows never go back to the text.
 std::vector<int> NaturalNameOrder(const FileNames& paths, const QLocale& locale);
 

@@ -1,8 +1,10 @@
 #include "FileListView.h"
 
+#include "FileListModel.h"
+
+#include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
-#include <optional>
 
 namespace tarvolin {
 
@@ -40,6 +42,7 @@ bool TakeAsListing(QDropEvent& event) {
 
 FileListView::FileListView(QWidget* parent) : QTableView(parent) {
     setAcceptDrops(true);
+    setDragEnabled(true);
     setDropIndicatorShown(false);
 }
 
@@ -68,6 +71,11 @@ void FileListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (OwnRows(*event)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        return;
+    }
     TakeAsListing(*event);
 }
 
@@ -76,8 +84,46 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
+    if (const auto rows = OwnRows(*event)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        emit RowsDragged(rows->first, rows->second, DropDestination(event->position().toPoint()));
+        return;
+    }
     if (TakeAsListing(*event))
         emit UrlsDropped(event->mimeData()->urls());
+}
+
+// The item view's own drag would ask the model to remove the rows after a move; here the drop
+// itself moves them, and the drag only carries which rows they are.
+void FileListView::startDrag(Qt::DropActions supportedActions) {
+    if (!(supportedActions & Qt::MoveAction) || model() == nullptr)
+        return;
+    const QModelIndexList rows = selectedIndexes();
+    QMimeData* data = rows.isEmpty() ? nullptr : model()->mimeData(rows);
+    if (data == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction, Qt::MoveAction);
+}
+
+std::optional<std::pair<int, int>> FileListView::OwnRows(const QDropEvent& event) const {
+    const auto* rows = qobject_cast<const FileListModel*>(model());
+    if (rows == nullptr || !dragEnabled())
+        return std::nullopt;
+    const auto span = rows->DraggedRows(event.mimeData());
+    if (!span)
+        return std::nullopt;
+    return std::pair(span->first, span->count);
+}
+
+int FileListView::DropDestination(QPoint point) const {
+    const QModelIndex target = indexAt(point);
+    if (!target.isValid())
+        return model()->rowCount();
+    // On the lower half of a row the rows go after it.
+    return target.row() + (point.y() > visualRect(target).center().y() ? 1 : 0);
 }
 
 } // namespace tarvolin

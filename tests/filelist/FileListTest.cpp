@@ -267,6 +267,9 @@ void FileListTest::naturalOrder_data() {
         << "fr_FR" << QStringList{"f", "été", "e", "ez"} << QStringList{"e", "été", "ez", "f"};
     QTest::newRow("Swedish puts Ä after Z")
         << "sv_SE" << QStringList{"Äpple", "zebra", "apa"} << QStringList{"apa", "zebra", "Äpple"};
+    QTest::newRow("no locale: numbers still by value")
+        << "C" << QStringList{"pic 10", "Pic 9", "pic 1"}
+        << QStringList{"pic 1", "Pic 9", "pic 10"};
     QTest::newRow("folders first")
         << "en_US" << QStringList{"b/1", "a/2", "a/10"} << QStringList{"a/2", "a/10", "b/1"};
 }

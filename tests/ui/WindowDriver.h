@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -209,6 +211,26 @@ protected:
         QTest::mousePress(viewport, button, {}, at);
         QTest::mouseDClick(viewport, button, {}, at);
         QTest::mouseRelease(viewport, button, {}, at);
+    }
+    // Right-clicks the list and picks the entry captioned `text` in its context menu; false
+    // when the menu held no such entry or it was disabled.
+    bool ChooseFromListMenu(const QString& text) {
+        bool chosen = false;
+        QTimer::singleShot(0, [text, &chosen] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr)
+                return;
+            for (QAction* action : menu->actions())
+                if (action->text() == text && action->isEnabled()) {
+                    menu->setActiveAction(action);
+                    chosen = true;
+                }
+            QTest::keyClick(menu, chosen ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        const QPoint at = RowCentre(0);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, List()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(List()->viewport(), &click);
+        return chosen;
     }
     // Double-clicks the first column of `row`, as a user picks a file to edit.
     void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
