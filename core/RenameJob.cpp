@@ -27,10 +27,14 @@ enum class FileOutcome {
     LeftUnderTemporaryName, // another program took the name in a change of letter case
 };
 
+// The box names the file, and what it was to become, and gives the system's reason, taken
+// before the row is read again, which may leave a reason of its own.
 FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
-                          const char* text) {
+                          const char* text, const std::string& target = {}) {
+    const std::string detail =
+        FailureDetail(target.empty() ? path : path + "\n" + target, LastFailureReason());
     outlets.RowChanged(position, path);
-    outlets.ShowError(text);
+    outlets.ShowErrorWithDetail(text, detail);
     return FileOutcome::Failed;
 }
 
@@ -56,7 +60,7 @@ FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position
     if (!RenameOnDisk(oldPath, newPath, fileNowAt)) {
         if (fileNowAt != oldPath)
             return ReportLeftUnder(fileNames, position, std::move(fileNowAt), outlets);
-        return ReportFailure(outlets, position, oldPath, kRenameErrorText);
+        return ReportFailure(outlets, position, oldPath, kRenameErrorText, "to " + newPath);
     }
     fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
     const std::string& path = fileNames[static_cast<std::size_t>(position)];
@@ -283,6 +287,10 @@ void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& opti
 void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets) {
     ChangeOne(fileNames, position, options, outlets, nullptr);
+}
+
+std::string FailureDetail(const std::string& file, const std::string& reason) {
+    return reason.empty() ? file : file + "\n" + reason;
 }
 
 std::string JournalFailureText(const std::string& reason, const std::string& nextPath) {

@@ -17,12 +17,17 @@ inline constexpr const char* kModifyTimeErrorText = "Set file Modify Time Error!
 // True when at least one file is listed; otherwise shows the error box and gives false.
 bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& outlets);
 
+// The detail below a failed step's box text: the file's path (and for a rename "to " and the
+// new path, on a line of its own), then the system's reason on the next line, when it gave
+// one.
+std::string FailureDetail(const std::string& file, const std::string& reason);
+
 // Renames every listed file in order by the numbered rule, then applies the attributes and
-// times the options ask for. Stops at the first failure with one error box; whatever was
-// done before stays done. `fileNames[i]` holds the new path as soon as its rename succeeds,
-// or the temporary name a change of letter case had to leave the file under (the error box
-// then names it).
-// A name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
+// times the options ask for. Stops at the first failure with one error box, whose detail
+// (FailureDetail) says which file and why; whatever was done before stays done. `fileNames[i]`
+// holds the new path as soon as its rename succeeds, or the temporary name a change of letter case
+// had to leave the file under (the error box then names it). A name field that is no plain name
+// (NameFieldCheck.h) is refused before any file is touched.
 void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 

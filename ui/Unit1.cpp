@@ -222,6 +222,8 @@ void TForm1::CreateControls() {
     listColours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                          listColours.color(QPalette::Active, QPalette::Text));
     fileList->setPalette(listColours);
+    // Delete with Shift, Ctrl or Alt removes the row too; plain Delete is the menu's shortcut.
+    fileList->installEventFilter(this);
     // A double-click anywhere in the list, on a row or below the rows, reaches the handler,
     // which acts only when a row is selected.
     fileList->viewport()->installEventFilter(this);
@@ -645,6 +647,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
         if (enter && (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return true;
+    }
+    if (watched == fileList && event->type() == QEvent::KeyPress &&
+        static_cast<const QKeyEvent&>(*event).key() == Qt::Key_Delete) {
+        RunGuarded(this, [this] { RemoveFromListClick(); });
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

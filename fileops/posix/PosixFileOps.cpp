@@ -27,6 +27,12 @@ namespace tarvolin {
 
 namespace {
 
+// A refusal of the program's own, with the system's code that says why.
+bool RefuseFor(int error) {
+    errno = error;
+    return false;
+}
+
 // A time write and how to tell, from a fresh reading of the file, that the volume holds it.
 struct TimeWrite {
     bool (*write)(const FileRef& file, const struct statx& st, const UnixTime& utc);
@@ -64,10 +70,15 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
         return false;
     const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
     const std::optional<UnixTime> utc = local ? LocalToUtc(*local) : std::nullopt;
-    if (!utc || !how.write(file, facts->stat, *utc))
+    if (!utc)
+        return RefuseFor(ERANGE);
+    if (!how.write(file, facts->stat, *utc))
         return false;
     const std::optional<FileFacts> after = ReadFileFacts(file);
-    return after && how.readBack(*after) == *utc;
+    if (!after)
+        return false;
+    // A time the volume cannot hold is out of its range, whatever it answered.
+    return how.readBack(*after) == *utc || RefuseFor(ERANGE);
 }
 
 // Remembered per directory for the life of the program: asking costs a statx per rename,
@@ -116,7 +127,7 @@ bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::s
         const std::string ownName =
             ParentDirectory(oldPath) == directory ? LastComponent(oldPath) : std::string();
         if (folds && HasCaseTwin(directory, LastComponent(newPath), ownName))
-            return false;
+            return RefuseFor(EEXIST);
         bool moved = false;
         switch (MoveWithoutReplacing(oldPath, newPath)) {
         case MoveOutcome::Moved:
@@ -146,15 +157,20 @@ AttributeSet ReadAttributes(const std::string& path) {
 bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&]() -> bool {
         if ((wanted & ~kFourAttributes) != 0)
-            return false;
+            return RefuseFor(EINVAL);
         const FileRef file{path};
         const std::optional<struct statx> entry = StatEntry(file);
-        if (!entry || !TakesAttributes(*entry) ||
-            !StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
+        if (!entry)
+            return false;
+        if (!TakesAttributes(*entry))
+            return RefuseFor(EOPNOTSUPP);
+        if (!StoreFor(file, *entry).WriteAttributes(file, *entry, wanted))
             return false;
         // Read back: a volume may accept a bit it does not keep.
         const std::optional<FileFacts> after = ReadFileFacts(file);
-        return after && after->dos.attributes == wanted;
+        if (!after)
+            return false;
+        return after->dos.attributes == wanted || RefuseFor(EOPNOTSUPP);
     });
 }
 

@@ -101,6 +101,13 @@ bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath,
 
 namespace {
 
+// Another file, or another link of this one, holds the new name; the looks that told so
+// leave errno to say it.
+bool NameTaken() {
+    errno = EEXIST;
+    return false;
+}
+
 // Some FUSE servers (exfat-fuse, fusefat) number each spelling of a name on its own, so a
 // letter-case alias of the old name shows another inode. The directory tells: it lists the
 // old name, and no entry spelled exactly as the new one. Pinned by
@@ -121,13 +128,16 @@ bool RenameOntoOwnEntry(const std::string& oldPath, const std::string& newPath,
     struct stat newFile {};
     if (lstat(oldPath.c_str(), &oldFile) != 0 || lstat(newPath.c_str(), &newFile) != 0)
         return false;
-    if (!SameInode(oldFile, newFile))
-        return IsAliasByListing(oldPath, newPath) && ChangeLetterCase(oldPath, newPath, strandedAt);
+    if (!SameInode(oldFile, newFile)) {
+        if (IsAliasByListing(oldPath, newPath))
+            return ChangeLetterCase(oldPath, newPath, strandedAt);
+        return NameTaken();
+    }
     if (IsSameDirectoryEntry(oldPath, newPath))
         return true;
     if (IsLetterCaseAlias(oldPath, newPath, newFile))
         return ChangeLetterCase(oldPath, newPath, strandedAt);
-    return false;
+    return NameTaken();
 }
 
 } // namespace tarvolin

@@ -64,6 +64,12 @@ std::optional<FILETIME> ToUtc(const LocalDateTime& local) {
     return fileTime;
 }
 
+// A refusal of the program's own, with the system's code that says why.
+bool RefuseFor(DWORD error) {
+    SetLastError(error);
+    return false;
+}
+
 enum class TimeSlot { Creation, AccessAndModify };
 
 // Opened for reading the file and writing its attributes, which is all SetFileTime needs: a
@@ -74,19 +80,20 @@ bool WriteFileTime(const std::string& path, const LocalDateTime& date, const Loc
                    TimeSlot slot) {
     const std::optional<std::wstring> systemPath = ToSystemPath(path);
     if (!systemPath)
-        return false;
+        return RefuseFor(ERROR_INVALID_NAME);
     const Handle file(CreateFileW(systemPath->c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if (!GetFileInformationByHandle(file.get(), &info))
         return false;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return RefuseFor(ERROR_ACCESS_DENIED);
     const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
     const std::optional<FILETIME> utc = local ? ToUtc(*local) : std::nullopt;
     if (!utc)
-        return false;
+        return RefuseFor(ERROR_INVALID_PARAMETER);
     if (slot == TimeSlot::Creation)
         return SetFileTime(file.get(), &*utc, nullptr, nullptr) != 0;
     return SetFileTime(file.get(), nullptr, &*utc, &*utc) != 0;
@@ -192,7 +199,7 @@ bool Rename(const std::string& oldPath, const std::string& newPath, std::string&
     const std::optional<std::wstring> from = ToSystemPath(oldPath);
     const std::optional<std::wstring> to = ToSystemPath(newPath);
     if (!from || !to)
-        return false;
+        return RefuseFor(ERROR_INVALID_NAME);
     if (oldPath == newPath) // nothing to move, but a vanished file must not look renamed
         return QueryFile(*from).has_value();
     if (MoveWithoutReplacing(*from, *to)) {
@@ -206,7 +213,11 @@ bool Rename(const std::string& oldPath, const std::string& newPath, std::string&
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             return false;
     }
-    return SameEntry(*from, *to) && ShowNewLetterCase(oldPath, newPath, *from, *to, fileNowAt);
+    // The looks that tell another file from a second spelling of this one leave the last
+    // error as they like: the name is taken.
+    if (!SameEntry(*from, *to))
+        return RefuseFor(ERROR_ALREADY_EXISTS);
+    return ShowNewLetterCase(oldPath, newPath, *from, *to, fileNowAt);
 }
 
 // FILETIME counts 100 ns steps from 1601; Unix seconds start in 1970.
@@ -283,8 +294,10 @@ AttributeSet ReadAttributes(const std::string& path) {
 bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&]() -> bool {
         const std::optional<std::wstring> systemPath = ToSystemPath(path);
-        if (!systemPath || (wanted & ~kFourAttributes) != 0)
-            return false;
+        if (!systemPath)
+            return RefuseFor(ERROR_INVALID_NAME);
+        if ((wanted & ~kFourAttributes) != 0)
+            return RefuseFor(ERROR_INVALID_PARAMETER);
         const auto bits = static_cast<DWORD>(wanted);
         // 0 would mean "leave the attributes as they are" to the file system.
         return SetFileAttributesW(systemPath->c_str(), bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) !=

@@ -33,6 +33,7 @@ struct BoxSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QWidget* parent = nullptr;
+    QString detail; // the text below the box's own
 };
 
 // Arranges for the next message box to be read and closed.
@@ -41,8 +42,13 @@ inline void CloseNextBox(BoxSeen& seen) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr)
             return;
-        seen = {true,        box->windowTitle(),     box->text(),
-                box->icon(), box->standardButtons(), box->parentWidget()};
+        seen = {true,
+                box->windowTitle(),
+                box->text(),
+                box->icon(),
+                box->standardButtons(),
+                box->parentWidget(),
+                box->informativeText()};
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
 }
