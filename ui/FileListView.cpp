@@ -74,16 +74,22 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event) {
     if (OwnRows(*event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
+        // Near the top or the bottom the list scrolls, so a row can go past what is shown.
+        const int y = event->position().toPoint().y();
+        if (y < autoScrollMargin() || y > viewport()->height() - autoScrollMargin())
+            startAutoScroll();
         return;
     }
     TakeAsListing(*event);
 }
 
 void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
+    stopAutoScroll();
     event->accept();
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
+    stopAutoScroll();
     if (const auto rows = OwnRows(*event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();

@@ -154,6 +154,10 @@ TEST_P(TargetOccupied, FailsAndLeavesBothEntriesIntact) {
 
     EXPECT_FALSE(RenameOnDisk(dir / "source", dir / "target"));
 
+    // The system's words for a taken name, for the error box.
+    EXPECT_EQ(LastFailureReason(), NativePathSyntax() == PathSyntax::Windows
+                                       ? "Cannot create a file when that file already exists"
+                                       : "File exists");
     EXPECT_EQ(ListDir(dir.path()), (Names{"source", "target"}));
     EXPECT_EQ(IdentityOf(dir / "source"), sourceBefore);
     EXPECT_EQ(IdentityOf(dir / "target"), targetBefore);
