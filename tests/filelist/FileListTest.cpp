@@ -3,12 +3,10 @@
 
 #include "FileListModel.h"
 #include "RowFacts.h"
-#include "RowOrder.h"
 #include "RowTexts.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,10 +49,6 @@ private slots:
     void rowFactsKeepTheFourBits();
     void naturalOrder_data();
     void naturalOrder();
-    void modifyTimeOrder();
-    void moveUpAndDown_data();
-    void moveUpAndDown();
-    void draggedRowsBelongToTheirList();
 };
 
 void FileListTest::attributeLetters_data() {
@@ -289,67 +283,6 @@ void FileListTest::naturalOrder() {
         shown << model.index(row, 0).data().toString().mid(3);
     QCOMPARE(shown, sorted);
     QCOMPARE(PathToText(names.back()), QStringLiteral("/d/") + sorted.back());
-}
-
-void FileListTest::modifyTimeOrder() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    FileNames names{MakeFile(dir, "new"), "/no/such/file", MakeFile(dir, "old"),
-                    MakeFile(dir, "middle")};
-    QVERIFY(SetModifyTime(names[0], {2020, 1, 1}, {1970, 1, 1, 12}));
-    QVERIFY(SetModifyTime(names[2], {1990, 1, 1}, {1970, 1, 1, 12}));
-    QVERIFY(SetModifyTime(names[3], {2000, 1, 1}, {1970, 1, 1, 12}));
-    const FileNames expected{names[2], names[3], names[0], names[1]};
-    FileListModel model(names);
-    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
-    model.SortByModifyTime();
-    QCOMPARE(layouts.count(), 1);
-    QCOMPARE(names, expected);
-    QCOMPARE(model.index(0, 3).data().toString(),
-             FormatTimeText(GetModifyTime(names[0]), TimeTextFormatOf(QLocale())));
-}
-
-void FileListTest::moveUpAndDown_data() {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QString>("after"); // the list, or "" when nothing moves
-    QTest::newRow("top cannot go up") << 0 << true << "";
-    QTest::newRow("top goes down") << 0 << false << "bacd";
-    QTest::newRow("middle goes up") << 2 << true << "acbd";
-    QTest::newRow("middle goes down") << 1 << false << "acbd";
-    QTest::newRow("bottom goes up") << 3 << true << "abdc";
-    QTest::newRow("bottom cannot go down") << 3 << false << "";
-}
-
-void FileListTest::moveUpAndDown() {
-    QFETCH(int, row);
-    QFETCH(bool, up);
-    QFETCH(QString, after);
-    FileNames names{"a", "b", "c", "d"};
-    FileListModel model(names);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QPersistentModelIndex selected = model.index(row, 0);
-    QCOMPARE(up ? model.MoveUp(row, 1) : model.MoveDown(row, 1), !after.isEmpty());
-    QString listed;
-    for (const std::string& name : names)
-        listed += PathToText(name);
-    QCOMPARE(listed, after.isEmpty() ? QStringLiteral("abcd") : after);
-    QCOMPARE(selected.data().toString(), QString(QChar(u'a' + row)));
-}
-
-void FileListTest::draggedRowsBelongToTheirList() {
-    FileNames names{"a", "b", "c"};
-    FileNames others{"a", "b", "c"};
-    FileListModel model(names);
-    FileListModel other(others);
-    const std::unique_ptr<QMimeData> data(model.mimeData({model.index(1, 0)}));
-    const auto span = model.DraggedRows(data.get());
-    QVERIFY(span.has_value());
-    QCOMPARE(span->first, 1);
-    QCOMPARE(span->count, 1);
-    QVERIFY(!other.DraggedRows(data.get()));
-    QVERIFY(model.MoveRows(span->first, span->count, 3));
-    QCOMPARE(names, (FileNames{"a", "c", "b"}));
 }
 
 QTEST_GUILESS_MAIN(FileListTest)

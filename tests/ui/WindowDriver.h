@@ -221,22 +221,19 @@ protected:
     // Right-clicks the list and picks the entry captioned `text` in its context menu; false
     // when the menu held no such entry or it was disabled.
     bool ChooseFromListMenu(const QString& text) {
-        bool chosen = false;
+        QAction* chosen = nullptr;
         QTimer::singleShot(0, [text, &chosen] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (menu == nullptr)
-                return;
-            for (QAction* action : menu->actions())
-                if (action->text() == text && action->isEnabled()) {
-                    menu->setActiveAction(action);
-                    chosen = true;
-                }
-            QTest::keyClick(menu, chosen ? Qt::Key_Return : Qt::Key_Escape);
+            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>())
+                if (action->text() == text && action->isEnabled())
+                    menu->setActiveAction(chosen = action);
+            if (menu != nullptr)
+                QTest::keyClick(menu, chosen != nullptr ? Qt::Key_Return : Qt::Key_Escape);
         });
-        const QPoint at = RowCentre(0);
+        const QPoint at(1, 1);
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, List()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(List()->viewport(), &click);
-        return chosen;
+        return chosen != nullptr;
     }
     // Double-clicks the first column of `row`, as a user picks a file to edit.
     void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
