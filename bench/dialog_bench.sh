@@ -12,22 +12,25 @@
 # 1 ms of processor time in every 5 ms for QUIET_MS (default 300). The time reported ends at
 # the last busy sample, so the quiet wait itself is not counted.
 #
+# Where to click is asked of the window itself: tests/ui/WindowTour.cpp finds the controls by
+# their object names through the window tests' driver and prints their centres.
+#
 #   bench/dialog_bench.sh [N...]          default: 1000 10000
-#   BUILD_DIR (default: build) holds app/ctarvolin and bench/rename_bench; files go to
-#   BENCH_DIR (default: /dev/shm).
+#   BUILD_DIR (default: build) holds app/ctarvolin, bench/rename_bench and
+#   tests/ui/window_tour; files go to BENCH_DIR (default: /dev/shm).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 program=$build/app/ctarvolin
 rename_bench=$build/bench/rename_bench
+tour=$build/tests/ui/window_tour
 quiet_ms=${QUIET_MS:-300}
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 10000)
-for tool in Xvfb xdotool xdpyinfo; do
-    command -v "$tool" >/dev/null || { echo "dialog_bench: $tool is missing" >&2; exit 1; }
-done
-[ -x "$program" ] && [ -x "$rename_bench" ] || { echo "build $program first" >&2; exit 1; }
+"$root/scripts/install-deps.sh" build || exit 1
+[ -x "$program" ] && [ -x "$rename_bench" ] && [ -x "$tour" ] ||
+    { echo "build $program, $rename_bench and $tour first" >&2; exit 1; }
 
 work=$(mktemp -d "${BENCH_DIR:-/dev/shm}/tarvolin-dialog-XXXXXX")
 app_pid=""
@@ -40,6 +43,16 @@ cleanup() {
 trap cleanup EXIT
 source "$root/scripts/xvfb.sh"
 start_xvfb "$work" -screen 0 1280x1024x24 || exit 1
+
+# Window-relative centres of "Add Files", "File Name:" and "Start", by object name.
+declare -A centre=()
+while read -r name x y; do
+    centre[$name]="$x $y"
+done < <(XDG_STATE_HOME="$work/state" "$tour" centres -silent 2>/dev/null |
+    grep -E '^[a-z-]+ [0-9]+ [0-9]+$')
+for name in add-files name-field start; do
+    [ -n "${centre[$name]:-}" ] || { echo "dialog_bench: no centre for $name" >&2; exit 1; }
+done
 
 # A descriptor that never has data: `read -t` on it sleeps without starting a process.
 exec {nap_fd}<> <(:)
@@ -96,10 +109,10 @@ run_one() { # N
     window=$(xdotool search --sync --onlyvisible --name '^C-Tarvolin$' | head -1)
     idle_after "$quiet_ms" >/dev/null
 
-    # "Add Files" (window-relative centre of the button at 96 dpi); the dialog opens in the
-    # program's folder and lists it: wait until that is done.
+    # "Add Files"; the dialog opens in the program's folder and lists it: wait until that is
+    # done.
     mark
-    click_in_window 473 339
+    click_in_window ${centre[add-files]}
     local dialog
     dialog=$(xdotool search --sync --onlyvisible --name '^Add Files$' | head -1)
     xdotool windowfocus --sync "$dialog"
@@ -116,11 +129,11 @@ run_one() { # N
     open=$(idle_after "$quiet_ms")
 
     # A base name in "File Name:", then "Start".
-    click_in_window 209 23
+    click_in_window ${centre[name-field]}
     mark
     xdotool type --delay 0 bench
     idle_after "$quiet_ms" >/dev/null
-    press_in_window 181 380
+    press_in_window ${centre[start]}
     idle_after "$quiet_ms" >/dev/null
     mark
     release

@@ -37,7 +37,7 @@ std::string NewFile(const TempDir& dir, const std::string& name, mode_t mode = 0
 
 class EveryCombination : public ::testing::TestWithParam<AttributeSet> {};
 
-// The read-back itself runs in PortableAttributesTest.cpp; here, where the bits are kept.
+// The read-back itself runs in VolumeContractTest.cpp; here, where the bits are kept.
 TEST_P(EveryCombination, ReachesTheModeAndTheXattr) {
     const AttributeSet bits = GetParam();
     TempDir dir;

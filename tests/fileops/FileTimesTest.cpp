@@ -37,7 +37,6 @@ protected:
 
 using cases::kCreation;
 using cases::kModify;
-using cases::OutOfRangeCase;
 using cases::Writer;
 
 // Everything the writers could disturb, read straight from the disk.
@@ -82,7 +81,8 @@ struct ZoneCase {
 class OffsetOfTheDate : public InZone, public ::testing::WithParamInterface<ZoneCase> {};
 
 // Summer and winter dates both convert by their own offset, whatever today's offset is; the
-// modify time's conversion runs in PortableFileTimesTest.cpp.
+// modify time's conversion runs in PortableFileTimesTest.cpp. A time outside the DOS range
+// leaves the xattr as it was (OnEveryVolume.ATimeOutsideTheDosRangeFailsAndChangesNothing).
 TEST_P(OffsetOfTheDate, CreationTimeInXattrIsTheMatchingUtc) {
     const ZoneCase& c = GetParam();
     TempDir dir;
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneCase{"FirstSummerMorning", {2026, 3, 29, 3, 30, 0, 0}, 2026, 3, 29, 1, 30}),
     [](const auto& info) { return std::string(info.param.label); });
 
-// What the modify time's writer does to the times runs in PortableFileTimesTest.cpp; here,
+// What the modify time's writer does to the times runs in VolumeContractTest.cpp; here,
 // that it leaves the file without a DOS attribute xattr.
 TEST_F(InZone, SetModifyTimeWritesNoXattr) {
     TempDir dir;
@@ -233,30 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
     });
-
-class OutsideDosRange : public InZone,
-                        public ::testing::WithParamInterface<std::tuple<Writer, OutOfRangeCase>> {};
-
-// PortableFileTimesTest.cpp checks the refusal and the times; here, that the xattr stays too.
-TEST_P(OutsideDosRange, FailsAndKeepsTheXattr) {
-    const auto& [writer, c] = GetParam();
-    TempDir dir;
-    const std::string path = dir / "file.txt";
-    WriteFile(path, "x");
-    const std::optional<test::Bytes> before = test::ReadDosAttribXattr(path);
-
-    EXPECT_FALSE(writer.set(path, c.date, c.date));
-
-    EXPECT_EQ(test::ReadDosAttribXattr(path), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, OutsideDosRange,
-                         ::testing::Combine(::testing::Values(kCreation, kModify),
-                                            ::testing::ValuesIn(cases::OutsideDosRangeCases())),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).label) +
-                                    std::get<1>(info.param).label;
-                         });
 
 // A FIFO is never opened: a reader waiting on it would otherwise see a writer come and go.
 // The reader waits in open() (its system call shows in /proc) while the time is asked for;

@@ -54,15 +54,15 @@ std::vector<std::string> UserXattrs(const std::string& path) {
 
 class NtfsAttributes : public OnEitherDriver {};
 
-// Each of the sixteen values on a file of its own: read back at once, found by ntfsinfo on
-// the unmounted image, and read back again after a remount.
+// Each of the sixteen values on a file of its own (read back at once by
+// OnEveryVolume.KeepsEveryCombinationOfTheFourAttributesItCanHold): found by ntfsinfo on the
+// unmounted image, and read back again after a remount.
 TEST_P(NtfsAttributes, EveryCombinationIsWhatWindowsFinds) {
     for (const AttributeSet bits : cases::kEveryAttributeSet) {
         const std::string path = *this / HexName(bits);
         WriteFile(path, "data");
         const mode_t mode = ModeOf(path);
         ASSERT_TRUE(ApplyAttributes(path, bits)) << std::hex << bits;
-        EXPECT_EQ(ReadAttributes(path), bits) << std::hex << bits;
         EXPECT_EQ(ModeOf(path), mode) << "the mode bits do not reach Windows";
         EXPECT_TRUE(UserXattrs(path).empty()) << std::hex << bits;
     }
@@ -75,18 +75,6 @@ TEST_P(NtfsAttributes, EveryCombinationIsWhatWindowsFinds) {
     ASSERT_TRUE(MountAgain());
     for (const AttributeSet bits : cases::kEveryAttributeSet)
         EXPECT_EQ(ReadAttributes(*this / HexName(bits)), bits) << std::hex << bits;
-}
-
-TEST_P(NtfsAttributes, EveryValueFollowsEveryOther) {
-    const std::string path = *this / "file.txt";
-    WriteFile(path, "data");
-    for (const AttributeSet from : cases::kEveryAttributeSet) {
-        for (const AttributeSet to : cases::kEveryAttributeSet) {
-            ASSERT_TRUE(ApplyAttributes(path, from));
-            ASSERT_TRUE(ApplyAttributes(path, to)) << std::hex << from << " -> " << to;
-            EXPECT_EQ(ReadAttributes(path), to) << std::hex << from << " -> " << to;
-        }
-    }
 }
 
 // The value written is built from the four flags alone, so it clears the other bits a

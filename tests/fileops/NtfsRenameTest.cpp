@@ -45,7 +45,8 @@ bool NoTemporaryLeft(const Names& names) {
 class NtfsRename : public test::OnEitherDriver {};
 
 // The table of the ordinary file systems, each pair in a directory of its own, without the
-// names that are not UTF-8: NTFS holds UTF-16 names and ntfs-3g refuses those.
+// names that are not UTF-8: NTFS holds UTF-16 names and ntfs-3g refuses those. What the mount
+// shows is OnEveryVolume.MovesAnyNameWithItsContent; here, what the disk holds.
 TEST_P(NtfsRename, NamesFromTheTableMoveWithTheirContent) {
     std::vector<cases::NamePair> table = cases::RenameNamePairs();
     std::erase_if(table, [](const cases::NamePair& c) { return !c.utf8; });
@@ -55,9 +56,6 @@ TEST_P(NtfsRename, NamesFromTheTableMoveWithTheirContent) {
         WriteFile(dir + "/" + c.oldName, std::string("content of ") + c.label);
 
         ASSERT_TRUE(RenameOnDisk(dir + "/" + c.oldName, dir + "/" + c.newName)) << c.label;
-
-        EXPECT_EQ(ListDir(dir), Names{c.newName}) << c.label;
-        EXPECT_EQ(ReadFile(dir + "/" + c.newName), std::string("content of ") + c.label);
     }
     ASSERT_TRUE(Unmount());
     for (const cases::NamePair& c : table)
@@ -65,53 +63,13 @@ TEST_P(NtfsRename, NamesFromTheTableMoveWithTheirContent) {
             << c.label;
 }
 
-TEST_P(NtfsRename, MovesIntoAnotherDirectory) {
-    ASSERT_EQ(mkdir((*this / "sub").c_str(), 0755), 0);
-    WriteFile(*this / "a.txt", "payload");
-
-    ASSERT_TRUE(RenameOnDisk(*this / "a.txt", *this / "sub/b.txt"));
-
-    EXPECT_EQ(ListDir(volume().path()), Names{"sub"});
-    EXPECT_EQ(ReadFile(*this / "sub/b.txt"), "payload");
-}
-
 enum class Kind { File, Directory };
-
-struct Occupied {
-    const char* label;
-    Kind source;
-    Kind target;
-};
 
 void Make(const std::string& path, Kind kind, const std::string& content) {
     if (kind == Kind::File) {
         WriteFile(path, content);
     } else {
         ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-    }
-}
-
-// A directory cannot be hard-linked, so its move goes through a check before the rename.
-TEST_P(NtfsRename, NeverReplacesAnotherEntry) {
-    const Occupied table[] = {{"FileOntoFile", Kind::File, Kind::File},
-                              {"FileOntoEmptyDirectory", Kind::File, Kind::Directory},
-                              {"DirectoryOntoEmptyDirectory", Kind::Directory, Kind::Directory},
-                              {"DirectoryOntoFile", Kind::Directory, Kind::File}};
-    for (const Occupied& c : table) {
-        const std::string source = *this / (std::string(c.label) + "-source");
-        const std::string target = *this / (std::string(c.label) + "-target");
-        Make(source, c.source, "source content");
-        Make(target, c.target, "target content");
-        const auto sourceIdentity = IdentityOf(source);
-        const auto targetIdentity = IdentityOf(target);
-
-        EXPECT_FALSE(RenameOnDisk(source, target)) << c.label;
-
-        EXPECT_EQ(IdentityOf(source), sourceIdentity) << c.label;
-        EXPECT_EQ(IdentityOf(target), targetIdentity) << c.label;
-        if (c.target == Kind::File) {
-            EXPECT_EQ(ReadFile(target), "target content");
-        }
     }
 }
 
@@ -138,47 +96,7 @@ TEST_P(NtfsRename, KeepsAttributesAndTimes) {
     EXPECT_EQ(volume().ListOnDisk(), Names{"renamed.jpg"});
 }
 
-TEST_P(NtfsRename, HardLinkIsRefused) {
-    WriteFile(*this / "a.txt", "shared");
-    ASSERT_EQ(link((*this / "a.txt").c_str(), (*this / "b.txt").c_str()), 0);
-
-    EXPECT_FALSE(RenameOnDisk(*this / "a.txt", *this / "b.txt"));
-    EXPECT_FALSE(RenameOnDisk(*this / "b.txt", *this / "a.txt"));
-
-    EXPECT_EQ(ListDir(volume().path()), (Names{"a.txt", "b.txt"}));
-}
-
-TEST_P(NtfsRename, IdenticalPathSucceedsAndChangesNothing) {
-    WriteFile(*this / "same.txt", "kept");
-    const auto identity = IdentityOf(*this / "same.txt");
-
-    EXPECT_TRUE(RenameOnDisk(*this / "same.txt", *this / "same.txt"));
-
-    EXPECT_EQ(IdentityOf(*this / "same.txt"), identity);
-    EXPECT_EQ(ListDir(volume().path()), Names{"same.txt"});
-}
-
 INSTANTIATE_TEST_SUITE_P(Drivers, NtfsRename, test::kEitherDriver, test::DriverName);
-
-// ntfs-3g without ignore_case is case-sensitive, like Linux: another letter case is another
-// name.
-class CaseSensitiveNtfs : public test::NtfsTest {
-protected:
-    void SetUp() override { MountFresh(NtfsDriver::Ntfs3g); }
-};
-
-TEST_F(CaseSensitiveNtfs, OtherLetterCaseIsAnotherName) {
-    WriteFile(*this / "m1.txt", "one");
-    WriteFile(*this / "a", "lower");
-    WriteFile(*this / "A", "upper");
-
-    EXPECT_TRUE(RenameOnDisk(*this / "m1.txt", *this / "M1.TXT"));
-    EXPECT_FALSE(RenameOnDisk(*this / "a", *this / "A"));
-
-    EXPECT_EQ(ListDir(volume().path()), (Names{"A", "M1.TXT", "a"}));
-    EXPECT_EQ(ReadFile(*this / "A"), "upper");
-    EXPECT_EQ(ReadFile(*this / "a"), "lower");
-}
 
 class CaseInsensitiveNtfs : public test::NtfsTest {
 protected:

@@ -1,5 +1,6 @@
-// The time readers and writers as both backends must give them. The raw access and modify
-// times are read past the program, through the platform, to see what reached the disk.
+// The time readers and writers as both backends must give them, beyond what the volume
+// contract (tests/volumes/VolumeContractTest.cpp) checks on every kind of volume. The raw access
+// and modify times are read past the program, through the platform, to see what reached the disk.
 #include "FileOps.h"
 #include "Platform.h"
 #include "SharedCases.h"
@@ -32,17 +33,6 @@ protected:
 
 using cases::kCreation;
 using cases::kModify;
-using cases::OutOfRangeCase;
-using cases::ReadBackCase;
-using cases::Writer;
-
-// Wine drops a creation time given to SetFileTime and shows the modify time as the creation
-// time, so a written creation time never shows there. Windows stores it.
-constexpr const char* kWineCreation = "Wine does not store creation times; Windows does";
-
-bool WineDropsCreationTime(const Writer& writer) {
-    return writer.creation && test::RunningUnderWine();
-}
 
 // Distinctive times, with sub-second parts no writer under test produces by itself.
 const AccessAndModify kOldTimes{{1'000'000'000, 123'000'000}, {1'100'000'000, 456'000'000}};
@@ -53,30 +43,6 @@ std::string NewFile(const TempDir& dir, const std::string& name) {
     EXPECT_TRUE(test::WriteRawTimes(path, kOldTimes)) << path;
     return path;
 }
-
-class WriteAndReadBack : public InDaylightSavingZone,
-                         public ::testing::WithParamInterface<std::tuple<Writer, ReadBackCase>> {};
-
-// The date picker carries some time of day and the time picker some date; both are ignored.
-TEST_P(WriteAndReadBack, KeepsDosPrecision) {
-    const auto& [writer, c] = GetParam();
-    if (WineDropsCreationTime(writer))
-        GTEST_SKIP() << kWineCreation;
-    TempDir dir;
-    const std::string path = NewFile(dir, "file.txt");
-
-    ASSERT_TRUE(writer.set(path, cases::DatePickerFor(c.written), cases::TimePickerFor(c.written)));
-
-    EXPECT_EQ(writer.get(path), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, WriteAndReadBack,
-                         ::testing::Combine(::testing::Values(kCreation, kModify),
-                                            ::testing::ValuesIn(cases::DosPrecisionCases())),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).label) +
-                                    std::get<1>(info.param).label;
-                         });
 
 struct ZoneCase {
     const char* label;
@@ -113,105 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneCase{"WinterOf1990", {1990, 1, 10, 8, 0, 0, 0}, UtcSeconds(1990, 1, 10, 7, 0, 0)}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(InDaylightSavingZone, SetModifyTimeSetsAccessAndModifyAlikeAndKeepsCreation) {
-    TempDir dir;
-    const std::string path = NewFile(dir, "file.txt");
-    const std::optional<LocalDateTime> creation = GetCreationTime(path);
-    ASSERT_TRUE(creation.has_value());
-
-    ASSERT_TRUE(SetModifyTime(path, {2020, 6, 1}, {2000, 1, 1, 10, 20, 30}));
-
-    const std::optional<AccessAndModify> raw = test::ReadRawTimes(path);
-    ASSERT_TRUE(raw.has_value());
-    EXPECT_EQ(raw->access, raw->modify);
-    EXPECT_EQ(raw->modify, (test::UtcTime{UtcSeconds(2020, 6, 1, 8, 20, 30), 0}));
-    EXPECT_EQ(GetModifyTime(path), (LocalDateTime{2020, 6, 1, 10, 20, 30}));
-    if (test::RunningUnderWine())
-        GTEST_SKIP() << "Wine shows the modify time as the creation time; Windows keeps both";
-    EXPECT_EQ(GetCreationTime(path), creation);
-}
-
-TEST_F(InDaylightSavingZone, SetCreationTimeLeavesAccessAndModifyAlone) {
-    TempDir dir;
-    const std::string path = NewFile(dir, "file.txt");
-
-    ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
-
-    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
-    if (WineDropsCreationTime(kCreation))
-        GTEST_SKIP() << kWineCreation;
-    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2011, 11, 11, 11, 11, 10}));
-}
-
-TEST_F(InDaylightSavingZone, SetCreationTimeKeepsTheAttributes) {
-    TempDir dir;
-    const std::string path = NewFile(dir, "file.txt");
-    ASSERT_TRUE(ApplyAttributes(path, kHidden | kSystem | kArchive));
-
-    ASSERT_TRUE(SetCreationTime(path, {2011, 11, 11}, {2000, 1, 1, 11, 11, 10}));
-
-    EXPECT_EQ(ReadAttributes(path), kHidden | kSystem | kArchive);
-    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
-    if (WineDropsCreationTime(kCreation))
-        GTEST_SKIP() << kWineCreation;
-    EXPECT_EQ(GetCreationTime(path), (LocalDateTime{2011, 11, 11, 11, 11, 10}));
-}
-
-class Refused : public InDaylightSavingZone, public ::testing::WithParamInterface<Writer> {};
-
-class OnAReadOnlyFile : public InDaylightSavingZone,
-                        public ::testing::WithParamInterface<Writer> {};
-
-// Read-only protects the contents only: the time is written and the file stays read-only.
-TEST_P(OnAReadOnlyFile, TheTimeIsWrittenAndTheBitStays) {
-    TempDir dir;
-    const std::string path = NewFile(dir, "locked.txt");
-    ASSERT_TRUE(ApplyAttributes(path, kReadOnly | kArchive));
-
-    EXPECT_TRUE(GetParam().set(path, {2020, 1, 1}, {2000, 1, 1, 12, 0, 0}));
-
-    EXPECT_EQ(ReadAttributes(path), kReadOnly | kArchive);
-    const std::optional<LocalDateTime> written = GetParam().get(path);
-    ASSERT_TRUE(ApplyAttributes(path, 0));
-    if (WineDropsCreationTime(GetParam()))
-        GTEST_SKIP() << kWineCreation;
-    EXPECT_EQ(written, (LocalDateTime{2020, 1, 1, 12, 0, 0}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, OnAReadOnlyFile, ::testing::Values(kCreation, kModify),
-                         [](const auto& info) { return std::string(info.param.label); });
-
-class OutsideTheDosRange
-    : public InDaylightSavingZone,
-      public ::testing::WithParamInterface<std::tuple<Writer, OutOfRangeCase>> {};
-
-// Reporting success for a time that was not written would hide the loss from the user.
-TEST_P(OutsideTheDosRange, FailsAndKeepsEveryTime) {
-    const auto& [writer, c] = GetParam();
-    TempDir dir;
-    const std::string path = NewFile(dir, "file.txt");
-    const FileSummary before = ReadFileSummary(path);
-
-    EXPECT_FALSE(writer.set(path, c.date, c.date));
-
-    EXPECT_EQ(test::ReadRawTimes(path), kOldTimes);
-    EXPECT_EQ(ReadFileSummary(path).creationTime, before.creationTime);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, OutsideTheDosRange,
-                         ::testing::Combine(::testing::Values(kCreation, kModify),
-                                            ::testing::ValuesIn(cases::OutsideDosRangeCases())),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).label) +
-                                    std::get<1>(info.param).label;
-                         });
-
-TEST_P(Refused, MissingFileFails) {
-    TempDir dir;
-    EXPECT_FALSE(GetParam().set(dir / "missing", {2020, 1, 1}, {2020, 1, 1, 1, 2, 4}));
-    EXPECT_EQ(GetParam().get(dir / "missing"), std::nullopt);
-    EXPECT_FALSE(test::Exists(dir / "missing"));
-}
+class Refused : public InDaylightSavingZone, public ::testing::WithParamInterface<cases::Writer> {};
 
 TEST_P(Refused, DirectoryFails) {
     TempDir dir;
@@ -268,14 +136,6 @@ INSTANTIATE_TEST_SUITE_P(Table, SummaryOfAFile,
                                            SummaryCase{"HiddenSystem", false, 0x06},
                                            SummaryCase{"Directory", true, -1}),
                          [](const auto& info) { return std::string(info.param.label); });
-
-TEST(PortableFileSummary, MissingFileReadsAsUnreadable) {
-    TempDir dir;
-    const FileSummary summary = ReadFileSummary(dir / "missing");
-    EXPECT_EQ(summary.attributes, kUnreadableAttributes);
-    EXPECT_FALSE(summary.creationTime.has_value());
-    EXPECT_FALSE(summary.modifyTime.has_value());
-}
 
 // Undo's writer puts back, on a read-only file, both times as they were to the precision the
 // volume keeps, and keeps a modification time that is no longer what the run left.

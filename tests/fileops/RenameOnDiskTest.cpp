@@ -28,7 +28,7 @@ TEST(NativePathSyntax, IsPosix) {
 }
 
 // A symbolic link holding the new name is an entry like any other and may not be replaced;
-// the other kinds of occupant run in PortableRenameTest.cpp.
+// the other kinds of occupant run in VolumeContractTest.cpp.
 struct OccupiedCase {
     const char* label;
     const char* linkTarget;
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TargetTaken,
                                            OccupiedCase{"FileOntoSymlinkToItself", "source"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
-// The rest of what an identical path must leave alone is checked in PortableRenameTest.cpp.
+// The rest of what an identical path must leave alone is checked in VolumeContractTest.cpp.
 TEST(RenameOnDisk, IdenticalPathLeavesTheChangeTimeAlone) {
     TempDir dir;
     WriteFile(dir / "same.txt", "kept");
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SameEntrySpelledOtherwise,
 
 // A hard link is a separate entry: renaming onto it would change nothing, so it must fail.
 // A second name in another letter case needs a case-sensitive volume; the other hard-link
-// cases run in PortableRenameTest.cpp.
+// cases run in VolumeContractTest.cpp.
 TEST(RenameOnDisk, HardLinkInAnotherLetterCaseIsRefusedAndBothNamesStay) {
     TempDir dir;
     ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);

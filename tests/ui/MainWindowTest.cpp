@@ -95,29 +95,14 @@ void MainWindowTest::cleanup() {
 }
 
 void MainWindowTest::windowFrame() {
-    QCOMPARE(form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(form->windowTitle(), QStringLiteral("C-Tarvolin"));
-    QCOMPARE(form->size(), QSize(615, 401));
-    QCOMPARE(form->minimumSize(), QSize(615, 401));
-    QCOMPARE(form->maximumSize(), QSize(615, 401));
     const Qt::WindowFlags flags = form->windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(flags & Qt::WindowCloseButtonHint));
-    QCOMPARE(form->palette().color(QPalette::Window), QColor(217, 217, 217));
-    QCOMPARE(form->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(form->font().pixelSize(), 12);
     const QList<QSize> iconSizes = form->windowIcon().availableSizes();
     QVERIFY(iconSizes.contains(QSize(16, 16)));
     QVERIFY(iconSizes.contains(QSize(32, 32)));
-    for (const char* name : {kStart, kQuit, kAbout}) {
-        const QIcon glyph = Control<QPushButton>(name)->icon();
-        const QImage normal = glyph.pixmap(18, 18, QIcon::Normal).toImage();
-        const QImage greyed = glyph.pixmap(18, 18, QIcon::Disabled).toImage();
-        QCOMPARE(normal.size(), QSize(18, 18));
-        QVERIFY2(normal != greyed, name);
-    }
 }
 
 // Panels are announced by what they hold, and the gauge says when a run has ended.
@@ -134,56 +119,26 @@ void MainWindowTest::screenReaderHearsPanelsAndTheEnd() {
 
 void MainWindowTest::initialStates_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<QColor>("color"); // of the control's own background; invalid: not checked
-    const QColor white(255, 255, 255);
-    const QColor cream(232, 227, 204);
-    const QColor grey(217, 217, 217);
-    const auto row = [](const char* name, bool enabled, bool visible, QColor color) {
-        QTest::newRow(name) << name << enabled << visible << color;
+    QTest::addColumn<QColor>("color"); // of the control's own background
+    const auto rows = [](std::initializer_list<const char*> names, QColor color) {
+        for (const char* name : names)
+            QTest::newRow(name) << name << color;
     };
-    row("Panel1", true, true, grey);
-    row("Panel2", true, true, grey);
-    row("Panel3", true, true, cream);
-    row("Panel4", true, true, cream);
-    row("Panel5", true, true, cream);
-    row(kNameField, true, true, white);
-    row(kExtensionField, false, true, white);
-    row(kStartNumber, true, true, cream);
-    row(kFileList, true, true, white);
-    for (const char* box :
-         {kExpandName, kCreateTime, kProperty, kModifyTime, kAllUppercase, kAllLowercase})
-        row(box, true, true, {});
-    for (const char* box : {kReadOnlyBox, kHiddenBox, kSysFileBox, kArchiveBox})
-        row(box, false, true, {});
-    for (const char* picker : {kCreateDate, kCreateTimeOfDay, kModifyDate, kModifyTimeOfDay})
-        row(picker, false, true, {});
-    row(kChange, true, false, {});
-    row(kCancel, true, false, {});
-    for (const char* button : {kAddFiles, kClear, kStart, kQuit, kAbout})
-        row(button, true, true, {});
+    rows({"Panel1", "Panel2"}, QColor(217, 217, 217));
+    rows({"Panel3", "Panel4", "Panel5", kStartNumber}, QColor(232, 227, 204));
+    rows({kNameField, kExtensionField, kFileList}, QColor(255, 255, 255));
 }
 
+// Which controls start enabled and shown is pinned by the Tab order at start
+// (WindowInvariantsTest.tabVisitsWhatCanTakeTheFocus); here, the colours and the values.
 void MainWindowTest::initialStates() {
     QFETCH(QString, name);
-    QFETCH(bool, enabled);
-    QFETCH(bool, visible);
     QFETCH(QColor, color);
-    QWidget* control = Control(qPrintable(name));
-    QCOMPARE(control->isEnabled(), enabled);
-    QCOMPARE(control->isVisible(), visible);
-    if (auto* box = qobject_cast<QCheckBox*>(control))
-        QVERIFY(!box->isChecked());
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        QVERIFY(edit->text().isEmpty());
-    if (color.isValid()) {
-        QWidget* painted = name == kStartNumber ? SpinEditor() : control;
-        const auto role = qobject_cast<QLineEdit*>(painted) || qobject_cast<QTableView*>(painted)
-                              ? QPalette::Base
-                              : QPalette::Window;
-        QCOMPARE(painted->palette().color(role), color);
-    }
+    QWidget* painted = name == kStartNumber ? SpinEditor() : Control(qPrintable(name));
+    const auto role = qobject_cast<QLineEdit*>(painted) || qobject_cast<QTableView*>(painted)
+                          ? QPalette::Base
+                          : QPalette::Window;
+    QCOMPARE(painted->palette().color(role), color);
     // Common to every start: empty list, a gauge at 0% of 0..100, start number 0, and
     // "Start" as the default button.
     QCOMPARE(Rows(), 0);

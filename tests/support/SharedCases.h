@@ -64,6 +64,10 @@ struct Writer {
     bool creation;
 };
 
+// Wine drops a creation time given to SetFileTime and shows the modify time as the creation
+// time, so a written creation time never shows there. Windows stores it.
+inline constexpr const char* kWineCreation = "Wine does not store creation times; Windows does";
+
 inline const Writer kCreation{"Creation", SetCreationTime, GetCreationTime, true};
 inline const Writer kModify{"Modify", SetModifyTime, GetModifyTime, false};
 
