@@ -198,8 +198,9 @@ TEST_P(OnEveryVolume, ANameTakenInAnyLetterCaseIsTaken) {
     EXPECT_EQ(renamed, !kind().readByWindows);
     // The system's words for it, for the error box: "File exists" on Linux, "Cannot create a
     // file when that file already exists" on Windows, "File already exists" in Wine.
-    if (!renamed)
+    if (!renamed) {
         EXPECT_NE(reason.find("exists"), std::string::npos) << reason;
+    }
     const NameList expected = renamed ? NameList{"B.TXT", "b.txt"} : NameList{"a.txt", "b.txt"};
     EXPECT_EQ(Names(), expected);
     EXPECT_EQ(ReadFile(*this / "b.txt"), "b");
