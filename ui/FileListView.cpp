@@ -5,6 +5,8 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <algorithm>
 
 namespace tarvolin {
 
@@ -74,6 +76,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event) {
     if (OwnRows(*event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
+        ShowDropLine(DropDestination(event->position().toPoint()));
         // Near the top or the bottom the list scrolls, so a row can go past what is shown.
         const int y = event->position().toPoint().y();
         if (y < autoScrollMargin() || y > viewport()->height() - autoScrollMargin())
@@ -85,11 +88,13 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event) {
 
 void FileListView::dragLeaveEvent(QDragLeaveEvent* event) {
     stopAutoScroll();
+    ShowDropLine(-1);
     event->accept();
 }
 
 void FileListView::dropEvent(QDropEvent* event) {
     stopAutoScroll();
+    ShowDropLine(-1);
     if (const auto rows = OwnRows(*event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
@@ -130,6 +135,28 @@ int FileListView::DropDestination(QPoint point) const {
         return model()->rowCount();
     // On the lower half of a row the rows go after it.
     return target.row() + (point.y() > visualRect(target).center().y() ? 1 : 0);
+}
+
+void FileListView::ShowDropLine(int destination) {
+    int y = -1;
+    if (destination >= 0 && model() != nullptr && model()->rowCount() > 0) {
+        const int rows = model()->rowCount();
+        const QRect row = visualRect(model()->index(std::min(destination, rows - 1), 0));
+        y = destination < rows ? row.top() : row.bottom();
+    }
+    if (y != dropLineY_) {
+        dropLineY_ = y;
+        viewport()->update();
+    }
+}
+
+void FileListView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (dropLineY_ < 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+    painter.drawLine(0, dropLineY_, viewport()->width(), dropLineY_);
 }
 
 } // namespace tarvolin
