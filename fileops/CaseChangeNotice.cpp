@@ -1,44 +1,8 @@
 #include "CaseChangeNotice.h"
 
-#include "FileOps.h"
-
 #include <atomic>
 
 namespace tarvolin {
-
-namespace {
-
-CaseChangeListener*& Listener() {
-    static CaseChangeListener* listener = nullptr;
-    return listener;
-}
-
-} // namespace
-
-void SetCaseChangeListener(CaseChangeListener* listener) {
-    Listener() = listener;
-}
-
-void AnnounceCaseChange(const std::string& oldPath, const std::string& temporaryPath,
-                        const std::string& newPath) {
-    if (Listener() != nullptr)
-        Listener()->CaseChangeStarting(oldPath, temporaryPath, newPath);
-}
-
-void AnnounceCaseChangeFinished(const std::string& newPath) {
-    if (Listener() != nullptr)
-        Listener()->CaseChangeFinished(newPath);
-}
-
-void AnnounceReservation(const std::string& path) {
-    if (Listener() != nullptr)
-        Listener()->ReservationStarting(path);
-}
-
-void AnnounceReservationDropped(const std::string& path) {
-    if (Listener() != nullptr)
-        Listener()->ReservationDropped(path);
-}
 
 std::string CaseChangeTemporaryName(const std::string& newName, unsigned long processId) {
     constexpr std::size_t kLongestLead = 200;

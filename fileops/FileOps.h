@@ -4,15 +4,19 @@
 // reports a refusal as its result (false, -1, or no value); none of them throws.
 // Paths are UTF-8 byte strings (on Linux any bytes a name holds).
 //
-// Map of the Linux backend (fileops/posix/), from a call here to the disk:
-//   RenameOnDisk      PosixFileOps -> NoReplaceMove (renameat2 NOREPLACE, else an exclusive
-//                     reservation) -> SameFileRename when the new name finds the file itself
-//                     (letter case only: through a temporary name) -> CaseTwins on NTFS.
-//   attributes, times PosixFileOps -> FileFacts (one statx + the store's read) ->
-//                     VolumeStoreChoice picks the volume's DosMetadataStore by what it answers
-//                     (StoreChoice.h): SambaDosAttribStore, Ntfs3gStore, Ntfs3Store,
-//                     FatAttributeStore, ModeOnlyStore; every write is read back.
-// The Windows backend (fileops/win32/) keeps the same promises with the system's own calls.
+// Map, from a call here to the disk: FileOps.cpp is the one front (FileFront.h) and does
+// what every platform needs alike: the guards, the letter-case change through a temporary
+// name, the check of every write against what the file then holds, the MS-DOS precision of
+// times, the announcements to the CaseChangeListener. Below it a Backend (Backend.h) gives a few
+// primitives, in fileops/linux/ or fileops/win32/, whose files are cut alike:
+//   LinuxBackend      the primitives, each handing on to one of:
+//   Moves             renameat2 NOREPLACE, else an exclusive reservation; what a taken new
+//                     name is (the file's own entry?); CaseTwins for NTFS
+//   VolumeStore       one statx + the store's read; the volume's DosMetadataStore chosen by
+//                     what it answers (StoreChoice.h): SambaStore, NtfsStores (ntfs-3g,
+//                     ntfs3), FatStore, ModeOnlyStore
+//   ExactMetadata     undo's exact reading and writing; Identity: stamps and leftovers;
+//   DirectoryListing, LocalTime, FileAccess (descriptors, xattrs, path parts), JournalFile.
 // What each volume does is pinned by tests/volumes/VolumeContractTest.cpp.
 
 #include "AttributeSet.h"

@@ -1,7 +1,6 @@
 // The fallback for volumes whose rename takes no flags is reached through RenameOnDisk on
 // ntfs-3g (the volume contract suite); here it also runs directly on this machine's disk.
-#include "NoReplaceMove.h"
-
+#include "Moves.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +17,26 @@ using Names = std::vector<std::string>;
 
 struct Mover {
     const char* label;
-    MoveOutcome (*move)(const std::string&, const std::string&);
+    MoveOutcome (*move)(const std::string&, const std::string&, MoveWatch&);
 };
+
+struct Unwatched : MoveWatch {
+    void ReservationStarting(const std::string&) override {}
+    void ReservationDropped(const std::string&) override {}
+    void Reached(Step) override {}
+};
+
+MoveOutcome Move(const Mover& mover, const std::string& from, const std::string& to) {
+    Unwatched watch;
+    return mover.move(from, to, watch);
+}
 
 class EveryMover : public ::testing::TestWithParam<Mover> {};
 
 TEST_P(EveryMover, MovesAFile) {
     TempDir dir;
     WriteFile(dir / "from", "payload");
-    EXPECT_EQ(GetParam().move(dir / "from", dir / "to"), MoveOutcome::Moved);
+    EXPECT_EQ(Move(GetParam(), dir / "from", dir / "to"), MoveOutcome::Moved);
     EXPECT_EQ(ListDir(dir.path()), Names{"to"});
     EXPECT_EQ(ReadFile(dir / "to"), "payload");
 }
@@ -35,7 +45,7 @@ TEST_P(EveryMover, MovesADirectory) {
     TempDir dir;
     ASSERT_EQ(mkdir((dir / "from").c_str(), 0755), 0);
     WriteFile(dir / "from/inside", "payload");
-    EXPECT_EQ(GetParam().move(dir / "from", dir / "to"), MoveOutcome::Moved);
+    EXPECT_EQ(Move(GetParam(), dir / "from", dir / "to"), MoveOutcome::Moved);
     EXPECT_EQ(ListDir(dir.path()), Names{"to"});
     EXPECT_EQ(ReadFile(dir / "to/inside"), "payload");
 }
@@ -44,21 +54,21 @@ TEST_P(EveryMover, ReportsAnExistingTargetAndChangesNothing) {
     TempDir dir;
     WriteFile(dir / "from", "source");
     WriteFile(dir / "to", "target");
-    EXPECT_EQ(GetParam().move(dir / "from", dir / "to"), MoveOutcome::TargetExists);
+    EXPECT_EQ(Move(GetParam(), dir / "from", dir / "to"), MoveOutcome::TargetExists);
     EXPECT_EQ(ReadFile(dir / "from"), "source");
     EXPECT_EQ(ReadFile(dir / "to"), "target");
 }
 
 TEST_P(EveryMover, RefusesAMissingSource) {
     TempDir dir;
-    EXPECT_EQ(GetParam().move(dir / "from", dir / "to"), MoveOutcome::Refused);
+    EXPECT_EQ(Move(GetParam(), dir / "from", dir / "to"), MoveOutcome::Refused);
     EXPECT_TRUE(ListDir(dir.path()).empty());
 }
 
 TEST_P(EveryMover, RefusesAMissingTargetDirectory) {
     TempDir dir;
     WriteFile(dir / "from", "source");
-    EXPECT_EQ(GetParam().move(dir / "from", dir / "nowhere/to"), MoveOutcome::Refused);
+    EXPECT_EQ(Move(GetParam(), dir / "from", dir / "nowhere/to"), MoveOutcome::Refused);
     EXPECT_EQ(ListDir(dir.path()), Names{"from"});
 }
 

@@ -1,9 +1,9 @@
 // Letter-case renames matter on case-insensitive volumes, which a test machine may lack; the
 // temporary-name mechanics behind them are exercised here on an ordinary file system.
-#include "SameFileRename.h"
-
 #include "DirectoryListing.h"
+#include "FileFront.h"
 #include "IdentityOf.h"
+#include "Moves.h"
 #include "SharedCases.h"
 #include "TempDir.h"
 
@@ -23,6 +23,12 @@ using Names = std::vector<std::string>;
 using cases::CaseChange;
 
 class LetterCaseChange : public ::testing::TestWithParam<CaseChange> {};
+
+bool ChangeLetterCase(const std::string& oldPath, const std::string& newPath) {
+    std::string fileNowAt;
+    const std::unique_ptr<Backend> backend = MakeNativeBackend();
+    return FileFront(*backend).ChangeLetterCase(oldPath, newPath, fileNowAt);
+}
 
 TEST_P(LetterCaseChange, EndsUnderTheNewNameWithNoTemporaryLeft) {
     const CaseChange& c = GetParam();
@@ -56,11 +62,11 @@ TEST(LetterCaseChange, PutsTheOldNameBackWhenTheNewNameIsTaken) {
     EXPECT_EQ(ReadFile(dir / "ABC"), "upper");
 }
 
-TEST(RenameOntoOwnEntry, RefusesAnotherFile) {
+TEST(WhatTakesName, SeesAnotherFile) {
     TempDir dir;
     WriteFile(dir / "a", "one");
     WriteFile(dir / "b", "two");
-    EXPECT_FALSE(RenameOntoOwnEntry(dir / "a", dir / "b"));
+    EXPECT_EQ(WhatTakesName(dir / "a", dir / "b"), TakenBy::OtherEntry);
     EXPECT_EQ(ReadFile(dir / "a"), "one");
     EXPECT_EQ(ReadFile(dir / "b"), "two");
 }

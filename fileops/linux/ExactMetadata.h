@@ -1,0 +1,22 @@
+#pragma once
+
+// Attributes and times read and written exactly on Linux, for undo (FileFront.h decides what
+// is written and checks it).
+
+#include "FileOps.h"
+#include "RestorePlan.h"
+#include "VolumeStore.h"
+
+#include <optional>
+#include <string>
+
+namespace tarvolin {
+
+// Every part filled; no value when nothing answers at `path`.
+std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path);
+
+// Writes the parts `plan` names of `before`, then leaves the file with exactly `wanted`.
+bool PutBackMetadata(VolumeStores& stores, const std::string& path, const ExactMetadata& before,
+                     const RestorePlan& plan, AttributeSet wanted);
+
+} // namespace tarvolin
