@@ -35,7 +35,9 @@ class RowRereadingOutlets : public tarvolin::RenameOutlets {
 public:
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
-    void RowChanged(int, const std::string& path) override {
+    explicit RowRereadingOutlets(std::vector<std::string>& paths) : paths_(paths) {}
+    void RowChanged(int position, const std::string& path) override {
+        paths_[static_cast<std::size_t>(position)] = path;
         const tarvolin::FileSummary summary = tarvolin::ReadFileSummary(path);
         checksum += summary.attributes + (summary.modifyTime ? summary.modifyTime->second : 0);
     }
@@ -44,6 +46,9 @@ public:
     }
     int gauge = 0;
     long checksum = 0;
+
+private:
+    std::vector<std::string>& paths_; // the list the run's new paths go to, as the window's do
 };
 
 std::vector<std::string> MakeFiles(const std::string& dir, int count) {
@@ -67,7 +72,7 @@ double SecondsSince(Clock::time_point start) {
 double TimeRenameJob(std::vector<std::string>& paths, const std::string& base) {
     RenameOptions options;
     options.baseName = base;
-    RowRereadingOutlets outlets;
+    RowRereadingOutlets outlets(paths);
     const auto start = Clock::now();
     tarvolin::RunJournaledRenameJob(paths, options, outlets, tarvolin::JournalDirectory());
     return SecondsSince(start);

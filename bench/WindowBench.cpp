@@ -74,10 +74,12 @@ std::pair<double, double> BestInTurns(Core core, Window window, HandOver handOve
 class RowRereadingOutlets final : public RenameOutlets {
 public:
     std::vector<FileSummary> rows;
+    FileNames* names = nullptr; // the list the run's new paths go to, as the window's do
     int gauge = 0;
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
     void RowChanged(int position, const std::string& path) override {
+        (*names)[static_cast<std::size_t>(position)] = path;
         rows[static_cast<std::size_t>(position)] = ReadFileSummary(path);
     }
     void ShowError(const std::string& text) override {
@@ -199,6 +201,7 @@ int main(int argc, char* argv[]) {
         RowRereadingOutlets outlets;
         outlets.rows = coreRows;
         FileNames coreNames = names;
+        outlets.names = &coreNames;
         int round = 0;
         auto* baseName = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
         const auto [coreStart, windowStart] = BestInTurns(

@@ -22,8 +22,11 @@
 //                                        time; RECORD 1 or 0: whether the file had a DOS
 //                                        record beside it (user.DOSATTRIB) before
 //   planned COUNT                        every change is listed; files are touched only now
-//   case INDEX TEMPORARY                 change INDEX parks its file under TEMPORARY (a
-//                                        change of letter case alone)
+//   case INDEX TEMPORARY                 change INDEX parks its file under TEMPORARY: a
+//                                        change of letter case alone, or the file of a cycle
+//                                        of names (a swap), which waits there from just
+//                                        before the first change heading into its old name
+//                                        (RenameOrder.h) until its own turn
 //   left INDEX SEEN                      what the last step taken on change INDEX's file left
 //                                        it showing (in an undo: what the run left)
 //   back INDEX SEEN                      an undo's file is back under its old name, showing

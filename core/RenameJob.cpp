@@ -4,6 +4,7 @@
 #include "JournalShelf.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
+#include "RenameOrder.h"
 #include "RunJournal.h"
 
 #include <span>
@@ -38,32 +39,29 @@ FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::strin
     return FileOutcome::Failed;
 }
 
-// The row and the box name where the file is, and the run's list follows it there.
-FileOutcome ReportLeftUnder(std::vector<std::string>& fileNames, int position,
-                            std::string fileNowAt, RenameOutlets& outlets) {
-    fileNames[static_cast<std::size_t>(position)] = std::move(fileNowAt);
-    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+// The row and the box name where the file is, and the run's own path follows it there.
+FileOutcome ReportLeftUnder(std::string& path, int position, std::string fileNowAt,
+                            RenameOutlets& outlets) {
+    path = std::move(fileNowAt);
     outlets.RowChanged(position, path);
     outlets.ShowErrorWithDetail(kRenameErrorText,
                                 "Another file took its name; the file is now " + path + ".");
     return FileOutcome::LeftUnderTemporaryName;
 }
 
-// Renames the file at `position` to `newPath`, then gives it the attributes and times the
-// options ask for, in that fixed order. The time writers need no write access to the file,
-// so a run that makes files read-only can also give them times.
-FileOutcome ApplyOptionsToFile(std::vector<std::string>& fileNames, int position,
-                               std::string newPath, const RenameOptions& options,
-                               RenameOutlets& outlets) {
-    const std::string& oldPath = fileNames[static_cast<std::size_t>(position)];
+// Renames the file at `path` (the run's own copy, of list position `position`) to `newPath`,
+// then gives it the attributes and times the options ask for, in that fixed order. The time
+// writers need no write access to the file, so a run that makes files read-only can also give
+// them times. The list hears of the file's new path through RowChanged alone.
+FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newPath,
+                               const RenameOptions& options, RenameOutlets& outlets) {
     std::string fileNowAt;
-    if (!RenameOnDisk(oldPath, newPath, fileNowAt)) {
-        if (fileNowAt != oldPath)
-            return ReportLeftUnder(fileNames, position, std::move(fileNowAt), outlets);
-        return ReportFailure(outlets, position, oldPath, kRenameErrorText, "to " + newPath);
+    if (!RenameOnDisk(path, newPath, fileNowAt)) {
+        if (fileNowAt != path)
+            return ReportLeftUnder(path, position, std::move(fileNowAt), outlets);
+        return ReportFailure(outlets, position, path, kRenameErrorText, "to " + newPath);
     }
-    fileNames[static_cast<std::size_t>(position)] = std::move(newPath);
-    const std::string& path = fileNames[static_cast<std::size_t>(position)];
+    path = std::move(newPath);
 
     if (options.setAttributes && !ApplyAttributes(path, options.attributes))
         return ReportFailure(outlets, position, path, kAttributesErrorText);
@@ -211,41 +209,127 @@ JournaledRunResult EndAfterFailure(RunJournal* journal, RenameOutlets& outlets, 
     return EndJournal(journal, outlets, false, journalDirectory);
 }
 
-JournaledRunResult RunBatch(std::vector<std::string>& fileNames, const RenameOptions& options,
-                            RenameOutlets& outlets, const std::string* journalDirectory) {
-    if (!CheckFilesListed(fileNames, outlets) || !CheckNameFields(options, outlets))
-        return Unjournaled();
-    const int count = static_cast<int>(fileNames.size());
+// The batch in the order its files are renamed (RenameOrder.h): list positions, with their
+// old and new paths, in that order.
+struct BatchPlan {
+    std::vector<int> positions;
+    std::vector<std::string> oldPaths;
+    std::vector<std::string> newPaths;
+    std::vector<std::optional<std::size_t>> parkings; // by step: the later step to move aside
+};
+
+BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptions& options) {
     std::vector<std::string> newPaths;
     newPaths.reserve(fileNames.size());
-    for (int position = 0; position < count; ++position)
+    for (std::size_t position = 0; position < fileNames.size(); ++position)
         newPaths.push_back(
-            ComposeBatchName(fileNames[static_cast<std::size_t>(position)], position, options));
+            ComposeBatchName(fileNames[position], static_cast<int>(position), options));
+    BatchPlan plan;
+    for (const std::size_t position : OrderRenames(fileNames, newPaths)) {
+        plan.positions.push_back(static_cast<int>(position));
+        plan.oldPaths.push_back(fileNames[position]);
+        plan.newPaths.push_back(std::move(newPaths[position]));
+    }
+    plan.parkings = FindParkings(plan.oldPaths, plan.newPaths);
+    return plan;
+}
+
+// The file of a cycle that waits under a temporary name while the others move up.
+struct Parking {
+    int position = -1; // none waits
+    std::string origin;
+    std::string temporary;
+};
+
+// Moves the file of step `step` aside, its temporary path journaled first.
+FileOutcome ParkFile(std::vector<std::string>& fileNames, const BatchPlan& plan, std::size_t step,
+                     RunJournal* journal, Parking& parking, RenameOutlets& outlets) {
+    const int position = plan.positions[step];
+    std::string& path = fileNames[static_cast<std::size_t>(position)];
+    const auto announce = [&](const std::string& temporary) {
+        if (journal)
+            journal->AddTemporaryPath(static_cast<int>(step), temporary);
+        return !journal || journal->healthy();
+    };
+    const std::optional<std::string> temporary = ParkAside(path, plan.newPaths[step], announce);
+    if (!temporary) // a journal that failed has a box of its own
+        return journal && !journal->healthy()
+                   ? FileOutcome::Failed
+                   : ReportFailure(outlets, position, path, kRenameErrorText);
+    parking = {position, path, *temporary};
+    path = *temporary;
+    return FileOutcome::Done;
+}
+
+// After the run stopped: a file still waiting goes back under its old name where that is
+// free; otherwise it stays where it waits, its row saying so.
+FileOutcome UnparkAfterStop(std::vector<std::string>& fileNames, const Parking& parking,
+                            FileOutcome outcome, RenameOutlets& outlets) {
+    if (parking.position < 0)
+        return outcome;
+    std::string& path = fileNames[static_cast<std::size_t>(parking.position)];
+    if (RenameOnDisk(path, parking.origin)) {
+        path = parking.origin;
+        return outcome;
+    }
+    outlets.RowChanged(parking.position, path);
+    return FileOutcome::LeftUnderTemporaryName;
+}
+
+JournaledRunResult RunBatch(const std::vector<std::string>& listed, const RenameOptions& options,
+                            RenameOutlets& outlets, const std::string* journalDirectory) {
+    if (!CheckFilesListed(listed, outlets) || !CheckNameFields(options, outlets))
+        return Unjournaled();
+    const int count = static_cast<int>(listed.size());
+    BatchPlan plan = PlanBatch(listed, options);
+    // Where each file is as the run goes: the list itself is written only by whoever hears
+    // RowChanged.
+    std::vector<std::string> fileNames = listed;
     std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
-    if (!OpenJournal(journalDirectory, fileNames, newPaths, options, outlets, leftWanted, journal))
+    if (!OpenJournal(journalDirectory, plan.oldPaths, plan.newPaths, options, outlets, leftWanted,
+                     journal))
         return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
-    for (int position = 0; position < count; ++position) {
-        std::string& newPath = newPaths[static_cast<std::size_t>(position)];
-        const FileOutcome outcome =
-            ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+    Parking parking;
+    for (int step = 0; step < count; ++step) {
+        const auto at = static_cast<std::size_t>(step);
+        const int position = plan.positions[at];
+        FileOutcome outcome = FileOutcome::Done;
+        if (const std::optional<std::size_t> aside = plan.parkings[at]) {
+            outcome = ParkFile(fileNames, plan, *aside, journal.get(), parking, outlets);
+            if (journal && !journal->healthy()) {
+                UnparkAfterStop(fileNames, parking, outcome, outlets);
+                return JournalFailed(*journal, outlets,
+                                     fileNames[static_cast<std::size_t>(position)]);
+            }
+        }
+        if (outcome == FileOutcome::Done)
+            outcome = ApplyOptionsToFile(fileNames[static_cast<std::size_t>(position)], position,
+                                         std::move(plan.newPaths[at]), options, outlets);
+        if (position == parking.position &&
+            fileNames[static_cast<std::size_t>(position)] != parking.temporary)
+            parking = {}; // it has its new name, whatever its attributes and times did
         if (outcome != FileOutcome::Done)
-            return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
+            return EndAfterFailure(journal.get(), outlets,
+                                   UnparkAfterStop(fileNames, parking, outcome, outlets),
+                                   journalDirectory);
         if (journal &&
-            !NoteDone(*journal, position, fileNames[static_cast<std::size_t>(position)], options,
-                      leftWanted[static_cast<std::size_t>(position)]) &&
-            position + 1 < count)
+            !NoteDone(*journal, step, fileNames[static_cast<std::size_t>(position)], options,
+                      leftWanted[at]) &&
+            step + 1 < count) {
+            UnparkAfterStop(fileNames, parking, outcome, outlets);
             return JournalFailed(*journal, outlets,
-                                 fileNames[static_cast<std::size_t>(position) + 1]);
-        outlets.SetGaugePosition(position);
+                                 fileNames[static_cast<std::size_t>(plan.positions[at + 1])]);
+        }
+        outlets.SetGaugePosition(step);
     }
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
-JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
+JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int position,
                              const RenameOptions& options, RenameOutlets& outlets,
                              const std::string* journalDirectory) {
     if (!CheckFilesListed(fileNames, outlets))
@@ -261,12 +345,13 @@ JournaledRunResult ChangeOne(std::vector<std::string>& fileNames, int position,
     if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
                      options, outlets, leftWanted, journal))
         return Unjournaled();
+    std::string path = fileNames[at];
     const FileOutcome outcome =
-        ApplyOptionsToFile(fileNames, position, std::move(newPath), options, outlets);
+        ApplyOptionsToFile(path, position, std::move(newPath), options, outlets);
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)
-        NoteDone(*journal, 0, fileNames[at], options, leftWanted.front());
+        NoteDone(*journal, 0, path, options, leftWanted.front());
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 
@@ -279,12 +364,12 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
     return false;
 }
 
-void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+void RunRenameJob(const std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets) {
     RunBatch(fileNames, options, outlets, nullptr);
 }
 
-void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
+void ChangeSingleFile(const std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets) {
     ChangeOne(fileNames, position, options, outlets, nullptr);
 }
@@ -300,14 +385,15 @@ std::string JournalFailureText(const std::string& reason, const std::string& nex
     return cause + "; the run stopped before " + nextPath + ".";
 }
 
-JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+JournaledRunResult RunJournaledRenameJob(const std::vector<std::string>& fileNames,
                                          const RenameOptions& options, RenameOutlets& outlets,
                                          const std::string& journalDirectory) {
     return RunBatch(fileNames, options, outlets, &journalDirectory);
 }
 
-JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                                             const RenameOptions& options, RenameOutlets& outlets,
+JournaledRunResult ChangeJournaledSingleFile(const std::vector<std::string>& fileNames,
+                                             int position, const RenameOptions& options,
+                                             RenameOutlets& outlets,
                                              const std::string& journalDirectory) {
     return ChangeOne(fileNames, position, options, outlets, &journalDirectory);
 }

@@ -22,18 +22,21 @@ bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& 
 // one.
 std::string FailureDetail(const std::string& file, const std::string& reason);
 
-// Renames every listed file in order by the numbered rule, then applies the attributes and
-// times the options ask for. Stops at the first failure with one error box, whose detail
-// (FailureDetail) says which file and why; whatever was done before stays done. `fileNames[i]`
-// holds the new path as soon as its rename succeeds, or the temporary name a change of letter case
-// had to leave the file under (the error box then names it). A name field that is no plain name
-// (NameFieldCheck.h) is refused before any file is touched.
-void RunRenameJob(std::vector<std::string>& fileNames, const RenameOptions& options,
+// Renames every listed file by the numbered rule, then applies the attributes and times the
+// options ask for. A new name that another listed file holds and leaves is no clash: the files
+// are taken in the order that frees names first, a cycle through a temporary name
+// (RenameOrder.h), and each ends under the name its list position gives. Stops at the first
+// failure with one error box, whose detail (FailureDetail) says which file and why; whatever was
+// done before stays done. The run reads `fileNames` once and never writes it: each file's new path
+// reaches the caller through RowChanged as soon as its steps are done, and so does a temporary name
+// the file had to stay under (the error box then names it); the caller's list follows from there. A
+// name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
+void RunRenameJob(const std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 
 // Applies the options to the one file at `position` by the unnumbered rule, with the same
 // steps and error boxes as the batch run; the gauge is not touched.
-void ChangeSingleFile(std::vector<std::string>& fileNames, int position,
+void ChangeSingleFile(const std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets);
 
 // What became of a journaled run's journal.
@@ -58,11 +61,12 @@ std::string JournalFailureText(const std::string& reason, const std::string& nex
 // no journal can be written, `outlets` is asked, before any file is touched, whether to run
 // without one. When a journal write fails during the run, the run stops before the next
 // file with one error box (JournalFailureText).
-JournaledRunResult RunJournaledRenameJob(std::vector<std::string>& fileNames,
+JournaledRunResult RunJournaledRenameJob(const std::vector<std::string>& fileNames,
                                          const RenameOptions& options, RenameOutlets& outlets,
                                          const std::string& journalDirectory);
-JournaledRunResult ChangeJournaledSingleFile(std::vector<std::string>& fileNames, int position,
-                                             const RenameOptions& options, RenameOutlets& outlets,
+JournaledRunResult ChangeJournaledSingleFile(const std::vector<std::string>& fileNames,
+                                             int position, const RenameOptions& options,
+                                             RenameOutlets& outlets,
                                              const std::string& journalDirectory);
 
 } // namespace tarvolin

@@ -12,7 +12,8 @@ public:
 
     virtual void SetGaugeRange(int minimum, int maximum) = 0;
     virtual void SetGaugePosition(int position) = 0;
-    // The file at `position` now answers to `path`; its row should be read again.
+    // The file at `position` now answers to `path`; its row should be read again. The only
+    // way a run tells its caller where a file went: the run never writes the caller's list.
     virtual void RowChanged(int position, const std::string& path) = 0;
     // One modal error box; the run has stopped when it returns.
     virtual void ShowError(const std::string& text) = 0;

@@ -5,6 +5,7 @@
 #include "JournalShelf.h"
 #include "LetterCase.h"
 #include "OwnLeftovers.h"
+#include "RenameOrder.h"
 #include "RunJournal.h"
 
 #include <algorithm>
@@ -13,9 +14,47 @@ namespace tarvolin {
 
 namespace {
 
+const std::string* TemporaryPathOf(const std::map<int, std::string>& temporaryPaths, int index) {
+    const auto found = temporaryPaths.find(index);
+    return found == temporaryPaths.end() ? nullptr : &found->second;
+}
+
 const std::string* TemporaryPathOf(const JournalContents& contents, int index) {
-    const auto found = contents.temporaryPaths.find(index);
-    return found == contents.temporaryPaths.end() ? nullptr : &found->second;
+    return TemporaryPathOf(contents.temporaryPaths, index);
+}
+
+// Where each change's file goes from and to: an undo takes them backwards.
+void PathsOf(const JournalContents& contents, std::vector<std::string>& from,
+             std::vector<std::string>& to) {
+    const bool undo = contents.kind == JournalKind::Undo;
+    for (const JournalChange& change : contents.changes) {
+        from.push_back(undo ? change.newPath : change.oldPath);
+        to.push_back(undo ? change.oldPath : change.newPath);
+    }
+}
+
+std::vector<std::optional<std::size_t>> ParkingsOf(const JournalContents& contents) {
+    std::vector<std::string> from, to;
+    PathsOf(contents, from, to);
+    return FindParkings(from, to);
+}
+
+// An undo's file of a cycle moves aside before the one heading into its name goes: to the
+// temporary name its run used, where that is free, else to a fresh one, journaled first.
+void ParkForUndo(const JournalContents& undo, int index, RunJournal& journal,
+                 std::map<int, std::string>& temporaryPaths) {
+    const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
+    const std::string* used = TemporaryPathOf(temporaryPaths, index);
+    const std::optional<std::string> at = FindFileOf(change, used);
+    if (!at || *at != change.newPath || change.newPath == change.oldPath)
+        return; // it waits already, or its run never moved it
+    if (used != nullptr && !ReadFileIdentity(*used) && RenameOnDisk(change.newPath, *used))
+        return;
+    ParkAside(change.newPath, change.oldPath, [&](const std::string& temporary) {
+        journal.AddTemporaryPath(index, temporary);
+        temporaryPaths[index] = temporary;
+        return journal.healthy();
+    });
 }
 
 std::string SiblingPath(const std::string& journalPath, const std::string& name) {
@@ -41,9 +80,13 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
                          const JournalContents& undo, UndoReport& report) {
     UndoOutcome outcome{UndoResult::Finished, {}, 0, 0};
     const int count = static_cast<int>(undo.changes.size());
+    const std::vector<std::optional<std::size_t>> parkings = ParkingsOf(undo);
+    std::map<int, std::string> temporaryPaths = undo.temporaryPaths;
     for (int index = undo.doneThrough + 1; index < count; ++index) {
         const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
-        const std::string* temporaryPath = TemporaryPathOf(undo, index);
+        if (const std::optional<std::size_t> aside = parkings[static_cast<std::size_t>(index)])
+            ParkForUndo(undo, static_cast<int>(*aside), journal, temporaryPaths);
+        const std::string* temporaryPath = TemporaryPathOf(temporaryPaths, index);
         bool nameBackRecorded = false;
         const RestoreResult result =
             RestoreChange(change, temporaryPath, [&](const FileFingerprint& back) {
@@ -125,15 +168,26 @@ bool StoppedAtARepeatedFile(const JournalContents& run, int index) {
 
 // The run's changes newest first, with the temporary names its files may be under. Changes
 // the run never reached, and files that were missing when it was planned, have nothing to
-// put back, so they are left out rather than reported as not restored.
+// put back, so they are left out rather than reported as not restored. Where the run renamed
+// into names its own files left (a chain, a cycle), the undo does the same backwards
+// (RenameOrder.h): it never meets a name of its own.
 JournalContents UndoPlan(const std::string& runPath, const JournalContents& run) {
     JournalContents undo;
     undo.kind = JournalKind::Undo;
     undo.undoes = JournalName(runPath);
+    std::vector<int> reached;
+    std::vector<std::string> from, to;
     for (int index = LastChangeReached(run); index >= 0; --index) {
         const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
         if (!change.identity || StoppedAtARepeatedFile(run, index))
             continue;
+        reached.push_back(index);
+        from.push_back(change.newPath);
+        to.push_back(change.oldPath);
+    }
+    for (const std::size_t at : OrderRenames(from, to)) {
+        const int index = reached[at];
+        const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
         const auto temporary = run.temporaryPaths.find(index);
         if (temporary != run.temporaryPaths.end())
             undo.temporaryPaths[static_cast<int>(undo.changes.size())] = temporary->second;
@@ -253,6 +307,26 @@ void CountWhereFilesAre(UnfinishedRun& run) {
         run.inProgress = undo ? contents.changes.back().newPath : contents.changes.back().oldPath;
 }
 
+// A file of a cycle cut off half-way may find both its names taken by the cycle's other
+// files: the cycle is then carried to its end, from the first of them still where it was.
+bool FinishCycleOf(const JournalContents& contents, std::size_t parked) {
+    const std::vector<std::optional<std::size_t>> parkings = ParkingsOf(contents);
+    const auto first = std::find(parkings.begin(), parkings.end(), parked);
+    if (first == parkings.end())
+        return false;
+    const bool undo = contents.kind == JournalKind::Undo;
+    for (auto at = static_cast<std::size_t>(first - parkings.begin()); at < parked; ++at) {
+        const JournalChange& change = contents.changes[at];
+        const std::string& origin = undo ? change.newPath : change.oldPath;
+        const std::string& heading = undo ? change.oldPath : change.newPath;
+        const std::optional<std::string> where =
+            FindFileOf(change, TemporaryPathOf(contents, static_cast<int>(at)));
+        if (where == origin && origin != heading && !RenameOnDisk(origin, heading))
+            return false;
+    }
+    return true;
+}
+
 // Where its change was heading; when that name is taken, back where it came from.
 bool NameEveryParkedFile(const UnfinishedRun& run) {
     const bool undo = run.contents.kind == JournalKind::Undo;
@@ -263,7 +337,9 @@ bool NameEveryParkedFile(const UnfinishedRun& run) {
             continue;
         const std::string& heading = undo ? change.oldPath : change.newPath;
         const std::string& origin = undo ? change.newPath : change.oldPath;
-        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin)) &&
+        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin) ||
+                    (FinishCycleOf(run.contents, static_cast<std::size_t>(index)) &&
+                     RenameOnDisk(temporaryPath, heading))) &&
                    allNamed;
     }
     return allNamed;

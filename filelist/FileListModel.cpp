@@ -153,7 +153,7 @@ void FileListModel::Clear() {
 
 void FileListModel::SetPathAt(int position, const std::string& path) {
     const auto row = static_cast<std::size_t>(position);
-    fileNames_.at(row) = path; // `path` may be the entry itself, as the run passes it
+    fileNames_.at(row) = path;
     facts_.at(row) = RowFacts(ReadFileSummary(path));
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }

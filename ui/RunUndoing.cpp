@@ -178,7 +178,7 @@ void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {
         } else if (!KeepUnfinishedRun(directory, *run)) {
             ShowErrorBox(owner, QStringLiteral("A file could not be taken off its temporary "
                                                "name, which begins with \".\" and holds "
-                                               "\".Tarvolin-Case-\"."));
+                                               "\".Tarvolin-Case-\" or \".Tarvolin-Cycle-\"."));
         }
     }
 }

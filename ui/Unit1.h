@@ -42,11 +42,13 @@ class WindowOutlets;
 // Map, from "Start" to the disk and back:
 //   BitBtn1 ("Start") -> BitBtn1Click: one RenameOptions snapshot of the controls
 //   (TakeRenameOptions) -> RunJournaledRenameJob (core/RenameJob.h) over `fileNames`: the
-//   whole plan into a run journal (core/RunJournal.h), then entry by entry:
+//   whole plan into a run journal (core/RunJournal.h), then file by file, names freed first
+//   (core/RenameOrder.h):
 //   ComposeBatchName, then RenameOnDisk, ApplyAttributes, SetCreationTime, SetModifyTime
 //   (fileops/FileOps.h, the only code that makes system calls) -> back through
-//   WindowOutlets (RenameOutlets): SetGaugePosition moves Gauge1; RowChanged has the row
-//   read again (FileListModel::SetPathAt); ShowError shows the one error box
+//   WindowOutlets (RenameOutlets): SetGaugePosition moves Gauge1; RowChanged writes the
+//   entry and has the row read again (FileListModel::SetPathAt; the core never writes the
+//   list); ShowError shows the one error box
 //   and the run ends. The list itself is painted once the run is over.
 //   Into the list: "Add Files" (Button1Click), drops (fileListDragDrop) and the command line
 //   all come through AppendFiles -> FileListModel::Append; "Remove from List" (Delete) and

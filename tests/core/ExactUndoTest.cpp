@@ -122,6 +122,7 @@ TEST(ExactUndoOfACreationTime, TakesAwayOneTheFileDidNotHave) {
     RenameOptions options = EveryOption();
     options.setAttributes = options.setModifyTime = false;
     test::RecordingOutlets outlets;
+    outlets.Follow(paths);
     RunJournaledRenameJob(paths, options, outlets, state.path());
     ASSERT_TRUE(ReadExactMetadata(paths[0])->creationStored);
     Report report;

@@ -81,6 +81,7 @@ TEST(FailingDisk, DirectoryMadeImmutableMidRunStopsAtTheNextFile) {
     bool frozen = false;
     DiskChangingOutlets outlets([&] { frozen = test::SetImmutable(dir.path(), true); });
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(dir.path(), false);
 
@@ -99,6 +100,7 @@ TEST_F(FailingVolume, RemountedReadOnlyMidRunStopsAtTheNextFile) {
     std::vector<std::string> fileNames = listed;
     DiskChangingOutlets outlets([&] { volume.RemountReadOnly(); });
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -238,6 +240,7 @@ TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
     ASSERT_TRUE(test::SetImmutable(listed[1], true));
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x"), outlets);
     test::SetImmutable(listed[1], false);
 
@@ -245,6 +248,29 @@ TEST(FailingDisk, ImmutableFileInTheMiddleStopsTheRunThere) {
     EXPECT_EQ(fileNames, (std::vector<std::string>{dir / "x_0.txt", listed[1], listed[2]}));
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"b.txt", "c.txt", "x_0.txt"}));
     EXPECT_EQ(ReadFile(dir / "x_0.txt"), "a.txt");
+}
+
+// A swap whose second file refuses to move stops there; the first, waiting under its
+// temporary name, goes back under its old name, and the run has nothing left to undo.
+TEST(FailingDisk, ARefusalInsideASwapPutsTheWaitingFileBack) {
+    if (!test::RunningAsRoot())
+        GTEST_SKIP() << kImmutableNeedsRoot;
+    TempDir dir, journals;
+    const std::vector<std::string> listed = MakeFiles(dir.path(), {"x_1", "x_0"});
+    std::vector<std::string> fileNames = listed;
+    ASSERT_TRUE(test::SetImmutable(listed[1], true));
+
+    RecordingOutlets outlets;
+    outlets.Follow(fileNames);
+    RunJournaledRenameJob(fileNames, Numbered("x"), outlets, journals.path());
+    test::SetImmutable(listed[1], false);
+
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(fileNames, listed);
+    EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0", "x_1"}));
+    EXPECT_EQ(ReadFile(dir / "x_1"), "x_1");
+    EXPECT_FALSE(FindUnfinishedRun(journals.path()));
+    EXPECT_EQ(FindPendingUndo(journals.path()).result, UndoResult::NothingToUndo);
 }
 
 TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {
@@ -287,6 +313,7 @@ TEST_F(FailingVolume, WithoutUserXattrsRefusesHiddenButRenames) {
     options.attributes = kHidden;
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, options, outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kAttributesErrorText}));
@@ -368,6 +395,7 @@ TEST(FailingDisk, HostileNamesRenameAndKeepTheirBytes) {
         MakeFiles(dir.path(), {"new\nline.txt", "st*r?.txt", ".dot", "bad\xff\xfe.txt", " lead"});
 
     RecordingOutlets outlets;
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("\xe9t\xe9\n*"), outlets);
 
     ASSERT_TRUE(outlets.errors.empty());

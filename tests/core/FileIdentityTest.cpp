@@ -31,6 +31,7 @@ protected:
         test::RecordingOutlets outlets;
         RenameOptions options;
         options.baseName = "n";
+        outlets.Follow(paths);
         RunJournaledRenameJob(paths, options, outlets, state.path());
         ASSERT_TRUE(outlets.errors.empty()) << outlets.errors.front();
     }

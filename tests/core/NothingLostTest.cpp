@@ -6,6 +6,7 @@
 #include "NameRules.h"
 #include "RecordingOutlets.h"
 #include "RenameJob.h"
+#include "RenameOrder.h"
 #include "TempDir.h"
 
 #include <algorithm>
@@ -110,6 +111,26 @@ struct Expected {
     std::vector<std::string> errors;
 };
 
+// Moves the entry of `from` on the copy of the disk; false where the run's rename fails.
+bool PredictMove(DiskState& disk, const Scenario& scenario, const std::string& root,
+                 const std::string& from, const std::string& to) {
+    const bool targetDirectoryExists =
+        ExtractDirectory(to) == root + "/" ||
+        (scenario.hasSubdirectory && ExtractDirectory(to) == root + "/sub/");
+    const bool namesADirectory =
+        to == root + "/" || (scenario.hasSubdirectory && to == root + "/sub/");
+    if (!disk.contains(from) ||
+        (to != from && (disk.contains(to) || namesADirectory || !targetDirectoryExists)))
+        return false;
+    auto node = disk.extract(from);
+    node.key() = to;
+    disk.insert(std::move(node));
+    return true;
+}
+
+// The run takes its files in the order that frees names first, the file of a cycle waiting
+// under a temporary name beside it (RenameOrder.h); a run that stops puts a waiting file back
+// where its old name is free.
 Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string& root) {
     Expected expected{std::move(disk), scenario.fileNames, {}};
     const RenameOptions& options = scenario.options;
@@ -117,25 +138,40 @@ Expected PredictRun(const Scenario& scenario, DiskState disk, const std::string&
         expected.errors.push_back(*fault);
         return expected;
     }
-    for (std::size_t i = 0; i < expected.fileNames.size(); ++i) {
-        const std::string oldPath = expected.fileNames[i];
-        const std::string newPath = ComposeBatchName(oldPath, static_cast<int>(i), options);
-        const bool targetDirectoryExists =
-            ExtractDirectory(newPath) == root + "/" ||
-            (scenario.hasSubdirectory && ExtractDirectory(newPath) == root + "/sub/");
-        const bool namesADirectory =
-            newPath == root + "/" || (scenario.hasSubdirectory && newPath == root + "/sub/");
-        const bool renames = expected.disk.contains(oldPath) &&
-                             (newPath == oldPath || (!expected.disk.contains(newPath) &&
-                                                     !namesADirectory && targetDirectoryExists));
-        if (!renames) {
+    std::vector<std::string> newPaths, from, to;
+    for (std::size_t i = 0; i < expected.fileNames.size(); ++i)
+        newPaths.push_back(ComposeBatchName(expected.fileNames[i], static_cast<int>(i), options));
+    const std::vector<std::size_t> order = OrderRenames(expected.fileNames, newPaths);
+    for (const std::size_t i : order) {
+        from.push_back(expected.fileNames[i]);
+        to.push_back(newPaths[i]);
+    }
+    const std::vector<std::optional<std::size_t>> parkings = FindParkings(from, to);
+    constexpr std::size_t kNone = SIZE_MAX;
+    std::size_t waiting = kNone; // the list position of a file under a temporary name
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        bool moved = true;
+        if (const std::optional<std::size_t> aside = parkings[k]) {
+            waiting = order[*aside];
+            const std::string temporary = ExtractDirectory(from[*aside]) + "." +
+                                          to[*aside].substr(ExtractDirectory(to[*aside]).size()) +
+                                          ".Tarvolin-Cycle-0";
+            moved = PredictMove(expected.disk, scenario, root, from[*aside], temporary);
+            expected.fileNames[waiting] = moved ? temporary : from[*aside];
+        }
+        std::string& path = expected.fileNames[order[k]];
+        moved = moved && PredictMove(expected.disk, scenario, root, path, to[k]);
+        if (!moved) {
             expected.errors.push_back(kRenameErrorText);
+            if (waiting != kNone &&
+                PredictMove(expected.disk, scenario, root, expected.fileNames[waiting],
+                            scenario.fileNames[waiting]))
+                expected.fileNames[waiting] = scenario.fileNames[waiting];
             return expected;
         }
-        auto node = expected.disk.extract(oldPath);
-        node.key() = newPath;
-        expected.disk.insert(std::move(node));
-        expected.fileNames[i] = newPath;
+        path = to[k];
+        if (waiting == order[k])
+            waiting = kNone;
     }
     return expected;
 }
@@ -150,6 +186,7 @@ TEST(NothingLost, RandomListsKeepEveryFileExactlyOnce) {
         const Expected expected = PredictRun(scenario, before, dir.path());
 
         RecordingOutlets outlets;
+        outlets.Follow(scenario.fileNames);
         RunRenameJob(scenario.fileNames, scenario.options, outlets);
         const DiskState after = ReadDisk(dir.path());
 

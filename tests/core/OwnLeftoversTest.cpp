@@ -174,6 +174,7 @@ TEST(LetterCaseChangeRace, TellsWhereTheFileIsAndLeavesTheRunToFinish) {
     RenameOptions options;
     options.replaceExtension = true;
     options.extension = "jpg";
+    outlets.Follow(paths);
     ChangeJournaledSingleFile(paths, 0, options, outlets, state.path());
     ArmStepHook({});
 

@@ -29,6 +29,7 @@ protected:
 
 TEST_F(RenameJobTest, RenamesEveryFileInListOrder) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.doc", "c"});
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 7), outlets);
 
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_7.txt", "x_8.doc", "x_9"}));
@@ -79,6 +80,7 @@ TEST_F(RenameJobTest, TakenNameStopsTheRunAtThatFile) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
     WriteFile(dir / "x_2.txt", "someone else's");
 
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
 
     EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
@@ -134,6 +136,7 @@ TEST_F(RenameJobTest, ReadOnlyFilesTakeBothTimes) {
     options.creationTime = options.modifyTime = {2000, 1, 1, 10, 20, 30};
 
     options.setAttributes = false;
+    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 1, options, outlets); // b.txt was read-only before
     options.setAttributes = true;
     RunRenameJob(fileNames, options, outlets);
@@ -193,6 +196,7 @@ TEST_F(RenameJobTest, AttributeRefusalStopsTheRun) {
 
 TEST_F(RenameJobTest, SecondRunWithTheSameOptionsRenamesOntoTheSameNames) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b.txt", "c.txt"});
+    outlets.Follow(fileNames);
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
     const std::vector<std::string> afterFirst = fileNames;
     RunRenameJob(fileNames, Numbered("x", 1), outlets);
@@ -205,6 +209,7 @@ TEST_F(RenameJobTest, SingleFileChangeUsesTheUnnumberedRule) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"report.final.txt", "other.txt"});
     RenameOptions options = Numbered("summary", 42);
 
+    outlets.Follow(fileNames);
     ChangeSingleFile(fileNames, 0, options, outlets);
 
     EXPECT_TRUE(outlets.errors.empty());

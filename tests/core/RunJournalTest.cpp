@@ -116,6 +116,7 @@ protected:
     }
     void Run(std::vector<std::string>& paths, const RenameOptions& options) {
         test::RecordingOutlets outlets;
+        outlets.Follow(paths);
         RunJournaledRenameJob(paths, options, outlets, state.path());
         ASSERT_TRUE(outlets.errors.empty()) << outlets.errors.front();
     }
@@ -161,6 +162,7 @@ TEST_F(Undo, PassesOverRunsThatChangedNothing) {
     test::RecordingOutlets outlets;
     WriteFile(files / "m_0.txt", "in the way");
     std::vector<std::string> blocked = {paths[1], paths[0]};
+    outlets.Follow(blocked);
     RunJournaledRenameJob(blocked, Named("m"), outlets, state.path()); // stops at its first file
     ASSERT_EQ(outlets.errors.size(), 1u);
 

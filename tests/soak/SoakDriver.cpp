@@ -125,7 +125,8 @@ int Check(const std::string& folder, int count) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream content;
         content << in.rdbuf();
-        if (name.find(".Tarvolin-Case-") != std::string::npos)
+        if (name.find(".Tarvolin-Case-") != std::string::npos ||
+            name.find(".Tarvolin-Cycle-") != std::string::npos)
             ++hidden;
         else if (lstat(path.c_str(), &entry) == 0 && entry.st_size == 0)
             ++leftOver;

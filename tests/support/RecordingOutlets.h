@@ -10,9 +10,13 @@
 namespace tarvolin::test {
 
 // Stands in for the window: keeps a gauge as the window's would (the position is clamped
-// into the range) and records every notice in the order it came.
+// into the range), records every notice in the order it came and, given a list, writes each
+// row's new path into it as the window's list does.
 class RecordingOutlets : public RenameOutlets {
 public:
+    // Row k of the run is entry k of `list` from now on.
+    void Follow(std::vector<std::string>& list) { list_ = &list; }
+
     void SetGaugeRange(int minimum, int maximum) override {
         gaugeMinimum = minimum;
         gaugeMaximum = maximum;
@@ -25,6 +29,8 @@ public:
     }
     void RowChanged(int position, const std::string& path) override {
         rows.emplace_back(position, path);
+        if (list_ != nullptr)
+            list_->at(static_cast<std::size_t>(position)) = path;
         events.push_back("row " + std::to_string(position) + " " + path);
     }
     void ShowError(const std::string& text) override {
@@ -44,6 +50,9 @@ public:
     std::vector<std::string> errors;
     std::vector<std::string> details; // one per error, empty for a box with no detail
     std::vector<std::string> events;
+
+private:
+    std::vector<std::string>* list_ = nullptr;
 };
 
 } // namespace tarvolin::test
