@@ -1,9 +1,11 @@
 #include "NameRules.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <cwchar>
+#include <iterator>
 
 namespace tarvolin {
 
@@ -48,11 +50,54 @@ std::size_t FindExtensionDot(std::string_view path, const PathRules& rules) {
     return std::string_view::npos;
 }
 
-std::string ComposeStem(std::string_view path, const std::string& suffix,
+// Where a path's name begins and where its extension does, found in one walk: a batch run and
+// its preview compose a name for every listed file, 100 000 of them on each keystroke.
+struct PathSplit {
+    std::size_t nameStart = 0;
+    std::size_t extensionDot = std::string_view::npos;
+};
+
+PathSplit SplitPath(std::string_view path, const PathRules& rules) {
+    std::size_t delimiter = std::string_view::npos;
+    std::size_t lastDotOrDelimiter = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(path[i]);
+        if (rules.leadBytes[byte] && i + 1 < path.size()) {
+            ++i; // the trail byte belongs to this character, whatever its value
+            continue;
+        }
+        if (IsDirectoryDelimiter(path[i], rules.syntax))
+            delimiter = lastDotOrDelimiter = i;
+        else if (path[i] == '.')
+            lastDotOrDelimiter = i;
+    }
+    PathSplit split;
+    split.nameStart = delimiter == std::string_view::npos ? 0 : delimiter + 1;
+    if (lastDotOrDelimiter != std::string_view::npos && path[lastDotOrDelimiter] == '.')
+        split.extensionDot = lastDotOrDelimiter;
+    return split;
+}
+
+// The directory, the base name and `suffix`, or the old name without its extension when the
+// base name is empty; then the extension by ApplyExtensionRule. Built in one string.
+std::string ComposeName(std::string_view path, std::string_view suffix,
                         const RenameOptions& options, const PathRules& rules) {
+    const PathSplit split = SplitPath(path, rules);
+    const std::string_view oldExtension = split.extensionDot == std::string_view::npos
+                                              ? std::string_view()
+                                              : path.substr(split.extensionDot);
+    std::string name;
+    name.reserve(path.size() + options.baseName.size() + suffix.size() + options.extension.size() +
+                 1);
     if (options.baseName.empty())
-        return StripExtension(path, rules);
-    return ExtractDirectory(path, rules) + options.baseName + suffix;
+        name.append(path.substr(0, split.extensionDot));
+    else
+        name.append(path.substr(0, split.nameStart)).append(options.baseName).append(suffix);
+    if (!options.replaceExtension)
+        return name.append(oldExtension);
+    if (!options.extension.empty())
+        name.append(".").append(options.extension);
+    return name;
 }
 
 } // namespace
@@ -119,14 +164,14 @@ std::string ComposeBatchName(std::string_view path, int position, const RenameOp
                              const PathRules& rules) {
     // A pasted start number is not clamped, so the sum is taken wide enough never to wrap.
     const std::int64_t number = std::int64_t{options.startNumber} + position;
-    const std::string stem = ComposeStem(path, "_" + std::to_string(number), options, rules);
-    return ApplyExtensionRule(stem, ExtractExtension(path, rules), options);
+    char suffix[24] = {'_'};
+    const char* end = std::to_chars(suffix + 1, std::end(suffix), number).ptr;
+    return ComposeName(path, std::string_view(suffix, end), options, rules);
 }
 
 std::string ComposeSingleName(std::string_view path, const RenameOptions& options,
                               const PathRules& rules) {
-    const std::string stem = ComposeStem(path, "", options, rules);
-    return ApplyExtensionRule(stem, ExtractExtension(path, rules), options);
+    return ComposeName(path, {}, options, rules);
 }
 
 } // namespace tarvolin

@@ -101,6 +101,8 @@ public:
                          const ExactMetadata& before, const RestorePlan& plan,
                          AttributeSet wanted) = 0;
     virtual bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) = 0;
+    // What `folder` lists and what its volume allows, in one look.
+    virtual FolderFacts ReadFolderFacts(const std::string& folder) = 0;
 
     // With the offset in force at that moment. No value for a moment the system cannot place.
     virtual std::optional<ExactTime> LocalToUtc(const LocalDateTime& local) = 0;

@@ -49,6 +49,7 @@ public:
                                          const ExactMetadata& runLeft);
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
     std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
+    FolderFacts ReadFolderFacts(const std::string& folder);
 
 private:
     void ReservationStarting(const std::string& path) override;

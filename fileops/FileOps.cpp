@@ -274,6 +274,11 @@ std::vector<bool> FileFront::ListedAsSpelled(std::span<const std::string> paths)
                    [&] { return backend_.ListedAsSpelled(paths); });
 }
 
+FolderFacts FileFront::ReadFolderFacts(const std::string& folder) {
+    return Guarded(FolderFacts{},
+                   [&] { return backend_.ReadFolderFacts(folder.empty() ? "." : folder); });
+}
+
 // FileOps.h, over the platform's own backend.
 
 PathSyntax NativePathSyntax() {
@@ -362,6 +367,10 @@ bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) {
 
 std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) {
     return NativeFront().ListedAsSpelled(paths);
+}
+
+FolderFacts ReadFolderFacts(const std::string& folder) {
+    return NativeFront().ReadFolderFacts(folder);
 }
 
 } // namespace tarvolin

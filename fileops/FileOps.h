@@ -198,6 +198,25 @@ bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
 // where many share a folder.
 std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
 
+// What a folder's volume allows a name and a file, and the names the folder holds now: all a
+// preview of a run needs to know of the disk, read at once per folder, never per file.
+struct FolderFacts {
+    bool listed = false;            // the folder could be read; `names` is then complete
+    bool writable = true;           // this user may add and remove names there
+    std::vector<std::string> names; // its entries, spelled as the listing gives them
+    bool ignoresCase = false;       // finds a file under any letter case of its name
+    bool foldsNames = false;        // a name differing only in letter case from another entry
+                                    // counts as taken (as above, or NTFS mounted to tell them
+                                    // apart, where Windows would reach only one of the two)
+    bool windowsNames = false;      // FAT, exFAT or NTFS: Windows' rules for names hold
+    unsigned maxNameLength = 255;   // in bytes, or in UTF-16 units where `windowsNames`
+    // The bits a file there can be given. Where only read-only is kept, a name beginning
+    // with a dot is what shows a file hidden.
+    AttributeSet storableAttributes = kFourAttributes;
+    bool storesCreationTime = true; // a creation time can be set, not only read
+};
+FolderFacts ReadFolderFacts(const std::string& folder);
+
 // The folder the run journals live in, made on first use and readable by its owner only:
 // $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows
 // %LOCALAPPDATA%\ctarvolin. Empty when there is no such place; `problem`, when given, then

@@ -9,6 +9,7 @@
 #include "Gauge.h"
 #include "NameRules.h"
 #include "Placement.h"
+#include "PreviewWindow.h"
 #include "RenameJob.h"
 #include "RowTexts.h"
 #include "RunUndoing.h"
@@ -283,6 +284,13 @@ void TForm1::ConnectHandlers() {
     fileList->addAction(undoLastRun_);
     fileList->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(undoLastRun_, &QAction::triggered, this, guarded(&TForm1::UndoLastRunClick));
+    auto* previewNewNames = new QAction(QStringLiteral("Preview New Names\u2026"), fileList);
+    previewNewNames->setObjectName(QStringLiteral("PreviewNewNames"));
+    previewNewNames->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    previewNewNames->setShortcutContext(Qt::WindowShortcut);
+    previewNewNames->setShortcutVisibleInContextMenu(true);
+    fileList->addAction(previewNewNames);
+    connect(previewNewNames, &QAction::triggered, this, guarded(&TForm1::PreviewNewNamesClick));
     AddListSeparator();
     orderActions_ << AddListAction("SortByName", QStringLiteral("Sort by Name"), {},
                                    &TForm1::SortByNameClick)
@@ -362,6 +370,20 @@ RenameOptions TForm1::TakeRenameOptions() const {
     options.modifyDate = FromQDate(DP2->date());
     options.modifyTime = FromQTime(DT2->time());
     return options;
+}
+
+void TForm1::PreviewNewNamesClick() {
+    if (!previewWindow_) {
+        previewWindow_ = new PreviewWindow(
+            fileNames, [this] { return TakeRenameOptions(); }, this);
+        previewWindow_->FollowOptions({Edit1, Edit2, SpinEdit1->Editor(), CheckBox1, CheckBox2,
+                                       CheckBox3, CheckBox4, chR, chH, chS, chA, DP1, DT1, DP2,
+                                       DT2});
+        previewWindow_->FollowList(*rows_);
+    }
+    previewWindow_->show();
+    previewWindow_->raise();
+    previewWindow_->activateWindow();
 }
 
 void TForm1::Button1Click() {

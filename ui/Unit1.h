@@ -32,6 +32,7 @@ class BevelPanel;
 class FileListModel;
 class FileListView;
 class Gauge;
+class PreviewWindow;
 class SpinField;
 class TForm2;
 class WindowOutlets;
@@ -58,6 +59,9 @@ class WindowOutlets;
 //   shown through FileListModel::SetPathAt.
 //   Undo: Ctrl+Z or "Undo Last Run" (UndoLastRunClick) -> UndoLastRunInWindow (RunUndoing.h)
 //   -> UndoLastRun (core/RunUndo.h) reads the newest journal and puts each file back.
+//   Preview: Ctrl+P or "Preview New Names…" (PreviewNewNamesClick) -> PreviewWindow, which
+//   follows the option controls and the rows' model, -> PreviewModel -> PreviewBatch
+//   (core/BatchPreview.h), the disk read once per folder through ReadFolderFacts.
 //   One file: a double-click (fileListDblClick) loads the selected file into the controls
 //   and locks the other buttons; "Change" (Button3Click) runs ChangeSingleFile on the same
 //   road; "Cancel" (Button4Click) resets the controls and unlocks.
@@ -185,6 +189,9 @@ private:
     void aLowerClick();
     // Ctrl+Z, and "Undo Last Run" in the list's context menu.
     void UndoLastRunClick();
+    // Ctrl+P, and "Preview New Names…" in the list's context menu: the preview window, made
+    // on first use and shown again after.
+    void PreviewNewNamesClick();
     // Runs `run` with the folder for run journals, or with none when there is no such folder
     // and the user, asked, chose to run without undo; `run` gives its journal's path.
     void RunWithJournal(const std::function<std::string(const std::string*)>& run);
@@ -201,6 +208,7 @@ private:
     QList<QAction*> orderActions_;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;
+    QPointer<PreviewWindow> previewWindow_;
 };
 
 } // namespace tarvolin

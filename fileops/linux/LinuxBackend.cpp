@@ -7,6 +7,7 @@
 #include "DirectoryListing.h"
 #include "ExactMetadata.h"
 #include "FileAccess.h"
+#include "FolderFacts.h"
 #include "Identity.h"
 #include "Moves.h"
 #include "VolumeStore.h"
@@ -147,6 +148,10 @@ public:
 
     std::optional<LocalDateTime> UtcToLocal(const ExactTime& utc) override {
         return tarvolin::UtcToLocal(UnixTime{utc.seconds, utc.nanoseconds});
+    }
+
+    FolderFacts ReadFolderFacts(const std::string& folder) override {
+        return ReadLinuxFolderFacts(stores_, folder);
     }
 
 private:

@@ -32,6 +32,9 @@ public:
     // The store of the volume that holds `file`, whose statx is `st`, asked once per mount.
     const DosMetadataStore& StoreFor(const FileRef& file, const struct statx& st);
     std::optional<FileFacts> ReadFileFacts(const FileRef& file);
+    bool IsOfKind(const DosMetadataStore& store, DosStoreKind kind) const {
+        return &store == &StoreOfKind(kind);
+    }
 
 private:
     struct Choice {

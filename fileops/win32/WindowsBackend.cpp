@@ -10,6 +10,7 @@
 #include "Backend.h"
 #include "ExactMetadata.h"
 #include "FileAccess.h"
+#include "FolderFacts.h"
 #include "Identity.h"
 #include "LocalTime.h"
 
@@ -193,6 +194,10 @@ public:
                  const RestorePlan& plan, AttributeSet wanted) override {
         return (!(plan.times || plan.creation) || PutBackTimes(path, before, plan)) &&
                (wanted == *now.attributes || WriteAttributes(path, wanted).has_value());
+    }
+
+    FolderFacts ReadFolderFacts(const std::string& folder) override {
+        return ReadWindowsFolderFacts(folder);
     }
 
     // Windows renames without a reservation, so only an empty file is ever left here; the

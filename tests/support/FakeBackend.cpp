@@ -129,6 +129,19 @@ bool FakeBackend::PutBack(const std::string& path, const ExactMetadata&,
     return true;
 }
 
+// A case-sensitive volume that keeps everything: the names are the files held in `folder`.
+FolderFacts FakeBackend::ReadFolderFacts(const std::string& folder) {
+    FolderFacts facts;
+    facts.listed = true;
+    facts.writable = true;
+    facts.storesCreationTime = true;
+    for (const auto& [path, metadata] : files)
+        if (path.starts_with(folder + "/") &&
+            path.find('/', folder.size() + 1) == std::string::npos)
+            facts.names.push_back(path.substr(folder.size() + 1));
+    return facts;
+}
+
 bool FakeBackend::RemoveEmptyFileMadeSince(const std::string& path, long long) {
     return files.erase(path) == 1;
 }

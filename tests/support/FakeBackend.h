@@ -48,6 +48,7 @@ public:
     bool PutBack(const std::string& path, const ExactMetadata& now, const ExactMetadata& before,
                  const RestorePlan& plan, AttributeSet wanted) override;
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) override;
+    FolderFacts ReadFolderFacts(const std::string& folder) override;
     std::optional<ExactTime> LocalToUtc(const LocalDateTime& local) override;
     std::optional<LocalDateTime> UtcToLocal(const ExactTime& utc) override;
 
