@@ -105,6 +105,7 @@ TEST(BatchPreview, TheRunMeetsWhatThePreviewFound) {
         options.creationDate.year = 2001;
         const BatchPreview preview = PreviewBatch(ListOnDisk(files), options);
         RecordingOutlets outlets;
+        outlets.Follow(files);
         RunRenameJob(files, options, outlets);
         if (!taken) {
             EXPECT_EQ(preview.failing, 0);
