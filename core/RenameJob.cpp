@@ -28,10 +28,14 @@ enum class FileOutcome {
     LeftUnderTemporaryName, // another program took the name in a change of letter case
 };
 
+// The box names the file, and what it was to become, and gives the system's reason, taken
+// before the row is read again, which may leave a reason of its own.
 FileOutcome ReportFailure(RenameOutlets& outlets, int position, const std::string& path,
-                          const char* text) {
+                          const char* text, const std::string& target = {}) {
+    const std::string detail =
+        FailureDetail(target.empty() ? path : path + "\n" + target, LastFailureReason());
     outlets.RowChanged(position, path);
-    outlets.ShowError(text);
+    outlets.ShowErrorWithDetail(text, detail);
     return FileOutcome::Failed;
 }
 
@@ -55,7 +59,7 @@ FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newP
     if (!RenameOnDisk(path, newPath, fileNowAt)) {
         if (fileNowAt != path)
             return ReportLeftUnder(path, position, std::move(fileNowAt), outlets);
-        return ReportFailure(outlets, position, path, kRenameErrorText);
+        return ReportFailure(outlets, position, path, kRenameErrorText, "to " + newPath);
     }
     path = std::move(newPath);
 
@@ -368,6 +372,10 @@ void RunRenameJob(const std::vector<std::string>& fileNames, const RenameOptions
 void ChangeSingleFile(const std::vector<std::string>& fileNames, int position,
                       const RenameOptions& options, RenameOutlets& outlets) {
     ChangeOne(fileNames, position, options, outlets, nullptr);
+}
+
+std::string FailureDetail(const std::string& file, const std::string& reason) {
+    return reason.empty() ? file : file + "\n" + reason;
 }
 
 std::string JournalFailureText(const std::string& reason, const std::string& nextPath) {

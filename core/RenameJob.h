@@ -17,15 +17,20 @@ inline constexpr const char* kModifyTimeErrorText = "Set file Modify Time Error!
 // True when at least one file is listed; otherwise shows the error box and gives false.
 bool CheckFilesListed(const std::vector<std::string>& fileNames, RenameOutlets& outlets);
 
+// The detail below a failed step's box text: the file's path (and for a rename "to " and the
+// new path, on a line of its own), then the system's reason on the next line, when it gave
+// one.
+std::string FailureDetail(const std::string& file, const std::string& reason);
+
 // Renames every listed file by the numbered rule, then applies the attributes and times the
 // options ask for. A new name that another listed file holds and leaves is no clash: the files
 // are taken in the order that frees names first, a cycle through a temporary name
 // (RenameOrder.h), and each ends under the name its list position gives. Stops at the first
-// failure with one error box; whatever was done before stays done. The run reads `fileNames` once
-// and never writes it: each file's new path reaches the caller through RowChanged as soon as its
-// steps are done, and so does a temporary name the file had to stay under (the error box then
-// names it); the caller's list follows from there. A name field that is no plain name
-// (NameFieldCheck.h) is refused before any file is touched.
+// failure with one error box, whose detail (FailureDetail) says which file and why; whatever was
+// done before stays done. The run reads `fileNames` once and never writes it: each file's new path
+// reaches the caller through RowChanged as soon as its steps are done, and so does a temporary name
+// the file had to stay under (the error box then names it); the caller's list follows from there. A
+// name field that is no plain name (NameFieldCheck.h) is refused before any file is touched.
 void RunRenameJob(const std::vector<std::string>& fileNames, const RenameOptions& options,
                   RenameOutlets& outlets);
 

@@ -1,5 +1,12 @@
 #include "FileListModel.h"
 
+#include "RowOrder.h"
+
+#include <QCoreApplication>
+#include <QMimeData>
+#include <QStringList>
+#include <algorithm>
+
 namespace tarvolin {
 
 FileListModel::FileListModel(FileNames& fileNames, QObject* parent)
@@ -63,8 +70,59 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     if (index.column() == NameColumn)
-        result |= Qt::ItemIsSelectable;
+        result |= Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
     return result;
+}
+
+namespace {
+
+const QString kRowsFormat = QStringLiteral("application/x-ctarvolin-list-rows");
+
+} // namespace
+
+QStringList FileListModel::mimeTypes() const {
+    return {kRowsFormat};
+}
+
+QByteArray FileListModel::DragOrigin() const {
+    // The process and this model: two windows, in one program or two, never mistake each
+    // other's rows for their own.
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+           QByteArray::number(reinterpret_cast<quintptr>(this));
+}
+
+QMimeData* FileListModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty())
+        return nullptr;
+    int first = rowCount();
+    int last = -1;
+    for (const QModelIndex& index : indexes) {
+        first = std::min(first, index.row());
+        last = std::max(last, index.row());
+    }
+    auto* data = new QMimeData;
+    data->setData(kRowsFormat, DragOrigin() + ' ' + QByteArray::number(first) + ' ' +
+                                   QByteArray::number(last - first + 1));
+    return data;
+}
+
+Qt::DropActions FileListModel::supportedDragActions() const {
+    return Qt::MoveAction;
+}
+
+std::optional<FileListModel::RowSpan> FileListModel::DraggedRows(const QMimeData* data) const {
+    if (data == nullptr || !data->hasFormat(kRowsFormat))
+        return std::nullopt;
+    const QList<QByteArray> parts = data->data(kRowsFormat).split(' ');
+    if (parts.size() != 4 || parts[0] + ' ' + parts[1] != DragOrigin())
+        return std::nullopt;
+    bool firstRead = false;
+    bool countRead = false;
+    const RowSpan span{parts[2].toInt(&firstRead), parts[3].toInt(&countRead)};
+    if (!firstRead || !countRead || span.first < 0 || span.count < 1 ||
+        span.first + span.count > rowCount())
+        return std::nullopt;
+    return span;
 }
 
 void FileListModel::Append(const FileNames& paths) {
@@ -98,6 +156,72 @@ void FileListModel::SetPathAt(int position, const std::string& path) {
     fileNames_.at(row) = path;
     facts_.at(row) = RowFacts(ReadFileSummary(path));
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
+}
+
+bool FileListModel::MoveRows(int first, int count, int destination) {
+    const int rows = rowCount();
+    if (first < 0 || count < 1 || first + count > rows || destination < 0 || destination > rows ||
+        (destination >= first && destination <= first + count))
+        return false;
+    beginMoveRows(QModelIndex(), first, first + count - 1, QModelIndex(), destination);
+    // One rotation of the entries between the block and where it goes, and the same of the
+    // rows' facts.
+    const auto rotate = [first, count, destination](auto& entries) {
+        const auto begin = entries.begin();
+        if (destination < first)
+            std::rotate(begin + destination, begin + first, begin + first + count);
+        else
+            std::rotate(begin + first, begin + first + count, begin + destination);
+    };
+    rotate(fileNames_);
+    rotate(facts_);
+    endMoveRows();
+    return true;
+}
+
+bool FileListModel::MoveUp(int first, int count) {
+    return first > 0 && MoveRows(first, count, first - 1);
+}
+
+bool FileListModel::MoveDown(int first, int count) {
+    return first + count < rowCount() && MoveRows(first, count, first + count + 1);
+}
+
+void FileListModel::SortByName(const QLocale& locale) {
+    Reorder(NaturalNameOrder(fileNames_, locale));
+}
+
+void FileListModel::SortByModifyTime() {
+    Reorder(ModifyTimeOrder(facts_));
+}
+
+void FileListModel::Reorder(const std::vector<int>& order) {
+    // While the rows are hidden they are not there to be put in order.
+    if (facts_.size() != fileNames_.size() || order.size() != facts_.size())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    FileNames names;
+    std::vector<RowFacts> facts;
+    names.reserve(order.size());
+    facts.reserve(order.size());
+    for (const int from : order) {
+        names.push_back(std::move(fileNames_[static_cast<std::size_t>(from)]));
+        facts.push_back(facts_[static_cast<std::size_t>(from)]);
+    }
+    fileNames_.swap(names);
+    facts_.swap(facts);
+    const QModelIndexList persistent = persistentIndexList();
+    if (!persistent.isEmpty()) {
+        std::vector<int> newRowOf(order.size());
+        for (std::size_t to = 0; to < order.size(); ++to)
+            newRowOf[static_cast<std::size_t>(order[to])] = static_cast<int>(to);
+        QModelIndexList moved;
+        moved.reserve(persistent.size());
+        for (const QModelIndex& index : persistent)
+            moved << this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column());
+        changePersistentIndexList(persistent, moved);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void FileListModel::HideRows() {

@@ -5,6 +5,8 @@
 #include "RowTexts.h"
 
 #include <QAbstractTableModel>
+#include <QLocale>
+#include <optional>
 #include <vector>
 
 namespace tarvolin {
@@ -30,9 +32,21 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
-    // Only the first column can be selected: a row is picked by its name, as in a report
-    // list without full-row selection.
+    // Only the first column can be selected, and dragged: a row is picked by its name, as in
+    // a report list without full-row selection.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // A row dragged within the list carries its position and which list it came from; no
+    // other list, not even another window's, takes it as its own.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    // The first dragged row and how many follow it, when `data` was dragged from this list.
+    struct RowSpan {
+        int first = 0;
+        int count = 0;
+    };
+    std::optional<RowSpan> DraggedRows(const QMimeData* data) const;
 
     // Appends `paths` to the list, each row read from its file.
     void Append(const FileNames& paths);
@@ -42,6 +56,19 @@ public:
     // Entry `position` now names `path`, where a run or its undo left the file; its row is
     // read again from the disk.
     void SetPathAt(int position, const std::string& path);
+    // The reorderings: entries and their rows move together, each call one signal, and the
+    // selection stays on the rows it was on. No disk is read.
+    // Moves `count` rows from `first` to stand before row `destination` as numbered now
+    // (rowCount() for the end); false when that would change nothing.
+    bool MoveRows(int first, int count, int destination);
+    // One place up or down; false at the top or the bottom.
+    bool MoveUp(int first, int count);
+    bool MoveDown(int first, int count);
+    // Natural order of the paths in `locale`'s language ("pic 2" before "pic 10").
+    void SortByName(const QLocale& locale = QLocale());
+    // Oldest modification time first, by the times the rows show.
+    void SortByModifyTime();
+
     // Reads every row's file again, first to last.
     void RereadAll();
     // Shows no rows until the next RereadAll, the entries staying as they are: the list is
@@ -49,6 +76,10 @@ public:
     void HideRows();
 
 private:
+    // Puts the rows in `order` (see RowOrder.h) in one layout change.
+    void Reorder(const std::vector<int>& order);
+    QByteArray DragOrigin() const;
+
     FileNames& fileNames_;
     std::vector<RowFacts> facts_;
     TimeTextFormat timeFormat_;

@@ -14,6 +14,9 @@ public:
     PackedTime() = default;
     explicit PackedTime(const std::optional<LocalDateTime>& value);
     std::optional<LocalDateTime> Unpacked() const;
+    // Smaller for an earlier time; largest for no time, which sorts after every time. The
+    // fields are packed from the year down, so the bits themselves are in time order.
+    std::uint64_t OrderKey() const { return bits_ == 0 ? UINT64_MAX : bits_; }
 
 private:
     std::uint64_t bits_ = 0; // 0: no time

@@ -111,6 +111,18 @@ public:
     virtual std::optional<LocalDateTime> UtcToLocal(const ExactTime& utc) = 0;
 };
 
+// A refusal the front makes itself, without a failed system call to say why.
+enum class Refusal {
+    NameTaken,  // another entry holds the new name
+    BadName,    // a name Windows cannot open, on a volume it reads (WindowsNames.h)
+    BadRequest, // a value no file could take (attribute bits beyond the four)
+    OutOfRange, // a time no MS-DOS date-time holds, or one the volume did not keep
+    NotKept,    // the volume took a write and holds something else
+};
+// Leaves the platform's own code for `why` where LastFailureReason (FileOps.h) reads it, so
+// that the front's refusals are worded as the system words its own.
+void LeaveFailureReason(Refusal why);
+
 // The platform's own, with nothing learnt yet of volumes and folders: what it learns (which
 // store a mount uses, what a folder lists) it keeps for as long as it lives.
 std::unique_ptr<Backend> MakeNativeBackend();

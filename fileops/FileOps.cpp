@@ -33,6 +33,12 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.volume == b.volume && a.file == b.file;
 }
 
+// False, with the reason left for LastFailureReason.
+bool Refuse(Refusal why) {
+    LeaveFailureReason(why);
+    return false;
+}
+
 } // namespace
 
 std::vector<std::optional<FileStamp>> Backend::ReadStamps(std::span<const std::string> paths) {
@@ -80,10 +86,10 @@ bool FileFront::Rename(const std::string& oldPath, const std::string& newPath,
     if (oldPath == newPath) // nothing to move, but a vanished file must not look renamed
         return backend_.KindOf(oldPath) != EntryKind::Missing;
     if (backend_.HasCaseTwin(oldPath, newPath))
-        return false;
+        return Refuse(Refusal::NameTaken);
     // Asked only of such a name, so that a rename to a plain name costs no look at the volume.
     if (WindowsRefusesName(backend_.LastName(newPath)) && backend_.KeepsWindowsNames(newPath))
-        return false;
+        return Refuse(Refusal::BadName);
     bool moved = false;
     switch (backend_.Move(oldPath, newPath, *this)) {
     case MoveOutcome::Moved:
@@ -99,6 +105,7 @@ bool FileFront::Rename(const std::string& oldPath, const std::string& newPath,
             moved = ChangeLetterCase(oldPath, newPath, fileNowAt);
             break;
         case TakenBy::OtherEntry:
+            Refuse(Refusal::NameTaken); // the looks that told so leave no reason of their own
             break;
         }
         break;
@@ -165,9 +172,11 @@ AttributeSet FileFront::ReadAttributes(const std::string& path) {
 bool FileFront::ApplyAttributes(const std::string& path, AttributeSet wanted) {
     return Guarded(false, [&] {
         if ((wanted & ~kFourAttributes) != 0)
-            return false;
+            return Refuse(Refusal::BadRequest);
         const std::optional<AttributeSet> held = backend_.WriteAttributes(path, wanted);
-        return held && *held == wanted;
+        if (!held)
+            return false;
+        return *held == wanted || Refuse(Refusal::NotKept);
     });
 }
 
@@ -191,9 +200,11 @@ bool FileFront::SetTime(const std::string& path, TimeSlot slot, const LocalDateT
         const std::optional<LocalDateTime> local = AtDosPrecision(date, time);
         const std::optional<ExactTime> utc = local ? backend_.LocalToUtc(*local) : std::nullopt;
         if (!utc)
-            return false;
+            return Refuse(Refusal::OutOfRange);
         const std::optional<ExactTime> held = backend_.WriteTime(path, slot, *utc);
-        return held && *held == *utc;
+        if (!held)
+            return false;
+        return *held == *utc || Refuse(Refusal::OutOfRange);
     });
 }
 

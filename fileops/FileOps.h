@@ -72,6 +72,13 @@ public:
 // None by default; the listener must outlive the renames it hears of.
 void SetCaseChangeListener(CaseChangeListener* listener);
 
+// The system's own words for why the last of the operations above failed on this thread
+// ("File exists", "Read-only file system", "Operation not permitted"), for an error box to say
+// why. Each such operation leaves a reason when it fails, its own checks included (a time no
+// MS-DOS date-time holds, a value the volume would not keep). Asked at once, before any other
+// call into the system; empty when none was recorded.
+std::string LastFailureReason();
+
 // -1 (kUnreadableAttributes) when the file cannot be queried.
 AttributeSet ReadAttributes(const std::string& path);
 // Leaves the file with exactly the bits of `wanted`, the others of the four cleared; false when

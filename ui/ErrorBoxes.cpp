@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QTextDocument>
 
 namespace tarvolin {
 
@@ -15,9 +16,12 @@ void ShowFailureBox(QWidget* owner, const QString& text) {
 
 } // namespace
 
-void ShowErrorBox(QWidget* owner, const QString& text) {
+void ShowErrorBox(QWidget* owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Error"), text, QMessageBox::Ok,
                     owner);
+    // Shown at once, not behind a button: the file and the reason are what the user acts on.
+    // A path that looks like markup is shown as the characters it holds.
+    box.setInformativeText(Qt::mightBeRichText(detail) ? Qt::convertFromPlainText(detail) : detail);
     box.exec();
 }
 

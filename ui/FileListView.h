@@ -3,6 +3,8 @@
 #include <QList>
 #include <QTableView>
 #include <QUrl>
+#include <optional>
+#include <utility>
 
 namespace tarvolin {
 
@@ -19,6 +21,8 @@ public:
 
 signals:
     void UrlsDropped(const QList<QUrl>& urls);
+    // `count` rows from `first` were dropped before row `destination`, numbered as before.
+    void RowsDragged(int first, int count, int destination);
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -26,6 +30,18 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The rows `event` carries when they were dragged from this list.
+    std::optional<std::pair<int, int>> OwnRows(const QDropEvent& event) const;
+    // The row before which a drop at `point` puts what it carries.
+    int DropDestination(QPoint point) const;
+    // Where a row dragged within the list would go, drawn as a line between rows while the
+    // drag is over the list; -1 when there is none.
+    void ShowDropLine(int destination);
+    int dropLineY_ = -1;
 };
 
 } // namespace tarvolin

@@ -223,6 +223,7 @@ void TForm1::CreateControls() {
     listColours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                          listColours.color(QPalette::Active, QPalette::Text));
     fileList->setPalette(listColours);
+    // Delete with Shift, Ctrl or Alt removes the row too; plain Delete is the menu's shortcut.
     fileList->installEventFilter(this);
     // A double-click anywhere in the list, on a row or below the rows, reaches the handler,
     // which acts only when a row is selected.
@@ -290,11 +291,48 @@ void TForm1::ConnectHandlers() {
     previewNewNames->setShortcutVisibleInContextMenu(true);
     fileList->addAction(previewNewNames);
     connect(previewNewNames, &QAction::triggered, this, guarded(&TForm1::PreviewNewNamesClick));
+    AddListSeparator();
+    orderActions_ << AddListAction("SortByName", QStringLiteral("Sort by Name"), {},
+                                   &TForm1::SortByNameClick)
+                  << AddListAction("SortByModifyTime", QStringLiteral("Sort by Modify Time"), {},
+                                   &TForm1::SortByModifyTimeClick);
+    AddListSeparator();
+    orderActions_ << AddListAction("MoveUp", QStringLiteral("Move Up"),
+                                   QKeySequence(Qt::ControlModifier | Qt::Key_Up),
+                                   &TForm1::MoveUpClick)
+                  << AddListAction("MoveDown", QStringLiteral("Move Down"),
+                                   QKeySequence(Qt::ControlModifier | Qt::Key_Down),
+                                   &TForm1::MoveDownClick);
+    AddListSeparator();
+    AddListAction("RemoveFromList", QStringLiteral("Remove from List"),
+                  QKeySequence(Qt::Key_Delete), &TForm1::RemoveFromListClick);
+    connect(fileList, &FileListView::RowsDragged, this, [this](int first, int count, int to) {
+        RunGuarded(this, [=, this] { fileListRowsDragged(first, count, to); });
+    });
     // Typing after a run gives Ctrl+Z in that field back to the typing.
     for (QLineEdit* edit : {Edit1, Edit2}) {
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this] { runSinceTyping_ = false; });
     }
+}
+
+QAction* TForm1::AddListAction(const char* name, const QString& text, const QKeySequence& keys,
+                               void (TForm1::*handler)()) {
+    auto* action = new QAction(text, fileList);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    fileList->addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
+void TForm1::AddListSeparator() {
+    auto* separator = new QAction(fileList);
+    separator->setSeparator(true);
+    fileList->addAction(separator);
 }
 
 void TForm1::FormCreate() {
@@ -472,7 +510,10 @@ void TForm1::SetButtonsLocked(bool locked) {
     for (QPushButton* button : {Button1, Button2, BitBtn1, BitBtn3, BitBtn2})
         button->setEnabled(!locked);
     fileList->setAcceptDrops(!locked);
+    fileList->setDragEnabled(!locked);
     undoLastRun_->setEnabled(!locked);
+    for (QAction* action : orderActions_)
+        action->setEnabled(!locked);
 }
 
 void TForm1::ResetOptions() {
@@ -516,14 +557,43 @@ void TForm1::ShowFileTimes(const std::optional<LocalDateTime>& creation,
     }
 }
 
-void TForm1::fileListKeyDown(const QKeyEvent& key) {
-    if (key.key() != Qt::Key_Delete)
-        return;
+void TForm1::RemoveFromListClick() {
     const int position = SelectedPosition();
     if (position < 0)
         return;
     rows_->RemoveAt(position);
     fileList->selectionModel()->clearSelection();
+}
+
+void TForm1::SortByNameClick() {
+    rows_->SortByName();
+    ShowSelectedRow();
+}
+
+void TForm1::SortByModifyTimeClick() {
+    rows_->SortByModifyTime();
+    ShowSelectedRow();
+}
+
+void TForm1::MoveUpClick() {
+    if (rows_->MoveUp(SelectedPosition(), 1))
+        ShowSelectedRow();
+}
+
+void TForm1::MoveDownClick() {
+    if (rows_->MoveDown(SelectedPosition(), 1))
+        ShowSelectedRow();
+}
+
+void TForm1::fileListRowsDragged(int first, int count, int destination) {
+    if (rows_->MoveRows(first, count, destination))
+        ShowSelectedRow();
+}
+
+void TForm1::ShowSelectedRow() {
+    const QModelIndexList selected = fileList->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty())
+        fileList->scrollTo(selected.front());
 }
 
 void TForm1::SpinEdit1KeyPress(char16_t& key) {
@@ -600,12 +670,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (enter && (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return true;
     }
-    if (watched == fileList && event->type() == QEvent::KeyPress) {
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (key.key() == Qt::Key_Delete) {
-            RunGuarded(this, [this, &key] { fileListKeyDown(key); });
-            return true;
-        }
+    if (watched == fileList && event->type() == QEvent::KeyPress &&
+        static_cast<const QKeyEvent&>(*event).key() == Qt::Key_Delete) {
+        RunGuarded(this, [this] { RemoveFromListClick(); });
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -19,6 +19,7 @@ class QAction;
 class QCheckBox;
 class QDateEdit;
 class QKeyEvent;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -51,9 +52,11 @@ class WindowOutlets;
 //   list); ShowError shows the one error box
 //   and the run ends. The list itself is painted once the run is over.
 //   Into the list: "Add Files" (Button1Click), drops (fileListDragDrop) and the command line
-//   all come through AppendFiles -> FileListModel::Append; Delete and "Clear" go through
-//   FileListModel::RemoveAt and Clear. Besides these only a run and its undo change
-//   `fileNames`, entry by entry, each change shown through FileListModel::SetPathAt.
+//   all come through AppendFiles -> FileListModel::Append; "Remove from List" (Delete) and
+//   "Clear" go through FileListModel::RemoveAt and Clear; the list's context menu and a row
+//   dragged within the list put the rows in order through FileListModel's sorts and moves.
+//   Besides these only a run and its undo change `fileNames`, entry by entry, each change
+//   shown through FileListModel::SetPathAt.
 //   Undo: Ctrl+Z or "Undo Last Run" (UndoLastRunClick) -> UndoLastRunInWindow (RunUndoing.h)
 //   -> UndoLastRun (core/RunUndo.h) reads the newest journal and puts each file back.
 //   Preview: Ctrl+P or "Preview New Names…" (PreviewNewNamesClick) -> PreviewWindow, which
@@ -161,8 +164,22 @@ private:
     void fileListDblClick();
     void Button3Click();
     void Button4Click();
-    void fileListKeyDown(const QKeyEvent& key);
     void fileListDragDrop(const QList<QUrl>& urls);
+    // The list's context menu. "Remove from List" (Delete) stays usable while one file is
+    // being edited, as Delete always was; the orders and moves wait until the edit ends.
+    void RemoveFromListClick();
+    void SortByNameClick();
+    void SortByModifyTimeClick();
+    void MoveUpClick();
+    void MoveDownClick();
+    void fileListRowsDragged(int first, int count, int destination);
+    // Adds an entry to the list's context menu, its shortcut shown there and working while
+    // the list has the focus.
+    QAction* AddListAction(const char* name, const QString& text, const QKeySequence& keys,
+                           void (TForm1::*handler)());
+    void AddListSeparator();
+    // Shows the selected row where it went.
+    void ShowSelectedRow();
     void SpinEdit1KeyPress(char16_t& key);
     void CheckBox1Click();
     void CheckBox2Click();
@@ -187,6 +204,8 @@ private:
     LoadedName loadedTitle_;
     LoadedName loadedExtension_;
     QAction* undoLastRun_ = nullptr;
+    // The context menu's orders and moves, disabled while one file is being edited.
+    QList<QAction*> orderActions_;
     std::unique_ptr<WindowOutlets> outlets_;
     QPointer<TForm2> aboutWindow_;
     QPointer<PreviewWindow> previewWindow_;

@@ -31,6 +31,11 @@ void WindowOutlets::ShowError(const std::string& text) {
     ShowErrorBox(&owner_, QString::fromStdString(text));
 }
 
+void WindowOutlets::ShowErrorWithDetail(const std::string& text, const std::string& detail) {
+    ReleaseListPainting();
+    ShowErrorBox(&owner_, QString::fromStdString(text), QString::fromStdString(detail));
+}
+
 bool WindowOutlets::RunWithoutJournal(const std::string& reason) {
     return AskToRunWithoutJournal(&owner_, reason);
 }

@@ -19,6 +19,7 @@ public:
     void SetGaugePosition(int position) override;
     void RowChanged(int position, const std::string& path) override;
     void ShowError(const std::string& text) override;
+    void ShowErrorWithDetail(const std::string& text, const std::string& detail) override;
     bool RunWithoutJournal(const std::string& reason) override;
 
     // While a run holds the event loop only the gauge may repaint; the rows it rewrites are

@@ -184,8 +184,8 @@ TEST(LetterCaseChangeRace, TellsWhereTheFileIsAndLeavesTheRunToFinish) {
     ASSERT_FALSE(outlets.rows.empty());
     EXPECT_EQ(outlets.rows.back().second, parked);
     ASSERT_EQ(outlets.errors.size(), 1u);
-    EXPECT_EQ(outlets.errors[0].rfind("Rename Error!", 0), 0u);
-    EXPECT_NE(outlets.errors[0].find(parked), std::string::npos) << outlets.errors[0];
+    EXPECT_EQ(outlets.errors[0], "Rename Error!");
+    EXPECT_NE(outlets.details[0].find(parked), std::string::npos) << outlets.details[0];
     const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->underTemporaryName, 1);

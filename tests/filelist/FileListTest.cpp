@@ -47,6 +47,8 @@ private slots:
     void packedTimes();
     void rowFactsKeepTheFourBits_data();
     void rowFactsKeepTheFourBits();
+    void naturalOrder_data();
+    void naturalOrder();
 };
 
 void FileListTest::attributeLetters_data() {
@@ -241,6 +243,46 @@ void FileListTest::rowFactsKeepTheFourBits() {
     QFETCH(int, read);
     QFETCH(QString, letters);
     QCOMPARE(AttributeLetters(RowFacts(FileSummary{read, {}, {}}).Attributes()), letters);
+}
+
+void FileListTest::naturalOrder_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("numbers by value")
+        << "en_US" << QStringList{"pic 1", "pic 10", "pic 100", "pic 2"}
+        << QStringList{"pic 1", "pic 2", "pic 10", "pic 100"};
+    QTest::newRow("leading zeros count as the number; ties keep list order")
+        << "en_US" << QStringList{"x 010", "x 9", "x 1", "x 01"}
+        << QStringList{"x 1", "x 01", "x 9", "x 010"};
+    QTest::newRow("case does not split the letters")
+        << "en_US" << QStringList{"b 10", "B 2", "a", "C"} << QStringList{"a", "B 2", "b 10", "C"};
+    QTest::newRow("accents beside their letter")
+        << "fr_FR" << QStringList{"f", "été", "e", "ez"} << QStringList{"e", "été", "ez", "f"};
+    QTest::newRow("Swedish puts Ä after Z")
+        << "sv_SE" << QStringList{"Äpple", "zebra", "apa"} << QStringList{"apa", "zebra", "Äpple"};
+    QTest::newRow("no locale: numbers still by value")
+        << "C" << QStringList{"pic 10", "Pic 9", "pic 1"}
+        << QStringList{"pic 1", "Pic 9", "pic 10"};
+    QTest::newRow("folders first")
+        << "en_US" << QStringList{"b/1", "a/2", "a/10"} << QStringList{"a/2", "a/10", "b/1"};
+}
+
+void FileListTest::naturalOrder() {
+    QFETCH(QString, locale);
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, sorted);
+    FileNames names;
+    for (const QString& name : listed)
+        names.push_back(TextToPath(QStringLiteral("/d/") + name));
+    FileListModel model(names);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.SortByName(QLocale(locale));
+    QStringList shown;
+    for (int row = 0; row < model.rowCount(); ++row)
+        shown << model.index(row, 0).data().toString().mid(3);
+    QCOMPARE(shown, sorted);
+    QCOMPARE(PathToText(names.back()), QStringLiteral("/d/") + sorted.back());
 }
 
 QTEST_GUILESS_MAIN(FileListTest)

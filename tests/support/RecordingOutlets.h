@@ -35,7 +35,12 @@ public:
     }
     void ShowError(const std::string& text) override {
         errors.push_back(text);
+        details.emplace_back();
         events.push_back("error " + text);
+    }
+    void ShowErrorWithDetail(const std::string& text, const std::string& detail) override {
+        ShowError(text);
+        details.back() = detail;
     }
 
     int gaugeMinimum = 0;
@@ -43,6 +48,7 @@ public:
     int gaugePosition = 0;
     std::vector<std::pair<int, std::string>> rows;
     std::vector<std::string> errors;
+    std::vector<std::string> details; // one per error, empty for a box with no detail
     std::vector<std::string> events;
 
 private:

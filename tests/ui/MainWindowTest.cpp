@@ -770,20 +770,22 @@ void MainWindowTest::startErrors_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("after"); // names on disk afterwards
     QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("detail"); // {} stands for the scratch folder
     QTest::newRow("empty list") << "empty"
                                 << "Did not specify the modification's document!" << QStringList{}
-                                << QStringList{};
+                                << QStringList{} << "";
     QTest::newRow("second name taken")
         << "taken"
         << "Rename Error!" << QStringList{"c.txt", "x_0.txt", "x_1.txt", "b.txt"}
-        << QStringList{"x_0.txt", "b.txt", "c.txt"};
+        << QStringList{"x_0.txt", "b.txt", "c.txt"} << "{}/b.txt\nto {}/x_1.txt\nFile exists";
     QTest::newRow("read-only, then a creation time before 1980")
         << "readonly"
         << "Set file Create Time Error!" << QStringList{"b.txt", "c.txt", "x_0.txt"}
-        << QStringList{"x_0.txt", "b.txt", "c.txt"};
+        << QStringList{"x_0.txt", "b.txt", "c.txt"} << "{}/x_0.txt\nNumerical result out of range";
     QTest::newRow("same file listed twice")
         << "twice"
-        << "Rename Error!" << QStringList{"x_0.txt"} << QStringList{"x_0.txt", "a.txt"};
+        << "Rename Error!" << QStringList{"x_0.txt"} << QStringList{"x_0.txt", "a.txt"}
+        << "{}/a.txt\nto {}/x_1.txt\nNo such file or directory";
 }
 
 void MainWindowTest::startErrors() {
@@ -791,6 +793,7 @@ void MainWindowTest::startErrors() {
     QFETCH(QString, text);
     QFETCH(QStringList, after);
     QFETCH(QStringList, rows);
+    QFETCH(QString, detail);
     Scratch scratch;
     if (scenario == "twice") {
         // Two "Add Files" with the same file give two rows.
@@ -817,6 +820,7 @@ void MainWindowTest::startErrors() {
     VerifyErrorBox(box, text);
     if (QTest::currentTestFailed())
         return;
+    QCOMPARE(box.detail, detail.replace(QStringLiteral("{}"), scratch.dir.path()));
     QStringList onDisk = QDir(scratch.dir.path()).entryList(QDir::Files, QDir::Name);
     std::sort(after.begin(), after.end());
     QCOMPARE(onDisk, after);

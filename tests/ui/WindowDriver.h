@@ -10,9 +10,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -31,6 +33,7 @@ struct BoxSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QWidget* parent = nullptr;
+    QString detail; // the text below the box's own
 };
 
 // Arranges for the next message box to be read and closed.
@@ -39,8 +42,13 @@ inline void CloseNextBox(BoxSeen& seen) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr)
             return;
-        seen = {true,        box->windowTitle(),     box->text(),
-                box->icon(), box->standardButtons(), box->parentWidget()};
+        seen = {true,
+                box->windowTitle(),
+                box->text(),
+                box->icon(),
+                box->standardButtons(),
+                box->parentWidget(),
+                box->informativeText()};
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
 }
@@ -209,6 +217,23 @@ protected:
         QTest::mousePress(viewport, button, {}, at);
         QTest::mouseDClick(viewport, button, {}, at);
         QTest::mouseRelease(viewport, button, {}, at);
+    }
+    // Right-clicks the list and picks the entry captioned `text` in its context menu; false
+    // when the menu held no such entry or it was disabled.
+    bool ChooseFromListMenu(const QString& text) {
+        QAction* chosen = nullptr;
+        QTimer::singleShot(0, [text, &chosen] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>())
+                if (action->text() == text && action->isEnabled())
+                    menu->setActiveAction(chosen = action);
+            if (menu != nullptr)
+                QTest::keyClick(menu, chosen != nullptr ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        const QPoint at(1, 1);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, List()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(List()->viewport(), &click);
+        return chosen != nullptr;
     }
     // Double-clicks the first column of `row`, as a user picks a file to edit.
     void DoubleClickRow(int row) { DoubleClickList(RowCentre(row)); }
