@@ -1,8 +1,9 @@
 #pragma once
 
-// The names FAT, exFAT and NTFS refuse, or hold where Windows then cannot open the file. Some
-// drivers take them anyway and others quietly drop a trailing dot, so that the file ends
-// under another name than the one asked for; the program asks neither.
+// The names FAT, exFAT and NTFS refuse, or hold where Windows then cannot open the file.
+// Some Linux drivers take them anyway (ntfs-3g a '?', exfat-fuse a trailing dot), and Windows
+// drops a trailing dot from a path it is handed, so that the file would end under another
+// name than the one asked for; the program asks for neither.
 
 #include <string_view>
 
