@@ -1,7 +1,6 @@
 #include "BatchPreview.h"
 
 #include "DosDateTime.h"
-#include "LetterFold.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
 #include "RenameJob.h"
@@ -167,10 +166,6 @@ std::string Summary(const std::vector<RowVerdict>& verdicts, int failing) {
 
 bool Fails(Verdict verdict) {
     return verdict >= Verdict::NameFieldFault;
-}
-
-std::string FoldedName(std::string_view name) {
-    return FoldedLetters(name);
 }
 
 ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)) {

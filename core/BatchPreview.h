@@ -86,7 +86,4 @@ BatchPreview PreviewBatch(const ListOnDisk& list, const RenameOptions& options);
 // The verdict in words, for a row of the preview.
 std::string VerdictText(const RowVerdict& row, const BatchPreview& preview);
 
-// `name` as a volume that folds names compares it: every letter in lower case.
-std::string FoldedName(std::string_view name);
-
 } // namespace tarvolin
