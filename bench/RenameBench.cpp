@@ -33,6 +33,8 @@ using tarvolin::RenameOptions;
 // Re-reads every changed row as the window does; the gauge is a plain number.
 class RowRereadingOutlets : public tarvolin::RenameOutlets {
 public:
+    tarvolin::FileLayer files;
+    tarvolin::FileLayer& Files() override { return files; }
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
     explicit RowRereadingOutlets(std::vector<std::string>& paths) : paths_(paths) {}

@@ -73,6 +73,8 @@ std::pair<double, double> BestInTurns(Core core, Window window, HandOver handOve
 
 class RowRereadingOutlets final : public RenameOutlets {
 public:
+    FileLayer files;
+    FileLayer& Files() override { return files; }
     std::vector<FileSummary> rows;
     FileNames* names = nullptr; // the list the run's new paths go to, as the window's do
     int gauge = 0;
