@@ -40,7 +40,7 @@ public:
     explicit RowRereadingOutlets(std::vector<std::string>& paths) : paths_(paths) {}
     void RowChanged(int position, const std::string& path) override {
         paths_[static_cast<std::size_t>(position)] = path;
-        const tarvolin::FileSummary summary = tarvolin::ReadFileSummary(path);
+        const tarvolin::FileSummary summary = files.ReadFileSummary(path);
         checksum += summary.attributes + (summary.modifyTime ? summary.modifyTime->second : 0);
     }
     void ShowError(const std::string& text) override {

@@ -189,7 +189,7 @@ void TForm1::CreateControls() {
     Gauge1->SetForeColor(kBarColor);
     Gauge1->SetBackColor(kPanelColor);
 
-    rows_ = new FileListModel(fileNames, this);
+    rows_ = new FileListModel(files_, fileNames, this);
     fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"),
                      {6, 6, 592, 171}, Arial(14));
     fileList->setModel(rows_);
