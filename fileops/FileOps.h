@@ -4,7 +4,8 @@
 // reports a refusal as its result (false, -1, or no value); none of them throws.
 // Paths are UTF-8 byte strings (on Linux any bytes a name holds).
 //
-// Map, from a call here to the disk: FileOps.cpp is the one front (FileFront.h) and does
+// Map, from a call here to the disk: a FileLayer (below) owns a backend and the one front
+// (FileFront.h, in FileOps.cpp), which does
 // what every platform needs alike: the guards, the letter-case change through a temporary
 // name, the check of every write against what the file then holds, the MS-DOS precision of
 // times, the announcements to the CaseChangeListener. Below it a Backend (Backend.h) gives a few
