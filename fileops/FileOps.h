@@ -5,11 +5,11 @@
 // Paths are UTF-8 byte strings (on Linux any bytes a name holds).
 //
 // Map, from a call here to the disk: a FileLayer (below) owns a backend and the one front
-// (FileFront.h, in FileOps.cpp), which does
-// what every platform needs alike: the guards, the letter-case change through a temporary
-// name, the check of every write against what the file then holds, the MS-DOS precision of
-// times, the announcements to the CaseChangeListener. Below it a Backend (Backend.h) gives a few
-// primitives, in fileops/linux/ or fileops/win32/, whose files are cut alike:
+// (FileFront.h, in FileOps.cpp), which does what every platform needs alike: the guards, the
+// letter-case change through a temporary name, the check of every write against what the file
+// then holds, the MS-DOS precision of times, the announcements to the CaseChangeListener.
+// Below it a Backend (Backend.h) gives a few primitives, in fileops/linux/ or fileops/win32/,
+// whose files are cut alike:
 //   LinuxBackend      the primitives, each handing on to one of:
 //   Moves             renameat2 NOREPLACE, else an exclusive reservation; what a taken new
 //                     name is (the file's own entry?); CaseTwins for NTFS
