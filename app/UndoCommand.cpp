@@ -51,7 +51,8 @@ int UndoFromCommandLine() {
         return 1;
     }
     PrintingReport report;
-    const UndoOutcome outcome = UndoLastRun(directory, report);
+    FileLayer files;
+    const UndoOutcome outcome = UndoLastRun(files, directory, report);
     switch (outcome.result) {
     case UndoResult::NothingToUndo:
         std::printf("There is no run to undo.\n");

@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     Form1.SetAboutWindow(&Form2);
     QApplication::setWindowIcon(Form1.windowIcon());
     // Before any file is listed, so that the rows show the files where recovery left them.
-    tarvolin::OfferRecoveryOfUnfinishedRuns(&Form1);
+    tarvolin::OfferRecoveryOfUnfinishedRuns(&Form1, Form1.Files());
     // Files named on the command line are listed as if chosen in "Add Files".
     if (!request.files.empty())
         Form1.AppendFiles(request.files);

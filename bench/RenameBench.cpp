@@ -33,12 +33,14 @@ using tarvolin::RenameOptions;
 // Re-reads every changed row as the window does; the gauge is a plain number.
 class RowRereadingOutlets : public tarvolin::RenameOutlets {
 public:
+    tarvolin::FileLayer files;
+    tarvolin::FileLayer& Files() override { return files; }
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
     explicit RowRereadingOutlets(std::vector<std::string>& paths) : paths_(paths) {}
     void RowChanged(int position, const std::string& path) override {
         paths_[static_cast<std::size_t>(position)] = path;
-        const tarvolin::FileSummary summary = tarvolin::ReadFileSummary(path);
+        const tarvolin::FileSummary summary = files.ReadFileSummary(path);
         checksum += summary.attributes + (summary.modifyTime ? summary.modifyTime->second : 0);
     }
     void ShowError(const std::string& text) override {

@@ -73,6 +73,8 @@ std::pair<double, double> BestInTurns(Core core, Window window, HandOver handOve
 
 class RowRereadingOutlets final : public RenameOutlets {
 public:
+    FileLayer files;
+    FileLayer& Files() override { return files; }
     std::vector<FileSummary> rows;
     FileNames* names = nullptr; // the list the run's new paths go to, as the window's do
     int gauge = 0;
@@ -80,7 +82,7 @@ public:
     void SetGaugePosition(int position) override { gauge = position; }
     void RowChanged(int position, const std::string& path) override {
         (*names)[static_cast<std::size_t>(position)] = path;
-        rows[static_cast<std::size_t>(position)] = ReadFileSummary(path);
+        rows[static_cast<std::size_t>(position)] = files.ReadFileSummary(path);
     }
     void ShowError(const std::string& text) override {
         throw std::runtime_error("the run failed: " + text);
@@ -183,12 +185,13 @@ int main(int argc, char* argv[]) {
 
         // "Add Files" -------------------------------------------------------------------
         std::vector<FileSummary> coreRows;
+        FileLayer coreFiles; // the list's own, as the window's model reads through one
         const auto [coreAdd, windowAdd] = BestInTurns(
             [&] {
                 coreRows.clear();
                 coreRows.reserve(names.size());
                 for (const std::string& path : names)
-                    coreRows.push_back(ReadFileSummary(path));
+                    coreRows.push_back(coreFiles.ReadFileSummary(path));
             },
             [&] { AddFilesCancelled(form); }, [] {}, [] {});
         Check(list->model()->rowCount() == count, "the rows were not rebuilt");

@@ -9,33 +9,38 @@ namespace tarvolin {
 namespace {
 
 // Only the four bits a run changes go back; whatever else a volume shows stays its own.
-bool ApplyAttributeSet(const std::string& path, AttributeSet attributes) {
-    return ApplyAttributes(path, attributes & kFourAttributes);
+bool ApplyAttributeSet(FileLayer& files, const std::string& path, AttributeSet attributes) {
+    return files.ApplyAttributes(path, attributes & kFourAttributes);
 }
 
-bool RestoreTime(const std::optional<LocalDateTime>& recorded,
-                 std::optional<LocalDateTime> (*read)(const std::string&),
-                 bool (*write)(const std::string&, const LocalDateTime&, const LocalDateTime&),
+bool RestoreTime(FileLayer& files, const std::optional<LocalDateTime>& recorded,
+                 std::optional<LocalDateTime> (FileLayer::*read)(const std::string&),
+                 bool (FileLayer::*write)(const std::string&, const LocalDateTime&,
+                                          const LocalDateTime&),
                  const std::string& path) {
-    return !recorded || read(path) == recorded || write(path, *recorded, *recorded);
+    return !recorded || (files.*read)(path) == recorded ||
+           (files.*write)(path, *recorded, *recorded);
 }
 
 // Times first: their writers refuse a read-only file, and the recorded attributes may make
 // it read-only again. Format 1: local times at the writers' precision.
-bool RestoreFormat1Metadata(const JournalChange& change) {
+bool RestoreFormat1Metadata(FileLayer& files, const JournalChange& change) {
     const std::string& path = change.oldPath;
     if (change.creationTime || change.modifyTime) {
-        const AttributeSet now = ReadAttributes(path);
+        const AttributeSet now = files.ReadAttributes(path);
         if (now != kUnreadableAttributes && (now & kReadOnly) != 0 &&
-            !ApplyAttributeSet(path, now & ~kReadOnly))
+            !ApplyAttributeSet(files, path, now & ~kReadOnly))
             return false;
     }
-    if (!RestoreTime(change.creationTime, GetCreationTime, SetCreationTime, path) ||
-        !RestoreTime(change.modifyTime, GetModifyTime, SetModifyTime, path))
+    if (!RestoreTime(files, change.creationTime, &FileLayer::GetCreationTime,
+                     &FileLayer::SetCreationTime, path) ||
+        !RestoreTime(files, change.modifyTime, &FileLayer::GetModifyTime, &FileLayer::SetModifyTime,
+                     path))
         return false;
     return !change.attributes ||
-           (ReadAttributes(path) & kFourAttributes) == (*change.attributes & kFourAttributes) ||
-           ApplyAttributeSet(path, *change.attributes);
+           (files.ReadAttributes(path) & kFourAttributes) ==
+               (*change.attributes & kFourAttributes) ||
+           ApplyAttributeSet(files, path, *change.attributes);
 }
 
 // What the run left of the times, as far as the journal knows it.
@@ -48,14 +53,15 @@ ExactMetadata RunLeft(const JournalChange& change) {
     return runLeft;
 }
 
-RestoreResult RestoreMetadata(const JournalChange& change) {
+RestoreResult RestoreMetadata(FileLayer& files, const JournalChange& change) {
     if (!change.before)
         return {true,
-                RestoreFormat1Metadata(change) ? std::string()
-                                               : "its attributes or times could not be put back",
+                RestoreFormat1Metadata(files, change)
+                    ? std::string()
+                    : "its attributes or times could not be put back",
                 {}};
     const MetadataRestore restore =
-        RestoreExactMetadata(change.oldPath, *change.before, RunLeft(change));
+        files.RestoreExactMetadata(change.oldPath, *change.before, RunLeft(change));
     RestoreResult result{true, {}, {}};
     if (!restore.ok)
         result.failure = "its attributes or times could not be put back";
@@ -68,8 +74,8 @@ RestoreResult RestoreMetadata(const JournalChange& change) {
 
 // The file at the new name may be the run's own, changed since on a volume that keeps no
 // birth time: its number then matches, and undo cannot tell it from a newcomer that got it.
-std::string WhyNotFound(const JournalChange& change) {
-    const std::optional<FileIdentity> there = ReadFileIdentity(change.newPath);
+std::string WhyNotFound(FileLayer& files, const JournalChange& change) {
+    const std::optional<FileIdentity> there = files.ReadFileIdentity(change.newPath);
     if (!there)
         return "it is no longer where the run left it";
     const bool sameNumber = change.identity && there->volume == change.identity->volume &&
@@ -84,20 +90,20 @@ namespace {
 
 // A case-insensitive volume finds a file under either spelling of a name that changes its
 // letter case only; its folder's listing tells which spelling the file has.
-bool StillUnderItsOldSpelling(const JournalChange& change) {
+bool StillUnderItsOldSpelling(FileLayer& files, const JournalChange& change) {
     if (!DiffersInLetterCaseOnly(change.oldPath, change.newPath))
         return false;
     const std::string both[] = {change.oldPath, change.newPath};
-    const std::vector<bool> listed = ListedAsSpelled(both);
+    const std::vector<bool> listed = files.ListedAsSpelled(both);
     return listed[0] && !listed[1];
 }
 
 } // namespace
 
-bool HoldsFileOf(const std::string& path, const JournalChange& change) {
+bool HoldsFileOf(FileLayer& files, const std::string& path, const JournalChange& change) {
     if (!change.identity)
         return false;
-    const std::optional<FileStamp> found = ReadFileStamp(path);
+    const std::optional<FileStamp> found = files.ReadFileStamp(path);
     return found &&
            IsSameFile(RecordedFile{*change.identity, change.seen, change.left, change.done},
                       *found);
@@ -106,49 +112,50 @@ bool HoldsFileOf(const std::string& path, const JournalChange& change) {
 // The temporary name is the program's own, journaled before the file went there: on a volume
 // whose numbers and times a rename does not keep (FUSE drivers for FAT), a file of the same
 // size there, on the same mount, is the run's.
-bool HoldsFileOfAtTemporaryName(const std::string& temporaryPath, const JournalChange& change) {
-    if (HoldsFileOf(temporaryPath, change))
+bool HoldsFileOfAtTemporaryName(FileLayer& files, const std::string& temporaryPath,
+                                const JournalChange& change) {
+    if (HoldsFileOf(files, temporaryPath, change))
         return true;
-    const std::optional<FileStamp> found = ReadFileStamp(temporaryPath);
+    const std::optional<FileStamp> found = files.ReadFileStamp(temporaryPath);
     return found && change.identity && change.seen && !found->identity.numbersLast &&
            found->identity.volume == change.identity->volume &&
            found->fingerprint.size == change.seen->size;
 }
 
-std::optional<std::string> FindFileOf(const JournalChange& change,
+std::optional<std::string> FindFileOf(FileLayer& files, const JournalChange& change,
                                       const std::string* temporaryPath) {
-    if (temporaryPath != nullptr && HoldsFileOfAtTemporaryName(*temporaryPath, change))
+    if (temporaryPath != nullptr && HoldsFileOfAtTemporaryName(files, *temporaryPath, change))
         return *temporaryPath;
-    if (HoldsFileOf(change.newPath, change))
-        return StillUnderItsOldSpelling(change) ? change.oldPath : change.newPath;
-    if (HoldsFileOf(change.oldPath, change))
+    if (HoldsFileOf(files, change.newPath, change))
+        return StillUnderItsOldSpelling(files, change) ? change.oldPath : change.newPath;
+    if (HoldsFileOf(files, change.oldPath, change))
         return change.oldPath;
     return std::nullopt;
 }
 
-RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath,
-                            const NameBackListener& nameBack) {
-    const std::optional<std::string> from = FindFileOf(change, temporaryPath);
+RestoreResult RestoreChange(FileLayer& files, const JournalChange& change,
+                            const std::string* temporaryPath, const NameBackListener& nameBack) {
+    const std::optional<std::string> from = FindFileOf(files, change, temporaryPath);
     if (!from)
-        return {true, WhyNotFound(change), {}};
+        return {true, WhyNotFound(files, change), {}};
     // Under its old name, and the run renamed it: the run never reached it, or an undo cut
     // short put the name back and not yet the rest.
     if (*from == change.oldPath && change.oldPath != change.newPath)
-        return change.nameBack ? RestoreMetadata(change) : RestoreResult{};
-    if (*from != change.oldPath && !RenameOnDisk(*from, change.oldPath))
+        return change.nameBack ? RestoreMetadata(files, change) : RestoreResult{};
+    if (*from != change.oldPath && !files.RenameOnDisk(*from, change.oldPath))
         return {true,
-                ReadFileIdentity(change.oldPath) ? "another file has taken its old name"
-                                                 : "it could not be renamed back",
+                files.ReadFileIdentity(change.oldPath) ? "another file has taken its old name"
+                                                       : "it could not be renamed back",
                 {}};
     const bool metadataToCome =
         change.before || change.attributes || change.creationTime || change.modifyTime;
     if (metadataToCome && nameBack)
-        if (const std::optional<FileStamp> back = ReadFileStamp(change.oldPath)) {
+        if (const std::optional<FileStamp> back = files.ReadFileStamp(change.oldPath)) {
             FileFingerprint shows = back->fingerprint;
             shows.created = change.left ? change.left->created : std::nullopt;
             nameBack(shows);
         }
-    return metadataToCome ? RestoreMetadata(change) : RestoreResult{true, {}, {}};
+    return metadataToCome ? RestoreMetadata(files, change) : RestoreResult{true, {}, {}};
 }
 
 } // namespace tarvolin

@@ -2,6 +2,7 @@
 
 // Putting one file of a journal back as it was before its run.
 
+#include "FileOps.h"
 #include "JournalRecords.h"
 
 #include <functional>
@@ -11,14 +12,15 @@
 namespace tarvolin {
 
 // True when exactly the file `change` recorded answers at `path` (FileMatch.h).
-bool HoldsFileOf(const std::string& path, const JournalChange& change);
+bool HoldsFileOf(FileLayer& files, const std::string& path, const JournalChange& change);
 
 // The same for the temporary name a change of letter case journaled for it.
-bool HoldsFileOfAtTemporaryName(const std::string& temporaryPath, const JournalChange& change);
+bool HoldsFileOfAtTemporaryName(FileLayer& files, const std::string& temporaryPath,
+                                const JournalChange& change);
 
 // Where the file of `change` is now: under `temporaryPath` (when given), its new name or its
 // old name, in that order; no value when it is in none of them.
-std::optional<std::string> FindFileOf(const JournalChange& change,
+std::optional<std::string> FindFileOf(FileLayer& files, const JournalChange& change,
                                       const std::string* temporaryPath);
 
 struct RestoreResult {
@@ -31,10 +33,11 @@ struct RestoreResult {
 // back, with what it then shows.
 using NameBackListener = std::function<void(const FileFingerprint&)>;
 
-// Moves the file back to its old name, never over another file, then puts back the times
-// and attributes the change recorded. A file already back under its old name by an undo
-// that was cut short (`change.nameBack`) gets its attributes and times.
-RestoreResult RestoreChange(const JournalChange& change, const std::string* temporaryPath,
+// Through `files`, moves the file back to its old name, never over another file, then puts back the
+// times and attributes the change recorded. A file already back under its old name by an undo that
+// was cut short (`change.nameBack`) gets its attributes and times.
+RestoreResult RestoreChange(FileLayer& files, const JournalChange& change,
+                            const std::string* temporaryPath,
                             const NameBackListener& nameBack = {});
 
 } // namespace tarvolin

@@ -45,35 +45,36 @@ const std::string* TemporaryPathOf(const JournalContents& contents, std::size_t 
 
 // On a case-insensitive volume two spellings of a name reach one entry; on a case-sensitive
 // one they are two.
-bool SameEntry(const std::string& a, const std::string& b) {
-    const std::optional<FileStamp> first = ReadFileStamp(a);
-    const std::optional<FileStamp> second = ReadFileStamp(b);
+bool SameEntry(FileLayer& files, const std::string& a, const std::string& b) {
+    const std::optional<FileStamp> first = files.ReadFileStamp(a);
+    const std::optional<FileStamp> second = files.ReadFileStamp(b);
     return first && second && first->identity.volume == second->identity.volume &&
            first->identity.file == second->identity.file;
 }
 
 // A change's file may be at `path` when it is found there under any letter case, or found
 // nowhere at all (then nothing tells that it is not).
-bool MayHoldFileOf(const std::string& path, const JournalContents& contents, std::size_t index) {
+bool MayHoldFileOf(FileLayer& files, const std::string& path, const JournalContents& contents,
+                   std::size_t index) {
     const std::optional<std::string> at =
-        FindFileOf(contents.changes[index], TemporaryPathOf(contents, index));
+        FindFileOf(files, contents.changes[index], TemporaryPathOf(contents, index));
     return !at || *at == path ||
-           (FoldedLetterCase(*at) == FoldedLetterCase(path) && SameEntry(*at, path));
+           (FoldedLetterCase(*at) == FoldedLetterCase(path) && SameEntry(files, *at, path));
 }
 
-bool MayHoldAFileOfTheRun(const JournalReservation& reservation, const JournalContents& contents,
-                          const ChangesByPath& changes) {
-    bool may =
-        MayHoldFileOf(reservation.path, contents, static_cast<std::size_t>(reservation.index));
+bool MayHoldAFileOfTheRun(FileLayer& files, const JournalReservation& reservation,
+                          const JournalContents& contents, const ChangesByPath& changes) {
+    bool may = MayHoldFileOf(files, reservation.path, contents,
+                             static_cast<std::size_t>(reservation.index));
     changes.ForEachAt(reservation.path, [&](std::size_t index) {
-        may = may || MayHoldFileOf(reservation.path, contents, index);
+        may = may || MayHoldFileOf(files, reservation.path, contents, index);
     });
     return may;
 }
 
 } // namespace
 
-void RemoveOwnLeftovers(const JournalContents& contents) {
+void RemoveOwnLeftovers(FileLayer& files, const JournalContents& contents) {
     std::vector<const JournalReservation*> open;
     for (const JournalReservation& reservation : contents.reservations) {
         if (reservation.index > contents.doneThrough)
@@ -83,8 +84,8 @@ void RemoveOwnLeftovers(const JournalContents& contents) {
         return;
     const ChangesByPath changes(contents);
     for (const JournalReservation* reservation : open) {
-        if (!MayHoldAFileOfTheRun(*reservation, contents, changes))
-            RemoveEmptyFileMadeSince(reservation->path, reservation->since);
+        if (!MayHoldAFileOfTheRun(files, *reservation, contents, changes))
+            files.RemoveEmptyFileMadeSince(reservation->path, reservation->since);
     }
 }
 

@@ -55,20 +55,21 @@ FileOutcome ReportLeftUnder(std::string& path, int position, std::string fileNow
 // them times. The list hears of the file's new path through RowChanged alone.
 FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newPath,
                                const RenameOptions& options, RenameOutlets& outlets) {
+    FileLayer& files = outlets.Files();
     std::string fileNowAt;
-    if (!RenameOnDisk(path, newPath, fileNowAt)) {
+    if (!files.RenameOnDisk(path, newPath, fileNowAt)) {
         if (fileNowAt != path)
             return ReportLeftUnder(path, position, std::move(fileNowAt), outlets);
         return ReportFailure(outlets, position, path, kRenameErrorText, "to " + newPath);
     }
     path = std::move(newPath);
 
-    if (options.setAttributes && !ApplyAttributes(path, options.attributes))
+    if (options.setAttributes && !files.ApplyAttributes(path, options.attributes))
         return ReportFailure(outlets, position, path, kAttributesErrorText);
     if (options.setCreationTime &&
-        !SetCreationTime(path, options.creationDate, options.creationTime))
+        !files.SetCreationTime(path, options.creationDate, options.creationTime))
         return ReportFailure(outlets, position, path, kCreateTimeErrorText);
-    if (options.setModifyTime && !SetModifyTime(path, options.modifyDate, options.modifyTime))
+    if (options.setModifyTime && !files.SetModifyTime(path, options.modifyDate, options.modifyTime))
         return ReportFailure(outlets, position, path, kModifyTimeErrorText);
 
     outlets.RowChanged(position, path);
@@ -77,7 +78,7 @@ FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newP
 
 // What undo needs of one file: which file it is, what it showed, and exactly what the run
 // is about to change.
-JournalChange PlanChange(const std::string& oldPath, std::string newPath,
+JournalChange PlanChange(FileLayer& files, const std::string& oldPath, std::string newPath,
                          const std::optional<FileStamp>& stamp, const RenameOptions& options) {
     JournalChange change;
     change.oldPath = oldPath;
@@ -88,7 +89,7 @@ JournalChange PlanChange(const std::string& oldPath, std::string newPath,
     }
     if (!options.setAttributes && !options.setCreationTime && !options.setModifyTime)
         return change;
-    std::optional<ExactMetadata> before = ReadExactMetadata(oldPath);
+    std::optional<ExactMetadata> before = files.ReadExactMetadata(oldPath);
     if (!before)
         return change;
     if (!options.setAttributes)
@@ -105,13 +106,14 @@ JournalChange PlanChange(const std::string& oldPath, std::string newPath,
 
 // What the file shows after its last step, for undo to know it by; with the creation time
 // the run set, for undo to tell whether someone changed it since.
-std::optional<FileFingerprint> LeftBehind(const std::string& path, const RenameOptions& options) {
-    const std::optional<FileStamp> stamp = ReadFileStamp(path);
+std::optional<FileFingerprint> LeftBehind(FileLayer& files, const std::string& path,
+                                          const RenameOptions& options) {
+    const std::optional<FileStamp> stamp = files.ReadFileStamp(path);
     if (!stamp)
         return std::nullopt;
     FileFingerprint left = stamp->fingerprint;
     if (options.setCreationTime)
-        if (const std::optional<ExactMetadata> now = ReadExactMetadata(path))
+        if (const std::optional<ExactMetadata> now = files.ReadExactMetadata(path))
             left.created = now->creation;
     return left;
 }
@@ -126,29 +128,29 @@ bool LeftWanted(const std::optional<FileStamp>& before, const RenameOptions& opt
 }
 
 // False once the journal could not be written.
-bool NoteDone(RunJournal& journal, int index, const std::string& path, const RenameOptions& options,
-              bool leftWanted) {
+bool NoteDone(FileLayer& files, RunJournal& journal, int index, const std::string& path,
+              const RenameOptions& options, bool leftWanted) {
     if (leftWanted)
-        if (const std::optional<FileFingerprint> left = LeftBehind(path, options))
+        if (const std::optional<FileFingerprint> left = LeftBehind(files, path, options))
             journal.RecordLeft(index, *left, options.setCreationTime || options.setModifyTime);
     return journal.ChangeDone(index);
 }
 
 // The journal with the whole plan on disk, or none when it cannot be written; `problem`
 // then says why.
-std::unique_ptr<RunJournal> StartJournal(const std::string& directory,
+std::unique_ptr<RunJournal> StartJournal(FileLayer& files, const std::string& directory,
                                          std::span<const std::string> oldPaths,
                                          std::span<const std::string> newPaths,
                                          const RenameOptions& options,
                                          std::vector<bool>& leftWanted, std::string& problem) {
     std::unique_ptr<RunJournal> journal =
-        RunJournal::Create(directory, JournalKind::Run, {}, &problem);
+        RunJournal::Create(files, directory, JournalKind::Run, {}, &problem);
     if (!journal)
         return nullptr;
-    const std::vector<std::optional<FileStamp>> stamps = ReadFileStamps(oldPaths);
+    const std::vector<std::optional<FileStamp>> stamps = files.ReadFileStamps(oldPaths);
     leftWanted.reserve(oldPaths.size());
     for (std::size_t i = 0; i < oldPaths.size(); ++i) {
-        journal->AddChange(PlanChange(oldPaths[i], newPaths[i], stamps[i], options));
+        journal->AddChange(PlanChange(files, oldPaths[i], newPaths[i], stamps[i], options));
         leftWanted.push_back(LeftWanted(stamps[i], options));
     }
     if (journal->StartChanges())
@@ -169,7 +171,8 @@ bool OpenJournal(const std::string* directory, std::span<const std::string> oldP
     if (directory == nullptr)
         return true;
     std::string problem;
-    journal = StartJournal(*directory, oldPaths, newPaths, options, leftWanted, problem);
+    journal =
+        StartJournal(outlets.Files(), *directory, oldPaths, newPaths, options, leftWanted, problem);
     return journal != nullptr || outlets.RunWithoutJournal(problem);
 }
 
@@ -251,7 +254,8 @@ FileOutcome ParkFile(std::vector<std::string>& fileNames, const BatchPlan& plan,
             journal->AddTemporaryPath(static_cast<int>(step), temporary);
         return !journal || journal->healthy();
     };
-    const std::optional<std::string> temporary = ParkAside(path, plan.newPaths[step], announce);
+    const std::optional<std::string> temporary =
+        ParkAside(outlets.Files(), path, plan.newPaths[step], announce);
     if (!temporary) // a journal that failed has a box of its own
         return journal && !journal->healthy()
                    ? FileOutcome::Failed
@@ -268,7 +272,7 @@ FileOutcome UnparkAfterStop(std::vector<std::string>& fileNames, const Parking& 
     if (parking.position < 0)
         return outcome;
     std::string& path = fileNames[static_cast<std::size_t>(parking.position)];
-    if (RenameOnDisk(path, parking.origin)) {
+    if (outlets.Files().RenameOnDisk(path, parking.origin)) {
         path = parking.origin;
         return outcome;
     }
@@ -317,8 +321,8 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
                                    UnparkAfterStop(fileNames, parking, outcome, outlets),
                                    journalDirectory);
         if (journal &&
-            !NoteDone(*journal, step, fileNames[static_cast<std::size_t>(position)], options,
-                      leftWanted[at]) &&
+            !NoteDone(outlets.Files(), *journal, step,
+                      fileNames[static_cast<std::size_t>(position)], options, leftWanted[at]) &&
             step + 1 < count) {
             UnparkAfterStop(fileNames, parking, outcome, outlets);
             return JournalFailed(*journal, outlets,
@@ -351,7 +355,7 @@ JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int posi
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)
-        NoteDone(*journal, 0, path, options, leftWanted.front());
+        NoteDone(outlets.Files(), *journal, 0, path, options, leftWanted.front());
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 

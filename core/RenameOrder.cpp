@@ -121,7 +121,8 @@ std::vector<std::optional<std::size_t>> FindParkings(std::span<const std::string
 
 namespace {
 
-std::optional<std::string> FreeParkingPath(const std::string& path, const std::string& heading) {
+std::optional<std::string> FreeParkingPath(FileLayer& files, const std::string& path,
+                                           const std::string& heading) {
     constexpr int kAttempts = 100;
     constexpr std::size_t kLongestLead = 200;
     std::string lead = heading.substr(ExtractDirectory(heading).size());
@@ -134,7 +135,7 @@ std::optional<std::string> FreeParkingPath(const std::string& path, const std::s
     const std::string stem = ExtractDirectory(path) + "." + lead + ".Tarvolin-Cycle-";
     for (int n = 0; n < kAttempts; ++n) {
         std::string candidate = stem + std::to_string(n);
-        if (!ReadFileIdentity(candidate))
+        if (!files.ReadFileIdentity(candidate))
             return candidate;
     }
     return std::nullopt;
@@ -142,10 +143,11 @@ std::optional<std::string> FreeParkingPath(const std::string& path, const std::s
 
 } // namespace
 
-std::optional<std::string> ParkAside(const std::string& path, const std::string& heading,
+std::optional<std::string> ParkAside(FileLayer& files, const std::string& path,
+                                     const std::string& heading,
                                      const std::function<bool(const std::string&)>& announce) {
-    std::optional<std::string> parking = FreeParkingPath(path, heading);
-    if (!parking || !announce(*parking) || !RenameOnDisk(path, *parking))
+    std::optional<std::string> parking = FreeParkingPath(files, path, heading);
+    if (!parking || !announce(*parking) || !files.RenameOnDisk(path, *parking))
         return std::nullopt;
     return parking;
 }

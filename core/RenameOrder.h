@@ -11,6 +11,8 @@
 // extra ordering is harmless). A file whose new path is its current one holds its name: a
 // batch file heading there still meets it, as it would meet a file outside the batch.
 
+#include "FileOps.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -36,7 +38,8 @@ std::vector<std::optional<std::size_t>> FindParkings(std::span<const std::string
 // hears that path before the file goes there (a journal writes it down, so that undo and
 // recovery find the file) and may refuse. The temporary path, or none when the file did not
 // move.
-std::optional<std::string> ParkAside(const std::string& path, const std::string& heading,
+std::optional<std::string> ParkAside(FileLayer& files, const std::string& path,
+                                     const std::string& heading,
                                      const std::function<bool(const std::string&)>& announce);
 
 } // namespace tarvolin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileOps.h"
+
 #include <string>
 
 namespace tarvolin {
@@ -9,6 +11,11 @@ namespace tarvolin {
 class RenameOutlets {
 public:
     virtual ~RenameOutlets() = default;
+
+    // The file layer the run works through: the caller's, with what it has learnt of the
+    // volumes and any step hook armed on it. The run sets and clears its journal as the
+    // layer's listener.
+    virtual FileLayer& Files() = 0;
 
     virtual void SetGaugeRange(int minimum, int maximum) = 0;
     virtual void SetGaugePosition(int position) = 0;

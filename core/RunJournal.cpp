@@ -21,12 +21,14 @@ std::string ReasonOf(const JournalFile& file) {
 
 } // namespace
 
-RunJournal::RunJournal(std::unique_ptr<JournalFile> file, std::string path, int doneThrough)
-    : file_(std::move(file)), path_(std::move(path)), doneThrough_(doneThrough),
+RunJournal::RunJournal(FileLayer& files, std::unique_ptr<JournalFile> file, std::string path,
+                       int doneThrough)
+    : files_(files), file_(std::move(file)), path_(std::move(path)), doneThrough_(doneThrough),
       doneWritten_(doneThrough) {}
 
-std::unique_ptr<RunJournal> RunJournal::Create(const std::string& directory, JournalKind kind,
-                                               const std::string& undoes, std::string* problem) {
+std::unique_ptr<RunJournal> RunJournal::Create(FileLayer& files, const std::string& directory,
+                                               JournalKind kind, const std::string& undoes,
+                                               std::string* problem) {
     if (directory.empty()) {
         if (problem != nullptr)
             *problem = "there is no folder for run journals";
@@ -38,32 +40,32 @@ std::unique_ptr<RunJournal> RunJournal::Create(const std::string& directory, Jou
         std::string path = NewJournalPath(directory);
         if (std::unique_ptr<JournalFile> file = JournalFile::Create(path, problem)) {
             std::unique_ptr<RunJournal> journal(
-                new RunJournal(std::move(file), std::move(path), -1));
+                new RunJournal(files, std::move(file), std::move(path), -1));
             journal->buffer_ = HeaderRecords(kind, undoes);
             return journal;
         }
-        if (!ReadFileIdentity(path))
+        if (!files.ReadFileIdentity(path))
             return nullptr; // nobody took the name: the folder refuses new files
     }
     return nullptr;
 }
 
-std::unique_ptr<RunJournal> RunJournal::Continue(const std::string& path,
+std::unique_ptr<RunJournal> RunJournal::Continue(FileLayer& files, const std::string& path,
                                                  const JournalContents& contents) {
     std::unique_ptr<JournalFile> file = JournalFile::OpenToAppend(path);
     if (!file)
         return nullptr;
     std::unique_ptr<RunJournal> journal(
-        new RunJournal(std::move(file), path, contents.doneThrough));
+        new RunJournal(files, std::move(file), path, contents.doneThrough));
     journal->changeCount_ = contents.changes.size();
-    SetCaseChangeListener(journal.get());
+    files.SetCaseChangeListener(journal.get());
     journal->listening_ = true;
     return journal;
 }
 
 RunJournal::~RunJournal() {
     if (listening_)
-        SetCaseChangeListener(nullptr);
+        files_.SetCaseChangeListener(nullptr);
     if (!finished_)
         Flush();
 }
@@ -85,7 +87,7 @@ bool RunJournal::StartChanges() {
     Flush();
     if (!buffer_.empty() || !file_->MakeDurable())
         return false;
-    SetCaseChangeListener(this);
+    files_.SetCaseChangeListener(this);
     listening_ = true;
     return true;
 }
@@ -120,7 +122,7 @@ void RunJournal::ChangeDoneNow(int index) {
 
 bool RunJournal::Finish(RunEnding how) {
     if (listening_)
-        SetCaseChangeListener(nullptr);
+        files_.SetCaseChangeListener(nullptr);
     listening_ = false;
     if (doneThrough_ > doneWritten_)
         buffer_ += DoneRecord(doneThrough_);
@@ -134,7 +136,7 @@ bool RunJournal::Finish(RunEnding how) {
 
 void RunJournal::LeaveUnfinished() {
     if (listening_)
-        SetCaseChangeListener(nullptr);
+        files_.SetCaseChangeListener(nullptr);
     listening_ = false;
     if (doneThrough_ > doneWritten_)
         buffer_ += DoneRecord(doneThrough_);

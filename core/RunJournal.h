@@ -19,12 +19,13 @@ namespace tarvolin {
 class RunJournal final : public CaseChangeListener {
 public:
     // A new journal in `directory`; null when none can be written there, and `problem`, when
-    // given, says why.
-    static std::unique_ptr<RunJournal> Create(const std::string& directory, JournalKind kind,
-                                              const std::string& undoes = {},
+    // given, says why. From StartChanges (Continue: at once) until it ends, it is the
+    // listener of `files`, the layer the run's files go through.
+    static std::unique_ptr<RunJournal> Create(FileLayer& files, const std::string& directory,
+                                              JournalKind kind, const std::string& undoes = {},
                                               std::string* problem = nullptr);
     // The journal at `path` again, to finish the changes after `contents.doneThrough`.
-    static std::unique_ptr<RunJournal> Continue(const std::string& path,
+    static std::unique_ptr<RunJournal> Continue(FileLayer& files, const std::string& path,
                                                 const JournalContents& contents);
     ~RunJournal() override;
     RunJournal(const RunJournal&) = delete;
@@ -64,9 +65,11 @@ public:
     void ReservationDropped(const std::string& path) override;
 
 private:
-    RunJournal(std::unique_ptr<JournalFile> file, std::string path, int doneThrough);
+    RunJournal(FileLayer& files, std::unique_ptr<JournalFile> file, std::string path,
+               int doneThrough);
     void Flush();
 
+    FileLayer& files_;
     std::unique_ptr<JournalFile> file_;
     std::string path_;
     std::string buffer_;

@@ -41,16 +41,17 @@ std::vector<std::optional<std::size_t>> ParkingsOf(const JournalContents& conten
 
 // An undo's file of a cycle moves aside before the one heading into its name goes: to the
 // temporary name its run used, where that is free, else to a fresh one, journaled first.
-void ParkForUndo(const JournalContents& undo, int index, RunJournal& journal,
+void ParkForUndo(FileLayer& files, const JournalContents& undo, int index, RunJournal& journal,
                  std::map<int, std::string>& temporaryPaths) {
     const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
     const std::string* used = TemporaryPathOf(temporaryPaths, index);
-    const std::optional<std::string> at = FindFileOf(change, used);
+    const std::optional<std::string> at = FindFileOf(files, change, used);
     if (!at || *at != change.newPath || change.newPath == change.oldPath)
         return; // it waits already, or its run never moved it
-    if (used != nullptr && !ReadFileIdentity(*used) && RenameOnDisk(change.newPath, *used))
+    if (used != nullptr && !files.ReadFileIdentity(*used) &&
+        files.RenameOnDisk(change.newPath, *used))
         return;
-    ParkAside(change.newPath, change.oldPath, [&](const std::string& temporary) {
+    ParkAside(files, change.newPath, change.oldPath, [&](const std::string& temporary) {
         journal.AddTemporaryPath(index, temporary);
         temporaryPaths[index] = temporary;
         return journal.healthy();
@@ -76,8 +77,8 @@ void AppendRecord(const std::string& journalPath, const std::string& record) {
 
 // Works through the undo journal from the first change not done, then marks the run undone
 // in its journal, which the undo holds (when it is still there).
-UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJournal& journal,
-                         const JournalContents& undo, UndoReport& report) {
+UndoOutcome ContinueUndo(FileLayer& files, const std::string& directory, JournalFile* run,
+                         RunJournal& journal, const JournalContents& undo, UndoReport& report) {
     UndoOutcome outcome{UndoResult::Finished, {}, 0, 0};
     const int count = static_cast<int>(undo.changes.size());
     const std::vector<std::optional<std::size_t>> parkings = ParkingsOf(undo);
@@ -85,18 +86,18 @@ UndoOutcome ContinueUndo(const std::string& directory, JournalFile* run, RunJour
     for (int index = undo.doneThrough + 1; index < count; ++index) {
         const JournalChange& change = undo.changes[static_cast<std::size_t>(index)];
         if (const std::optional<std::size_t> aside = parkings[static_cast<std::size_t>(index)])
-            ParkForUndo(undo, static_cast<int>(*aside), journal, temporaryPaths);
+            ParkForUndo(files, undo, static_cast<int>(*aside), journal, temporaryPaths);
         const std::string* temporaryPath = TemporaryPathOf(temporaryPaths, index);
         bool nameBackRecorded = false;
         const RestoreResult result =
-            RestoreChange(change, temporaryPath, [&](const FileFingerprint& back) {
+            RestoreChange(files, change, temporaryPath, [&](const FileFingerprint& back) {
                 journal.RecordNameBack(index, back);
                 nameBackRecorded = true;
             });
         if (!result.failure.empty()) {
             ++outcome.skipped;
             report.FileSkipped(temporaryPath != nullptr &&
-                                       HoldsFileOfAtTemporaryName(*temporaryPath, change)
+                                       HoldsFileOfAtTemporaryName(files, *temporaryPath, change)
                                    ? *temporaryPath
                                    : change.newPath,
                                result.failure);
@@ -130,14 +131,14 @@ UndoOutcome Damaged(const std::string& path, const std::string& error) {
 // The run's journal, locked for the whole undo so that a second undo of the same run finds
 // it in use. No value (with `refusal` saying why) when another undo holds it or has just
 // finished; null inside when it is gone (an undo finished after its run was pruned).
-std::optional<std::unique_ptr<JournalFile>> HoldRun(const std::string& runPath,
+std::optional<std::unique_ptr<JournalFile>> HoldRun(FileLayer& files, const std::string& runPath,
                                                     UndoOutcome& refusal) {
     std::unique_ptr<JournalFile> held = JournalFile::OpenToAppend(runPath);
     if (held && !JournalWasUndone(runPath))
         return held;
     if (held || IsJournalInUse(runPath))
         refusal = Refusal(kRunBeingUndoneText);
-    else if (ReadFileIdentity(runPath))
+    else if (files.ReadFileIdentity(runPath))
         refusal = Refusal("The run journal " + runPath + " cannot be written.");
     else
         return std::unique_ptr<JournalFile>();
@@ -214,17 +215,17 @@ std::string TwoDigits(int value) {
     return (value < 10 ? "0" : "") + std::to_string(value);
 }
 
-UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
+UndoOutcome UndoRun(FileLayer& files, const std::string& directory, const std::string& runPath,
                     const JournalContents& run, UndoReport& report) {
     UndoOutcome refusal;
-    const std::optional<std::unique_ptr<JournalFile>> held = HoldRun(runPath, refusal);
+    const std::optional<std::unique_ptr<JournalFile>> held = HoldRun(files, runPath, refusal);
     if (!held || !*held)
         return held ? Refusal("The run journal " + runPath + " is gone.") : refusal;
     if (run.end == RunEnding::None)
-        RemoveOwnLeftovers(run);
+        RemoveOwnLeftovers(files, run);
     const JournalContents undo = UndoPlan(runPath, run);
     const std::unique_ptr<RunJournal> journal =
-        RunJournal::Create(directory, JournalKind::Undo, undo.undoes);
+        RunJournal::Create(files, directory, JournalKind::Undo, undo.undoes);
     if (!journal)
         return Refusal("The undo cannot be written to its journal in " + directory + ".");
     for (const JournalChange& change : undo.changes)
@@ -237,29 +238,29 @@ UndoOutcome UndoRun(const std::string& directory, const std::string& runPath,
         return Refusal("The undo's journal cannot be made durable in " + directory + ".");
     for (const auto& [index, path] : undo.temporaryPaths)
         journal->AddTemporaryPath(index, path);
-    return ContinueUndo(directory, held->get(), *journal, undo, report);
+    return ContinueUndo(files, directory, held->get(), *journal, undo, report);
 }
 
-UndoOutcome FinishUndo(const std::string& directory, const std::string& undoPath,
+UndoOutcome FinishUndo(FileLayer& files, const std::string& directory, const std::string& undoPath,
                        const JournalContents& undo, UndoReport& report) {
     UndoOutcome refusal;
     const std::optional<std::unique_ptr<JournalFile>> held =
-        HoldRun(SiblingPath(undoPath, undo.undoes), refusal);
+        HoldRun(files, SiblingPath(undoPath, undo.undoes), refusal);
     if (!held)
         return refusal;
-    RemoveOwnLeftovers(undo);
-    const std::unique_ptr<RunJournal> journal = RunJournal::Continue(undoPath, undo);
+    RemoveOwnLeftovers(files, undo);
+    const std::unique_ptr<RunJournal> journal = RunJournal::Continue(files, undoPath, undo);
     if (!journal)
         return Refusal(IsJournalInUse(undoPath)
                            ? std::string(kRunBeingUndoneText)
                            : "The journal " + undoPath + " cannot be written.");
-    return ContinueUndo(directory, held->get(), *journal, undo, report);
+    return ContinueUndo(files, directory, held->get(), *journal, undo, report);
 }
 
 // On a case-insensitive volume a new name that differs from the old one in letter case alone
 // finds the file under either: only the folder's listing tells which spelling it has. Where
 // it lists neither (lowntfs-3g lists every name in lower case), the journal's done marks do.
-void ReadSpellingsOfCaseChanges(const JournalContents& contents,
+void ReadSpellingsOfCaseChanges(FileLayer& files, const JournalContents& contents,
                                 const std::vector<std::size_t>& caseChanges,
                                 std::vector<bool>& moved) {
     const bool undo = contents.kind == JournalKind::Undo;
@@ -269,7 +270,7 @@ void ReadSpellingsOfCaseChanges(const JournalContents& contents,
         spellings.push_back(undo ? change.oldPath : change.newPath);
         spellings.push_back(undo ? change.newPath : change.oldPath);
     }
-    const std::vector<bool> listed = ListedAsSpelled(spellings);
+    const std::vector<bool> listed = files.ListedAsSpelled(spellings);
     for (std::size_t i = 0; i < caseChanges.size(); ++i) {
         const bool asTarget = listed[2 * i];
         const bool asOrigin = listed[2 * i + 1];
@@ -279,7 +280,7 @@ void ReadSpellingsOfCaseChanges(const JournalContents& contents,
     }
 }
 
-void CountWhereFilesAre(UnfinishedRun& run) {
+void CountWhereFilesAre(FileLayer& files, UnfinishedRun& run) {
     const JournalContents& contents = run.contents;
     const bool undo = contents.kind == JournalKind::Undo;
     const std::size_t count = contents.changes.size();
@@ -289,14 +290,15 @@ void CountWhereFilesAre(UnfinishedRun& run) {
         const JournalChange& change = contents.changes[index];
         const std::string* temporaryPath = TemporaryPathOf(contents, static_cast<int>(index));
         const bool parked =
-            temporaryPath != nullptr && HoldsFileOfAtTemporaryName(*temporaryPath, change);
+            temporaryPath != nullptr && HoldsFileOfAtTemporaryName(files, *temporaryPath, change);
         const std::string& target = undo ? change.oldPath : change.newPath;
-        moved[index] = !parked && change.oldPath != change.newPath && HoldsFileOf(target, change);
+        moved[index] =
+            !parked && change.oldPath != change.newPath && HoldsFileOf(files, target, change);
         if (moved[index] && DiffersInLetterCaseOnly(change.oldPath, change.newPath))
             caseChanges.push_back(index);
         run.underTemporaryName += parked ? 1 : 0;
     }
-    ReadSpellingsOfCaseChanges(contents, caseChanges, moved);
+    ReadSpellingsOfCaseChanges(files, contents, caseChanges, moved);
     for (std::size_t index = 0; index < count; ++index) {
         const JournalChange& change = contents.changes[index];
         run.moved += moved[index] ? 1 : 0;
@@ -309,7 +311,7 @@ void CountWhereFilesAre(UnfinishedRun& run) {
 
 // A file of a cycle cut off half-way may find both its names taken by the cycle's other
 // files: the cycle is then carried to its end, from the first of them still where it was.
-bool FinishCycleOf(const JournalContents& contents, std::size_t parked) {
+bool FinishCycleOf(FileLayer& files, const JournalContents& contents, std::size_t parked) {
     const std::vector<std::optional<std::size_t>> parkings = ParkingsOf(contents);
     const auto first = std::find(parkings.begin(), parkings.end(), parked);
     if (first == parkings.end())
@@ -320,26 +322,27 @@ bool FinishCycleOf(const JournalContents& contents, std::size_t parked) {
         const std::string& origin = undo ? change.newPath : change.oldPath;
         const std::string& heading = undo ? change.oldPath : change.newPath;
         const std::optional<std::string> where =
-            FindFileOf(change, TemporaryPathOf(contents, static_cast<int>(at)));
-        if (where == origin && origin != heading && !RenameOnDisk(origin, heading))
+            FindFileOf(files, change, TemporaryPathOf(contents, static_cast<int>(at)));
+        if (where == origin && origin != heading && !files.RenameOnDisk(origin, heading))
             return false;
     }
     return true;
 }
 
 // Where its change was heading; when that name is taken, back where it came from.
-bool NameEveryParkedFile(const UnfinishedRun& run) {
+bool NameEveryParkedFile(FileLayer& files, const UnfinishedRun& run) {
     const bool undo = run.contents.kind == JournalKind::Undo;
     bool allNamed = true;
     for (const auto& [index, temporaryPath] : run.contents.temporaryPaths) {
         const JournalChange& change = run.contents.changes[static_cast<std::size_t>(index)];
-        if (!HoldsFileOfAtTemporaryName(temporaryPath, change))
+        if (!HoldsFileOfAtTemporaryName(files, temporaryPath, change))
             continue;
         const std::string& heading = undo ? change.oldPath : change.newPath;
         const std::string& origin = undo ? change.newPath : change.oldPath;
-        allNamed = (RenameOnDisk(temporaryPath, heading) || RenameOnDisk(temporaryPath, origin) ||
-                    (FinishCycleOf(run.contents, static_cast<std::size_t>(index)) &&
-                     RenameOnDisk(temporaryPath, heading))) &&
+        allNamed = (files.RenameOnDisk(temporaryPath, heading) ||
+                    files.RenameOnDisk(temporaryPath, origin) ||
+                    (FinishCycleOf(files, run.contents, static_cast<std::size_t>(index)) &&
+                     files.RenameOnDisk(temporaryPath, heading))) &&
                    allNamed;
     }
     return allNamed;
@@ -354,7 +357,7 @@ PendingUndo Refused(std::string message) {
 // The journal of an undo that another program is running is passed over, and the run it holds
 // stops the search, as does a journal that cannot be read or that a newer version wrote:
 // undoing a run further back would undo the wrong one.
-PendingUndo FindPendingUndo(const std::string& directory) {
+PendingUndo FindPendingUndo(FileLayer& files, const std::string& directory) {
     for (const std::string& path : JournalsNewestFirst(directory)) {
         const bool inUse = IsJournalInUse(path);
         if (!inUse && JournalWasUndone(path))
@@ -378,7 +381,7 @@ PendingUndo FindPendingUndo(const std::string& directory) {
             RemoveJournal(path); // never planned: it touched no file
         else if ((contents.kind == JournalKind::Undo && contents.end == RunEnding::None) ||
                  (contents.kind == JournalKind::Run && !contents.undone &&
-                  !RunChangedNothing(contents)))
+                  !RunChangedNothing(files, contents)))
             return {UndoResult::Finished, {}, path, std::move(contents)};
     }
     return {};
@@ -403,26 +406,26 @@ std::string DescribePendingUndo(const PendingUndo& pending) {
     return text + (oneFolder ? " in " + folder : " in several folders, the first " + folder);
 }
 
-UndoOutcome CarryOutUndo(const std::string& directory, const PendingUndo& pending,
+UndoOutcome CarryOutUndo(FileLayer& files, const std::string& directory, const PendingUndo& pending,
                          UndoReport& report) {
     if (pending.result != UndoResult::Finished)
         return {pending.result, pending.message, 0, 0};
     if (pending.contents.kind == JournalKind::Undo)
-        return FinishUndo(directory, pending.path, pending.contents, report);
-    return UndoRun(directory, pending.path, pending.contents, report);
+        return FinishUndo(files, directory, pending.path, pending.contents, report);
+    return UndoRun(files, directory, pending.path, pending.contents, report);
 }
 
-UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report) {
-    return CarryOutUndo(directory, FindPendingUndo(directory), report);
+UndoOutcome UndoLastRun(FileLayer& files, const std::string& directory, UndoReport& report) {
+    return CarryOutUndo(files, directory, FindPendingUndo(files, directory), report);
 }
 
-bool RunChangedNothing(const JournalContents& run) {
+bool RunChangedNothing(FileLayer& files, const JournalContents& run) {
     for (int index = 0; index <= LastChangeReached(run); ++index) {
         const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
         const bool renames = change.oldPath != change.newPath;
         const bool changed = index <= run.doneThrough
                                  ? renames || SetsMetadata(change)
-                                 : (renames && !HoldsFileOf(change.oldPath, change)) ||
+                                 : (renames && !HoldsFileOf(files, change.oldPath, change)) ||
                                        (!renames && SetsMetadata(change));
         if (changed)
             return false;
@@ -431,7 +434,7 @@ bool RunChangedNothing(const JournalContents& run) {
 }
 
 // Runs at every start: journals that ended are told by their last lines alone.
-std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
+std::optional<UnfinishedRun> FindUnfinishedRun(FileLayer& files, const std::string& directory) {
     for (const std::string& path : JournalsNewestFirst(directory)) {
         if (IsJournalInUse(path) || JournalHasEnded(path))
             continue;
@@ -445,9 +448,9 @@ std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory) {
             continue;
         }
         // Either answer removes them; gone first, they do not count as files of the run.
-        RemoveOwnLeftovers(*reading.contents);
+        RemoveOwnLeftovers(files, *reading.contents);
         UnfinishedRun run{path, *reading.contents, 0, {}, 0};
-        CountWhereFilesAre(run);
+        CountWhereFilesAre(files, run);
         return run;
     }
     return std::nullopt;
@@ -470,25 +473,26 @@ std::string DescribeUnfinishedRun(const UnfinishedRun& run) {
                         : "\n\nUndo the run, or keep what was done?");
 }
 
-UndoOutcome UndoUnfinishedRun(const std::string& directory, const UnfinishedRun& run,
-                              UndoReport& report) {
+UndoOutcome UndoUnfinishedRun(FileLayer& files, const std::string& directory,
+                              const UnfinishedRun& run, UndoReport& report) {
     if (run.contents.kind == JournalKind::Undo)
-        return FinishUndo(directory, run.path, run.contents, report);
-    return UndoRun(directory, run.path, run.contents, report);
+        return FinishUndo(files, directory, run.path, run.contents, report);
+    return UndoRun(files, directory, run.path, run.contents, report);
 }
 
 // Every file under a temporary name gets a proper name. The journal hears of the reservations these
 // moves make, and stays open while a file could be given neither name, so that the next start asks
 // again.
-bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run) {
-    RemoveOwnLeftovers(run.contents);
-    if (const std::unique_ptr<RunJournal> journal = RunJournal::Continue(run.path, run.contents)) {
-        if (!NameEveryParkedFile(run)) {
+bool KeepUnfinishedRun(FileLayer& files, const std::string& directory, const UnfinishedRun& run) {
+    RemoveOwnLeftovers(files, run.contents);
+    if (const std::unique_ptr<RunJournal> journal =
+            RunJournal::Continue(files, run.path, run.contents)) {
+        if (!NameEveryParkedFile(files, run)) {
             journal->LeaveUnfinished();
             return false;
         }
         journal->Finish(RunEnding::Kept);
-    } else if (NameEveryParkedFile(run)) {
+    } else if (NameEveryParkedFile(files, run)) {
         AppendRecord(run.path, EndRecord(RunEnding::Kept));
     } else {
         return false;

@@ -1,9 +1,11 @@
 #pragma once
 
 // Undo of a journaled run: every file goes back to its old name, attributes and times,
-// newest first, and a file that changed since is left alone and reported. The undo keeps a
-// journal of its own, so that one cut short can be finished.
+// newest first, and a file that changed since is left alone and reported. Each function
+// works through the caller's FileLayer, which the undo's journal listens to while it goes. The undo
+// keeps a journal of its own, so that one cut short can be finished.
 
+#include "FileOps.h"
 #include "JournalRecords.h"
 
 #include <optional>
@@ -46,18 +48,18 @@ struct PendingUndo {
     std::string path;                              // the journal of the run (or of the undo)
     JournalContents contents;
 };
-PendingUndo FindPendingUndo(const std::string& directory);
+PendingUndo FindPendingUndo(FileLayer& files, const std::string& directory);
 // The run in words, for a question: when it ended, how many files, which folder.
 std::string DescribePendingUndo(const PendingUndo& pending);
-UndoOutcome CarryOutUndo(const std::string& directory, const PendingUndo& pending,
+UndoOutcome CarryOutUndo(FileLayer& files, const std::string& directory, const PendingUndo& pending,
                          UndoReport& report);
 
 // The two above at once, for a caller that does not ask.
-UndoOutcome UndoLastRun(const std::string& directory, UndoReport& report);
+UndoOutcome UndoLastRun(FileLayer& files, const std::string& directory, UndoReport& report);
 
 // True when the run reached no file it would change: every name it gave was the old one and
 // it set no attribute or time, or it stopped before renaming its first file.
-bool RunChangedNothing(const JournalContents& run);
+bool RunChangedNothing(FileLayer& files, const JournalContents& run);
 
 // A run or an undo that did not end: the program or the machine stopped in the middle.
 struct UnfinishedRun {
@@ -68,14 +70,14 @@ struct UnfinishedRun {
     int underTemporaryName = 0;
 };
 
-std::optional<UnfinishedRun> FindUnfinishedRun(const std::string& directory);
+std::optional<UnfinishedRun> FindUnfinishedRun(FileLayer& files, const std::string& directory);
 // What the start-up box says about `run`, ending in the question it asks.
 std::string DescribeUnfinishedRun(const UnfinishedRun& run);
 // Undoes the run (or finishes the undo).
-UndoOutcome UndoUnfinishedRun(const std::string& directory, const UnfinishedRun& run,
-                              UndoReport& report);
+UndoOutcome UndoUnfinishedRun(FileLayer& files, const std::string& directory,
+                              const UnfinishedRun& run, UndoReport& report);
 // Leaves what was done as it is, taking every file off its temporary name, and closes the
 // journal. False when a file could not be taken off its temporary name.
-bool KeepUnfinishedRun(const std::string& directory, const UnfinishedRun& run);
+bool KeepUnfinishedRun(FileLayer& files, const std::string& directory, const UnfinishedRun& run);
 
 } // namespace tarvolin

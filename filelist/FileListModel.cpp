@@ -9,11 +9,13 @@
 
 namespace tarvolin {
 
-FileListModel::FileListModel(FileNames& fileNames, QObject* parent)
-    : FileListModel(fileNames, TimeTextFormatOf(QLocale()), parent) {}
+FileListModel::FileListModel(FileLayer& files, FileNames& fileNames, QObject* parent)
+    : FileListModel(files, fileNames, TimeTextFormatOf(QLocale()), parent) {}
 
-FileListModel::FileListModel(FileNames& fileNames, TimeTextFormat timeFormat, QObject* parent)
-    : QAbstractTableModel(parent), fileNames_(fileNames), timeFormat_(std::move(timeFormat)) {
+FileListModel::FileListModel(FileLayer& files, FileNames& fileNames, TimeTextFormat timeFormat,
+                             QObject* parent)
+    : QAbstractTableModel(parent), files_(files), fileNames_(fileNames),
+      timeFormat_(std::move(timeFormat)) {
     RereadAll();
 }
 
@@ -133,7 +135,7 @@ void FileListModel::Append(const FileNames& paths) {
     fileNames_.insert(fileNames_.end(), paths.begin(), paths.end());
     facts_.reserve(fileNames_.size());
     for (const std::string& path : paths)
-        facts_.emplace_back(ReadFileSummary(path));
+        facts_.emplace_back(files_.ReadFileSummary(path));
     endInsertRows();
 }
 
@@ -154,7 +156,7 @@ void FileListModel::Clear() {
 void FileListModel::SetPathAt(int position, const std::string& path) {
     const auto row = static_cast<std::size_t>(position);
     fileNames_.at(row) = path;
-    facts_.at(row) = RowFacts(ReadFileSummary(path));
+    facts_.at(row) = RowFacts(files_.ReadFileSummary(path));
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }
 
@@ -236,7 +238,7 @@ void FileListModel::RereadAll() {
     facts_.clear();
     facts_.reserve(fileNames_.size());
     for (const std::string& path : fileNames_)
-        facts_.emplace_back(ReadFileSummary(path));
+        facts_.emplace_back(files_.ReadFileSummary(path));
     endResetModel();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileNames.h"
+#include "FileOps.h"
 #include "RowFacts.h"
 #include "RowTexts.h"
 
@@ -24,8 +25,10 @@ class FileListModel final : public QAbstractTableModel {
 public:
     enum Column { NameColumn, PropertyColumn, CreateTimeColumn, ModifyTimeColumn, ColumnCount };
 
-    explicit FileListModel(FileNames& fileNames, QObject* parent = nullptr);
-    FileListModel(FileNames& fileNames, TimeTextFormat timeFormat, QObject* parent);
+    // Rows are read through `files`, which learns each volume once and must outlive the model.
+    FileListModel(FileLayer& files, FileNames& fileNames, QObject* parent = nullptr);
+    FileListModel(FileLayer& files, FileNames& fileNames, TimeTextFormat timeFormat,
+                  QObject* parent);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -80,6 +83,7 @@ private:
     void Reorder(const std::vector<int>& order);
     QByteArray DragOrigin() const;
 
+    FileLayer& files_;
     FileNames& fileNames_;
     std::vector<RowFacts> facts_;
     TimeTextFormat timeFormat_;

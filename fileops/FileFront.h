@@ -1,9 +1,8 @@
 #pragma once
 
 // The file layer's rules, once for every platform, over one Backend: what FileOps.h promises.
-// FileOps.h's functions use the front over the platform's own backend; a test may put one
-// over a backend of its own. Nothing a backend throws leaves the front: each operation
-// answers it with its ordinary refusal.
+// A FileLayer (FileOps.h) owns one, over the platform's own backend or a test's. Nothing a backend
+// throws leaves the front: each operation answers it with its ordinary refusal.
 
 #include "Backend.h"
 

@@ -17,18 +17,6 @@ namespace tarvolin {
 
 namespace {
 
-// What FileOps.h's functions share for the life of the program: one backend with what it
-// learns of volumes, the listener and the step hook.
-struct NativeLayer {
-    std::unique_ptr<Backend> backend = MakeNativeBackend();
-    FileFront front{*backend};
-};
-
-FileFront& NativeFront() {
-    static NativeLayer layer;
-    return layer.front;
-}
-
 bool SameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.volume == b.volume && a.file == b.file;
 }
@@ -283,72 +271,70 @@ FolderFacts FileFront::ReadFolderFacts(const std::string& folder) {
                    [&] { return backend_.ReadFolderFacts(folder.empty() ? "." : folder); });
 }
 
-// FileOps.h, over the platform's own backend.
+// FileLayer: one front over a backend, its own or a test's.
 
-PathSyntax NativePathSyntax() {
-    return NativeFront().Syntax();
+FileLayer::FileLayer()
+    : ownBackend_(MakeNativeBackend()), front_(std::make_unique<FileFront>(*ownBackend_)) {}
+
+FileLayer::FileLayer(Backend& backend) : front_(std::make_unique<FileFront>(backend)) {}
+
+FileLayer::~FileLayer() = default;
+
+void FileLayer::SetCaseChangeListener(CaseChangeListener* listener) {
+    front_->SetCaseChangeListener(listener);
 }
 
-void SetCaseChangeListener(CaseChangeListener* listener) {
-    NativeFront().SetCaseChangeListener(listener);
+void FileLayer::ArmStepHook(std::function<void(Step)> hook) {
+    front_->ArmStepHook(std::move(hook));
 }
 
-void ArmStepHook(std::function<void(Step)> hook) {
-    NativeFront().ArmStepHook(std::move(hook));
-}
-
-bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
+bool FileLayer::RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
     std::string fileNowAt;
-    return NativeFront().RenameOnDisk(oldPath, newPath, fileNowAt);
+    return front_->RenameOnDisk(oldPath, newPath, fileNowAt);
 }
 
-bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt) {
-    return NativeFront().RenameOnDisk(oldPath, newPath, fileNowAt);
+bool FileLayer::RenameOnDisk(const std::string& oldPath, const std::string& newPath,
+                             std::string& fileNowAt) {
+    return front_->RenameOnDisk(oldPath, newPath, fileNowAt);
 }
 
-AttributeSet ReadAttributes(const std::string& path) {
-    return NativeFront().ReadAttributes(path);
+AttributeSet FileLayer::ReadAttributes(const std::string& path) {
+    return front_->ReadAttributes(path);
 }
 
-bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
-    return NativeFront().ApplyAttributes(path, wanted);
+bool FileLayer::ApplyAttributes(const std::string& path, AttributeSet wanted) {
+    return front_->ApplyAttributes(path, wanted);
 }
 
-std::optional<LocalDateTime> GetCreationTime(const std::string& path) {
-    return NativeFront().GetCreationTime(path);
+std::optional<LocalDateTime> FileLayer::GetCreationTime(const std::string& path) {
+    return front_->GetCreationTime(path);
 }
 
-std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
-    return NativeFront().GetModifyTime(path);
+std::optional<LocalDateTime> FileLayer::GetModifyTime(const std::string& path) {
+    return front_->GetModifyTime(path);
 }
 
-bool SetCreationTime(const std::string& path, const LocalDateTime& date,
-                     const LocalDateTime& time) {
-    return NativeFront().SetTime(path, TimeSlot::Creation, date, time);
+bool FileLayer::SetCreationTime(const std::string& path, const LocalDateTime& date,
+                                const LocalDateTime& time) {
+    return front_->SetTime(path, TimeSlot::Creation, date, time);
 }
 
-bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
-    return NativeFront().SetTime(path, TimeSlot::AccessAndModify, date, time);
+bool FileLayer::SetModifyTime(const std::string& path, const LocalDateTime& date,
+                              const LocalDateTime& time) {
+    return front_->SetTime(path, TimeSlot::AccessAndModify, date, time);
 }
 
-FileSummary ReadFileSummary(const std::string& path) {
-    return NativeFront().ReadFileSummary(path);
+FileSummary FileLayer::ReadFileSummary(const std::string& path) {
+    return front_->ReadFileSummary(path);
 }
 
-std::optional<FileStamp> ReadFileStamp(const std::string& path) {
-    return NativeFront().ReadFileStamp(path);
-}
-
-std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths) {
-    return NativeFront().ReadFileStamps(paths);
-}
-
-std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
+std::optional<FileIdentity> FileLayer::ReadFileIdentity(const std::string& path) {
     const std::optional<FileStamp> stamp = ReadFileStamp(path);
     return stamp ? std::optional<FileIdentity>(stamp->identity) : std::nullopt;
 }
 
-std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
+std::vector<std::optional<FileIdentity>>
+FileLayer::ReadFileIdentities(std::span<const std::string> paths) {
     std::vector<std::optional<FileIdentity>> identities;
     identities.reserve(paths.size());
     for (const std::optional<FileStamp>& stamp : ReadFileStamps(paths))
@@ -356,25 +342,115 @@ std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std:
     return identities;
 }
 
+std::optional<FileStamp> FileLayer::ReadFileStamp(const std::string& path) {
+    return front_->ReadFileStamp(path);
+}
+
+std::vector<std::optional<FileStamp>>
+FileLayer::ReadFileStamps(std::span<const std::string> paths) {
+    return front_->ReadFileStamps(paths);
+}
+
+std::optional<ExactMetadata> FileLayer::ReadExactMetadata(const std::string& path) {
+    return front_->ReadExactMetadata(path);
+}
+
+MetadataRestore FileLayer::RestoreExactMetadata(const std::string& path,
+                                                const ExactMetadata& before,
+                                                const ExactMetadata& runLeft) {
+    return front_->RestoreExactMetadata(path, before, runLeft);
+}
+
+bool FileLayer::RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) {
+    return front_->RemoveEmptyFileMadeSince(path, notBefore);
+}
+
+std::vector<bool> FileLayer::ListedAsSpelled(std::span<const std::string> paths) {
+    return front_->ListedAsSpelled(paths);
+}
+
+FolderFacts FileLayer::ReadFolderFacts(const std::string& folder) {
+    return front_->ReadFolderFacts(folder);
+}
+
+// FileOps.h's free functions, each over a layer of its own for the one call.
+
+PathSyntax NativePathSyntax() {
+    return MakeNativeBackend()->Syntax();
+}
+
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
+    return FileLayer().RenameOnDisk(oldPath, newPath);
+}
+
+bool RenameOnDisk(const std::string& oldPath, const std::string& newPath, std::string& fileNowAt) {
+    return FileLayer().RenameOnDisk(oldPath, newPath, fileNowAt);
+}
+
+AttributeSet ReadAttributes(const std::string& path) {
+    return FileLayer().ReadAttributes(path);
+}
+
+bool ApplyAttributes(const std::string& path, AttributeSet wanted) {
+    return FileLayer().ApplyAttributes(path, wanted);
+}
+
+std::optional<LocalDateTime> GetCreationTime(const std::string& path) {
+    return FileLayer().GetCreationTime(path);
+}
+
+std::optional<LocalDateTime> GetModifyTime(const std::string& path) {
+    return FileLayer().GetModifyTime(path);
+}
+
+bool SetCreationTime(const std::string& path, const LocalDateTime& date,
+                     const LocalDateTime& time) {
+    return FileLayer().SetCreationTime(path, date, time);
+}
+
+bool SetModifyTime(const std::string& path, const LocalDateTime& date, const LocalDateTime& time) {
+    return FileLayer().SetModifyTime(path, date, time);
+}
+
+FileSummary ReadFileSummary(const std::string& path) {
+    return FileLayer().ReadFileSummary(path);
+}
+
+std::optional<FileStamp> ReadFileStamp(const std::string& path) {
+    return FileLayer().ReadFileStamp(path);
+}
+
+std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths) {
+    return FileLayer().ReadFileStamps(paths);
+}
+
+std::optional<FileIdentity> ReadFileIdentity(const std::string& path) {
+    return FileLayer().ReadFileIdentity(path);
+}
+
+std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths) {
+    return FileLayer().ReadFileIdentities(paths);
+}
+
 std::optional<ExactMetadata> ReadExactMetadata(const std::string& path) {
-    return NativeFront().ReadExactMetadata(path);
+    return FileLayer().ReadExactMetadata(path);
 }
 
 MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
                                      const ExactMetadata& runLeft) {
-    return NativeFront().RestoreExactMetadata(path, before, runLeft);
+    return FileLayer().RestoreExactMetadata(path, before, runLeft);
 }
 
 bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) {
-    return NativeFront().RemoveEmptyFileMadeSince(path, notBefore);
+    return FileLayer().RemoveEmptyFileMadeSince(path, notBefore);
 }
 
 std::vector<bool> ListedAsSpelled(std::span<const std::string> paths) {
-    return NativeFront().ListedAsSpelled(paths);
+    return FileLayer().ListedAsSpelled(paths);
 }
 
 FolderFacts ReadFolderFacts(const std::string& folder) {
-    return NativeFront().ReadFolderFacts(folder);
+    return FileLayer().ReadFolderFacts(folder);
 }
 
 } // namespace tarvolin

@@ -4,11 +4,12 @@
 // reports a refusal as its result (false, -1, or no value); none of them throws.
 // Paths are UTF-8 byte strings (on Linux any bytes a name holds).
 //
-// Map, from a call here to the disk: FileOps.cpp is the one front (FileFront.h) and does
-// what every platform needs alike: the guards, the letter-case change through a temporary
-// name, the check of every write against what the file then holds, the MS-DOS precision of
-// times, the announcements to the CaseChangeListener. Below it a Backend (Backend.h) gives a few
-// primitives, in fileops/linux/ or fileops/win32/, whose files are cut alike:
+// Map, from a call here to the disk: a FileLayer (below) owns a backend and the one front
+// (FileFront.h, in FileOps.cpp), which does what every platform needs alike: the guards, the
+// letter-case change through a temporary name, the check of every write against what the file
+// then holds, the MS-DOS precision of times, the announcements to the CaseChangeListener.
+// Below it a Backend (Backend.h) gives a few primitives, in fileops/linux/ or fileops/win32/,
+// whose files are cut alike:
 //   LinuxBackend      the primitives, each handing on to one of:
 //   Moves             renameat2 NOREPLACE, else an exclusive reservation; what a taken new
 //                     name is (the file's own entry?); CaseTwins for NTFS
@@ -22,6 +23,7 @@
 #include "AttributeSet.h"
 #include "LocalDateTime.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -38,6 +40,10 @@ enum class PathSyntax {
 };
 
 PathSyntax NativePathSyntax();
+
+// The free functions below each work through a FileLayer of their own that lives for the call
+// alone: nothing they learn or are told outlasts it. A run, an undo or a window uses one
+// FileLayer throughout instead (declared below).
 
 // Moves `oldPath` to `newPath`, never replacing another existing file. A `newPath` naming
 // the same file (byte-identical, or differing only in letter case on a case-insensitive
@@ -69,8 +75,6 @@ public:
     virtual void ReservationStarting(const std::string& /*path*/) {}
     virtual void ReservationDropped(const std::string& /*path*/) {}
 };
-// None by default; the listener must outlive the renames it hears of.
-void SetCaseChangeListener(CaseChangeListener* listener);
 
 // The system's own words for why the last of the operations above failed on this thread
 // ("File exists", "Read-only file system", "Operation not permitted"), for an error box to say
@@ -216,6 +220,58 @@ struct FolderFacts {
     bool storesCreationTime = true; // a creation time can be set, not only read
 };
 FolderFacts ReadFolderFacts(const std::string& folder);
+
+class Backend;
+class FileFront;
+enum class Step;
+
+// The file layer as one object: what it learns of volumes and folders while it lives (which
+// store a mount uses, what a folder lists), whom it tells of changes of letter case and
+// reservations, and where a test acts mid-step (StepHook.h). A window or command holds one
+// for its life and hands it to every run, undo and recovery, so that two of them never share
+// a listener or a hook by accident. Its operations are those of the free functions above.
+class FileLayer {
+public:
+    // Over the platform's own backend.
+    FileLayer();
+    // Over `backend`, which must outlive it (a test's backend in memory).
+    explicit FileLayer(Backend& backend);
+    ~FileLayer();
+    FileLayer(const FileLayer&) = delete;
+    FileLayer& operator=(const FileLayer&) = delete;
+
+    // None by default; the listener must outlive the renames it hears of.
+    void SetCaseChangeListener(CaseChangeListener* listener);
+    // An empty function disarms.
+    void ArmStepHook(std::function<void(Step)> hook);
+
+    bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
+    bool RenameOnDisk(const std::string& oldPath, const std::string& newPath,
+                      std::string& fileNowAt);
+    AttributeSet ReadAttributes(const std::string& path);
+    bool ApplyAttributes(const std::string& path, AttributeSet wanted);
+    std::optional<LocalDateTime> GetCreationTime(const std::string& path);
+    std::optional<LocalDateTime> GetModifyTime(const std::string& path);
+    bool SetCreationTime(const std::string& path, const LocalDateTime& date,
+                         const LocalDateTime& time);
+    bool SetModifyTime(const std::string& path, const LocalDateTime& date,
+                       const LocalDateTime& time);
+    FileSummary ReadFileSummary(const std::string& path);
+    std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
+    std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths);
+    std::optional<FileStamp> ReadFileStamp(const std::string& path);
+    std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
+    std::optional<ExactMetadata> ReadExactMetadata(const std::string& path);
+    MetadataRestore RestoreExactMetadata(const std::string& path, const ExactMetadata& before,
+                                         const ExactMetadata& runLeft);
+    bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
+    std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
+    FolderFacts ReadFolderFacts(const std::string& folder);
+
+private:
+    std::unique_ptr<Backend> ownBackend_;
+    std::unique_ptr<FileFront> front_;
+};
 
 // The folder the run journals live in, made on first use and readable by its owner only:
 // $XDG_STATE_HOME/ctarvolin (by default ~/.local/state/ctarvolin); on Windows

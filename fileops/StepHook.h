@@ -4,8 +4,6 @@
 // program would (or end the process, as a crash would) at exactly that moment. Unarmed, a step
 // costs one test of an empty function object.
 
-#include <functional>
-
 namespace tarvolin {
 
 enum class Step {
@@ -14,7 +12,7 @@ enum class Step {
     RestoringMetadata,    // undo is about to put a file's attributes and times back
 };
 
-// For the file layer of FileOps.h; an empty function disarms.
-void ArmStepHook(std::function<void(Step)> hook);
+// Armed on a FileLayer (FileOps.h) with FileLayer::ArmStepHook: only what goes through that
+// layer stops there.
 
 } // namespace tarvolin

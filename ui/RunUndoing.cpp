@@ -126,20 +126,20 @@ RecoveryAnswer AskWhetherToUndo(QWidget* owner, const UnfinishedRun& run) {
 
 } // namespace
 
-bool UndoLastRunInWindow(QWidget* owner, const FileNames& fileNames, FileListModel& rows,
-                         const std::string& windowsLastRun) {
+bool UndoLastRunInWindow(QWidget* owner, FileLayer& files, const FileNames& fileNames,
+                         FileListModel& rows, const std::string& windowsLastRun) {
     std::string problem;
     const std::string directory = JournalDirectory(&problem);
     if (directory.empty()) {
         ShowErrorBox(owner, PathToText("There is no run to undo: " + problem + "."));
         return false;
     }
-    const PendingUndo pending = FindPendingUndo(directory);
+    const PendingUndo pending = FindPendingUndo(files, directory);
     if (pending.result == UndoResult::Finished && pending.path != windowsLastRun &&
         !ConfirmUndo(owner, pending))
         return false;
     CollectingReport report;
-    const UndoOutcome outcome = CarryOutUndo(directory, pending, report);
+    const UndoOutcome outcome = CarryOutUndo(files, directory, pending, report);
     ShowRestoredPaths(report, fileNames, rows);
     ShowOutcome(owner, outcome, report);
     return outcome.result == UndoResult::Finished;
@@ -160,12 +160,12 @@ bool AskToRunWithoutJournal(QWidget* owner, const std::string& reason) {
     return box.clickedButton() == runButton;
 }
 
-void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {
+void OfferRecoveryOfUnfinishedRuns(QWidget* owner, FileLayer& files) {
     const std::string directory = JournalDirectory();
     if (directory.empty())
         return;
     std::string lastAsked;
-    while (const std::optional<UnfinishedRun> run = FindUnfinishedRun(directory)) {
+    while (const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, directory)) {
         if (run->path == lastAsked) // its undo was refused, and the box said why
             return;
         lastAsked = run->path;
@@ -174,8 +174,8 @@ void OfferRecoveryOfUnfinishedRuns(QWidget* owner) {
             return;
         if (answer == RecoveryAnswer::Undo) {
             CollectingReport report;
-            ShowOutcome(owner, UndoUnfinishedRun(directory, *run, report), report);
-        } else if (!KeepUnfinishedRun(directory, *run)) {
+            ShowOutcome(owner, UndoUnfinishedRun(files, directory, *run, report), report);
+        } else if (!KeepUnfinishedRun(files, directory, *run)) {
             ShowErrorBox(owner, QStringLiteral("A file could not be taken off its temporary "
                                                "name, which begins with \".\" and holds "
                                                "\".Tarvolin-Case-\" or \".Tarvolin-Cycle-\"."));

@@ -114,7 +114,7 @@ const TForm1::AttributeBox TForm1::kAttributeBoxes[] = {{&TForm1::chR, kReadOnly
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     InitUiResources();
     CreateControls();
-    outlets_ = std::make_unique<WindowOutlets>(*this, *Gauge1, *rows_, *fileList);
+    outlets_ = std::make_unique<WindowOutlets>(files_, *this, *Gauge1, *rows_, *fileList);
     ConnectHandlers();
     FormCreate();
 }
@@ -189,7 +189,7 @@ void TForm1::CreateControls() {
     Gauge1->SetForeColor(kBarColor);
     Gauge1->SetBackColor(kPanelColor);
 
-    rows_ = new FileListModel(fileNames, this);
+    rows_ = new FileListModel(files_, fileNames, this);
     fileList = Place(new FileListView(Panel2), "fileList", QStringLiteral("Files"),
                      {6, 6, 592, 171}, Arial(14));
     fileList->setModel(rows_);
@@ -473,8 +473,8 @@ void TForm1::fileListDblClick() {
     loadedTitle_.Load(*Edit1, ExtractFileTitle(path));
     const std::string extension = ExtractExtension(path);
     loadedExtension_.Load(*Edit2, extension.empty() ? extension : extension.substr(1));
-    ShowAttributes(ReadAttributes(path));
-    ShowFileTimes(GetCreationTime(path), GetModifyTime(path));
+    ShowAttributes(files_.ReadAttributes(path));
+    ShowFileTimes(files_.GetCreationTime(path), files_.GetModifyTime(path));
 }
 
 void TForm1::Button3Click() {
@@ -492,7 +492,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::UndoLastRunClick() {
-    if (UndoLastRunInWindow(this, fileNames, *rows_, lastRunJournal_))
+    if (UndoLastRunInWindow(this, files_, fileNames, *rows_, lastRunJournal_))
         lastRunJournal_.clear();
     runSinceTyping_ = false;
     Gauge1->Announce(QStringLiteral("The undo has ended."));

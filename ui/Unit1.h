@@ -2,6 +2,7 @@
 
 #include "AttributeSet.h"
 #include "FileNames.h"
+#include "FileOps.h"
 #include "LoadedName.h"
 #include "LocalDateTime.h"
 #include "RenameOptions.h"
@@ -77,6 +78,8 @@ public:
 
     // The paths listed, in list order.
     const FileNames& ListedFiles() const { return fileNames; }
+    // The file layer the window's runs and undos go through.
+    FileLayer& Files() { return files_; }
     // The row selected in the file list, -1 when none.
     int SelectedPosition() const;
     // Appends `paths` to `fileNames` and reads every row again, as a confirmed "Add Files"
@@ -197,6 +200,9 @@ private:
     void RunWithJournal(const std::function<std::string(const std::string*)>& run);
 
     FileListModel* rows_;
+    // The window's file layer for its whole life: every run, undo and read of it goes
+    // through this one, which keeps what it learns of the volumes.
+    FileLayer files_;
     std::string lastRunJournal_;  // this window's last run, undone without a question
     bool runSinceTyping_ = false; // Ctrl+Z in a text field undoes that run
     // The loaded file's title and extension, kept as bytes for as long as Edit1 and Edit2

@@ -10,8 +10,9 @@
 
 namespace tarvolin {
 
-WindowOutlets::WindowOutlets(QWidget& owner, Gauge& gauge, FileListModel& rows, QWidget& listView)
-    : owner_(owner), gauge_(gauge), rows_(rows), listView_(listView) {}
+WindowOutlets::WindowOutlets(FileLayer& files, QWidget& owner, Gauge& gauge, FileListModel& rows,
+                             QWidget& listView)
+    : files_(files), owner_(owner), gauge_(gauge), rows_(rows), listView_(listView) {}
 
 void WindowOutlets::SetGaugeRange(int minimum, int maximum) {
     gauge_.SetMinValue(minimum);

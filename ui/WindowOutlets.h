@@ -13,7 +13,10 @@ class Gauge;
 // the error box.
 class WindowOutlets final : public RenameOutlets {
 public:
-    WindowOutlets(QWidget& owner, Gauge& gauge, FileListModel& rows, QWidget& listView);
+    WindowOutlets(FileLayer& files, QWidget& owner, Gauge& gauge, FileListModel& rows,
+                  QWidget& listView);
+
+    FileLayer& Files() override { return files_; }
 
     void SetGaugeRange(int minimum, int maximum) override;
     void SetGaugePosition(int position) override;
@@ -28,6 +31,7 @@ public:
     void ReleaseListPainting();
 
 private:
+    FileLayer& files_;
     QWidget& owner_;
     Gauge& gauge_;
     FileListModel& rows_;

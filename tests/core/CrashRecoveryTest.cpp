@@ -74,19 +74,19 @@ protected:
         }
         const pid_t child = fork();
         if (child == 0) {
+            KillingOutlets outlets(at);
             if (at == KillAt::InALetterCaseChange)
-                ArmStepHook([](Step step) {
+                outlets.files.ArmStepHook([](Step step) {
                     if (step == Step::MovedToCaseTemporary)
                         raise(SIGKILL);
                 });
-            KillingOutlets outlets(at);
             RenameOptions options;
             options.baseName = "n";
             options.setModifyTime = setsTime;
             options.modifyDate = options.modifyTime = {2021, 1, 1, 8};
             RunJournaledRenameJob(paths, options, outlets, state.path());
             KillingReport report;
-            UndoLastRun(state.path(), report);
+            UndoLastRun(outlets.files, state.path(), report);
             _exit(0);
         }
         int status = 0;
@@ -108,11 +108,12 @@ protected:
     }
 
     test::TempDir state;
+    FileLayer files;
 };
 
 TEST_P(CrashRecovery, LeavesEveryFileOnceAndNoTemporaryName) {
     RunAndKillTheChild(GetParam().at, GetParam().setsTime);
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->underTemporaryName, GetParam().at == KillAt::InALetterCaseChange ? 1 : 0);
     if (GetParam().undo) {
@@ -122,12 +123,13 @@ TEST_P(CrashRecovery, LeavesEveryFileOnceAndNoTemporaryName) {
                 ADD_FAILURE() << path << ": " << why;
             }
         } report;
-        EXPECT_EQ(UndoUnfinishedRun(state.path(), *run, report).result, UndoResult::Finished);
+        EXPECT_EQ(UndoUnfinishedRun(files, state.path(), *run, report).result,
+                  UndoResult::Finished);
     } else {
-        EXPECT_TRUE(KeepUnfinishedRun(state.path(), *run));
+        EXPECT_TRUE(KeepUnfinishedRun(files, state.path(), *run));
     }
     ExpectEveryFileOnceUnderItsOldOrNewName(GetParam().undo);
-    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    EXPECT_FALSE(FindUnfinishedRun(files, state.path()));
 }
 
 std::string CaseName(const ::testing::TestParamInfo<CrashCase>& info) {
@@ -183,7 +185,7 @@ TEST_P(UndoOfEveryOption, PutsBackNamesAttributesAndTimes) {
             ADD_FAILURE() << p << ": " << why;
         }
     } report;
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(outlets.files, state.path(), report).result, UndoResult::Finished);
     const FileSummary after = ReadFileSummary(path);
     EXPECT_EQ(after.attributes, before.attributes);
     EXPECT_EQ(after.creationTime, before.creationTime);

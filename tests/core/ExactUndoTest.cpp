@@ -68,12 +68,13 @@ protected:
     test::TempDir state;
     const std::string path = volume / "a.txt";
     Report report;
+    FileLayer files;
 };
 
 TEST_P(ExactUndo, PutsBackTheTimesToTheNanosecondAndNoDosRecord) {
     Run(EveryOption());
     ASSERT_TRUE(HasDosRecord(volume / "n_0.txt"));
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(files, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(test::ReadRawTimes(path), GetParam());
     EXPECT_EQ(ReadAttributes(path), kReadOnly);
     EXPECT_FALSE(HasDosRecord(path));
@@ -84,7 +85,7 @@ TEST_P(ExactUndo, KeepsAModificationTimeChangedAfterTheRun) {
     Run(EveryOption());
     test::WriteFile(volume / "n_0.txt", "edited after the run");
     const std::optional<AccessAndModify> edited = test::ReadRawTimes(volume / "n_0.txt");
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(files, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(test::ReadRawTimes(path)->modify, edited->modify);
     EXPECT_EQ(report.notes.size(), 1u);
 }
@@ -94,20 +95,20 @@ TEST_P(ExactUndo, FinishesTheAttributesOfAnUndoCutOffAfterTheName) {
     Run(EveryOption());
     const pid_t child = fork();
     if (child == 0) {
-        ArmStepHook([](Step step) {
+        files.ArmStepHook([](Step step) {
             if (step == Step::RestoringMetadata)
                 raise(SIGKILL);
         });
-        UndoLastRun(state.path(), report);
+        UndoLastRun(files, state.path(), report);
         _exit(0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     ASSERT_TRUE(test::Exists(path)); // the name is back, the rest is not
-    const std::optional<UnfinishedRun> undo = FindUnfinishedRun(state.path());
+    const std::optional<UnfinishedRun> undo = FindUnfinishedRun(files, state.path());
     ASSERT_TRUE(undo && undo->contents.kind == JournalKind::Undo);
-    EXPECT_EQ(UndoUnfinishedRun(state.path(), *undo, report).result, UndoResult::Finished);
+    EXPECT_EQ(UndoUnfinishedRun(files, state.path(), *undo, report).result, UndoResult::Finished);
     EXPECT_EQ(test::ReadRawTimes(path), GetParam());
     EXPECT_EQ(ReadAttributes(path), before.attributes);
     EXPECT_FALSE(HasDosRecord(path));
@@ -126,7 +127,7 @@ TEST(ExactUndoOfACreationTime, TakesAwayOneTheFileDidNotHave) {
     RunJournaledRenameJob(paths, options, outlets, state.path());
     ASSERT_TRUE(ReadExactMetadata(paths[0])->creationStored);
     Report report;
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(outlets.files, state.path(), report).result, UndoResult::Finished);
     const std::optional<ExactMetadata> after = ReadExactMetadata(volume / "a.txt");
     EXPECT_FALSE(after->creationStored);
     EXPECT_TRUE(after->dosRecord);

@@ -159,7 +159,7 @@ TEST_F(FailingVolume, JournalVolumeFullAfterThePlanStopsTheRunBeforeTheNextFile)
                                                         "stopped before " +
                                                         listed[512] + "."}));
     EXPECT_TRUE(Exists(dir / "x_511") && Exists(listed[512]) && Exists(listed[513]));
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(outlets.files, state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->moved, 512);
 }
@@ -269,8 +269,8 @@ TEST(FailingDisk, ARefusalInsideASwapPutsTheWaitingFileBack) {
     EXPECT_EQ(fileNames, listed);
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"x_0", "x_1"}));
     EXPECT_EQ(ReadFile(dir / "x_1"), "x_1");
-    EXPECT_FALSE(FindUnfinishedRun(journals.path()));
-    EXPECT_EQ(FindPendingUndo(journals.path()).result, UndoResult::NothingToUndo);
+    EXPECT_FALSE(FindUnfinishedRun(outlets.files, journals.path()));
+    EXPECT_EQ(FindPendingUndo(outlets.files, journals.path()).result, UndoResult::NothingToUndo);
 }
 
 TEST_F(FailingVolume, ReadOnlyRemountRefusesRenamesAndKeepsEveryFile) {

@@ -40,6 +40,7 @@ protected:
     test::Ext4LoopVolume volume{work.path(), GetParam()};
     std::vector<std::string> paths;
     Report report;
+    FileLayer files;
 };
 
 TEST_P(FileIdentityOnExt4, UndoesAfterTheVolumeCameBackOnAnotherDevice) {
@@ -49,7 +50,7 @@ TEST_P(FileIdentityOnExt4, UndoesAfterTheVolumeCameBackOnAnotherDevice) {
     struct stat after {};
     ASSERT_EQ(stat(paths[0].c_str(), &after), 0);
     ASSERT_NE(before.st_dev, after.st_dev);
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(files, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(report.restored.size(), 2u);
     EXPECT_EQ(test::ListDir(volume.path()),
               (std::vector<std::string>{"a.txt", "b.txt", "lost+found"}));
@@ -67,7 +68,7 @@ TEST_P(FileIdentityOnExt4, LeavesAFileThatGotARenamedFilesNumber) {
     }
     ASSERT_FALSE(newcomer.empty()) << "ext4 gave the number to no new file";
     ASSERT_EQ(rename(newcomer.c_str(), (volume / "n_0.txt").c_str()), 0);
-    ASSERT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    ASSERT_EQ(UndoLastRun(files, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(report.skipped, std::vector<std::string>{volume / "n_0.txt"});
     EXPECT_EQ(test::ReadFile(volume / "n_0.txt"), "another file");
     EXPECT_FALSE(test::Exists(volume / "a.txt"));

@@ -23,8 +23,9 @@ bool SearchAndUndo(const std::string& folder, const std::string& entry) {
         void FileRestored(const std::string&, const std::string&) override {}
         void FileSkipped(const std::string&, const std::string&) override {}
     } report;
-    const bool found = FindUnfinishedRun(folder).has_value();
-    const UndoOutcome outcome = UndoLastRun(folder, report);
+    FileLayer layer;
+    const bool found = FindUnfinishedRun(layer, folder).has_value();
+    const UndoOutcome outcome = UndoLastRun(layer, folder, report);
     PruneJournals(folder);
     return !found && outcome.result == UndoResult::Refused &&
            outcome.message.find(entry) != std::string::npos;

@@ -88,6 +88,7 @@ protected:
     test::TempDir work_;
     test::TempDir state_;
     std::unique_ptr<FreshVolume> volume_;
+    FileLayer files;
 };
 
 TEST_P(OwnLeftovers, LeavesTheFileUnderAProperNameAndNothingBeside) {
@@ -96,12 +97,12 @@ TEST_P(OwnLeftovers, LeavesTheFileUnderAProperNameAndNothingBeside) {
     test::WriteFile(oldPath, "content");
     const pid_t child = fork();
     if (child == 0) {
-        ArmStepHook([&, reached = 0](Step step) mutable {
+        std::vector<std::string> paths = {oldPath};
+        test::RecordingOutlets outlets;
+        outlets.files.ArmStepHook([&, reached = 0](Step step) mutable {
             if (step == Step::NameReserved && ++reached == c.killAtReservation)
                 raise(SIGKILL);
         });
-        std::vector<std::string> paths = {oldPath};
-        test::RecordingOutlets outlets;
         ChangeJournaledSingleFile(paths, 0, Options(), outlets, state_.path());
         _exit(0);
     }
@@ -109,7 +110,7 @@ TEST_P(OwnLeftovers, LeavesTheFileUnderAProperNameAndNothingBeside) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
 
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state_.path());
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, state_.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->underTemporaryName, c.underTemporaryName);
     if (c.undo) {
@@ -119,13 +120,14 @@ TEST_P(OwnLeftovers, LeavesTheFileUnderAProperNameAndNothingBeside) {
                 ADD_FAILURE() << path << ": " << why;
             }
         } report;
-        EXPECT_EQ(UndoUnfinishedRun(state_.path(), *run, report).result, UndoResult::Finished);
+        EXPECT_EQ(UndoUnfinishedRun(files, state_.path(), *run, report).result,
+                  UndoResult::Finished);
     } else {
-        EXPECT_TRUE(KeepUnfinishedRun(state_.path(), *run));
+        EXPECT_TRUE(KeepUnfinishedRun(files, state_.path(), *run));
     }
     EXPECT_EQ(test::ListDir(Folder()), std::vector<std::string>{c.expectedName});
     EXPECT_EQ(test::ReadFile(Folder() + "/" + c.expectedName), "content");
-    EXPECT_FALSE(FindUnfinishedRun(state_.path()));
+    EXPECT_FALSE(FindUnfinishedRun(files, state_.path()));
 }
 
 // A letter-case change reserves the temporary name first (1), then the new name (2), which
@@ -165,18 +167,18 @@ TEST(LetterCaseChangeRace, TellsWhereTheFileIsAndLeavesTheRunToFinish) {
     const std::string oldPath = volume.path() + "/IMG.JPG";
     const std::string othersPath = volume.path() + "/IMG.jpg";
     test::WriteFile(oldPath, "content");
-    ArmStepHook([&](Step step) {
+    std::vector<std::string> paths = {oldPath};
+    test::RecordingOutlets outlets;
+    outlets.files.ArmStepHook([&](Step step) {
         if (step == Step::MovedToCaseTemporary)
             close(open(othersPath.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644)); // not written yet
     });
-    std::vector<std::string> paths = {oldPath};
-    test::RecordingOutlets outlets;
     RenameOptions options;
     options.replaceExtension = true;
     options.extension = "jpg";
     outlets.Follow(paths);
     ChangeJournaledSingleFile(paths, 0, options, outlets, state.path());
-    ArmStepHook({});
+    outlets.files.ArmStepHook({});
 
     const std::string parked = paths[0];
     EXPECT_EQ(parked.rfind(volume.path() + "/.IMG.jpg.Tarvolin-Case-", 0), 0u) << parked;
@@ -186,7 +188,7 @@ TEST(LetterCaseChangeRace, TellsWhereTheFileIsAndLeavesTheRunToFinish) {
     ASSERT_EQ(outlets.errors.size(), 1u);
     EXPECT_EQ(outlets.errors[0], "Rename Error!");
     EXPECT_NE(outlets.details[0].find(parked), std::string::npos) << outlets.details[0];
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(outlets.files, state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->underTemporaryName, 1);
     EXPECT_TRUE(test::Exists(othersPath)) << "the other program's empty file stays";
@@ -215,7 +217,8 @@ TEST(UnfinishedRunCount, TakesALetterCaseChangeAsDoneOnlyWhenListedSo) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    FileLayer files;
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, state.path());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->moved, 0);
 }

@@ -59,15 +59,15 @@ protected:
                 if (step == Step::NameReserved && ++reached == kill.reservation)
                     raise(SIGKILL);
             };
-            if (!kill.duringUndo)
-                ArmStepHook(killAtReservation);
             KillingOutlets outlets(kill.gauge);
+            if (!kill.duringUndo)
+                outlets.files.ArmStepHook(killAtReservation);
             RenameOptions options;
             options.baseName = "x";
             RunJournaledRenameJob(paths, options, outlets, state.path());
-            ArmStepHook(killAtReservation);
+            outlets.files.ArmStepHook(killAtReservation);
             test::RecordingUndoReport report;
-            UndoLastRun(state.path(), report);
+            UndoLastRun(outlets.files, state.path(), report);
             _exit(0);
         }
         int status = 0;
@@ -76,20 +76,22 @@ protected:
     }
 
     test::TempDir state;
+    FileLayer files;
 };
 
 TEST_P(SwapCrash, LeavesBothFilesOnceUnderProperNames) {
     RunAndKillTheChild();
-    const std::optional<UnfinishedRun> run = FindUnfinishedRun(state.path());
+    const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, state.path());
     ASSERT_TRUE(run);
     if (GetParam().undo) {
         test::RecordingUndoReport report;
-        EXPECT_EQ(UndoUnfinishedRun(state.path(), *run, report).result, UndoResult::Finished);
+        EXPECT_EQ(UndoUnfinishedRun(files, state.path(), *run, report).result,
+                  UndoResult::Finished);
         EXPECT_EQ(report.skipped, std::vector<std::string>{});
     } else {
-        EXPECT_TRUE(KeepUnfinishedRun(state.path(), *run));
+        EXPECT_TRUE(KeepUnfinishedRun(files, state.path(), *run));
     }
-    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    EXPECT_FALSE(FindUnfinishedRun(files, state.path()));
     const std::vector<const char*>& listed = GetParam().listed;
     std::vector<std::string> names(listed.begin(), listed.end());
     std::sort(names.begin(), names.end());

@@ -67,7 +67,7 @@ TEST_P(RenumberInPlace, EndsUnderTheListedNamesAndUndoesToTheOldOnes) {
     if (!journaled)
         return;
     test::RecordingUndoReport report;
-    EXPECT_EQ(UndoLastRun(journals.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(UndoLastRun(outlets.files, journals.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(report.skipped, std::vector<std::string>{});
     for (const char* name : renumbering.listed)
         EXPECT_EQ(test::ReadFile(dir / name), name);

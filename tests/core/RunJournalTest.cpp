@@ -124,6 +124,7 @@ protected:
     using Report = test::RecordingUndoReport;
     Report report;
     test::TempDir files, state;
+    FileLayer layer;
 };
 
 TEST_F(Undo, LeavesAFileThatChangedSinceTheRunAndListsIt) {
@@ -133,7 +134,7 @@ TEST_F(Undo, LeavesAFileThatChangedSinceTheRunAndListsIt) {
     WriteFile(paths[1], "another file");
     WriteFile(files / "a.txt", "took the old name");
 
-    const UndoOutcome outcome = UndoLastRun(state.path(), report);
+    const UndoOutcome outcome = UndoLastRun(layer, state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Finished);
     EXPECT_EQ(report.skipped, (std::vector<std::string>{paths[1], paths[0]})); // newest first
     EXPECT_EQ(ReadFile(paths[0]), "a.txt");
@@ -148,10 +149,10 @@ TEST_F(Undo, EachUndoReachesOneRunFurtherBack) {
     Run(paths, Named("first"));
     Run(paths, Named("second"));
     for (const char* expected : {"first_0.txt", "a.txt"}) {
-        EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+        EXPECT_EQ(UndoLastRun(layer, state.path(), report).result, UndoResult::Finished);
         EXPECT_EQ(test::ListDir(files.path()), std::vector<std::string>{expected});
     }
-    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::NothingToUndo);
+    EXPECT_EQ(UndoLastRun(layer, state.path(), report).result, UndoResult::NothingToUndo);
 }
 
 // Runs that changed nothing are passed over, so each Ctrl+Z still reaches a run that did.
@@ -166,7 +167,7 @@ TEST_F(Undo, PassesOverRunsThatChangedNothing) {
     RunJournaledRenameJob(blocked, Named("m"), outlets, state.path()); // stops at its first file
     ASSERT_EQ(outlets.errors.size(), 1u);
 
-    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(UndoLastRun(layer, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(test::ListDir(files.path()), (std::vector<std::string>{"a.txt", "b.txt", "m_0.txt"}));
     EXPECT_TRUE(report.skipped.empty());
 }
@@ -181,7 +182,7 @@ TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
         RunJournaledRenameJob(paths, Named("n"), outlets, state.path());
         ASSERT_EQ(outlets.errors.size(), 1u) << second;
         Report undoReport;
-        EXPECT_EQ(UndoLastRun(state.path(), undoReport).result, UndoResult::Finished);
+        EXPECT_EQ(UndoLastRun(layer, state.path(), undoReport).result, UndoResult::Finished);
         EXPECT_EQ(undoReport.restored, std::vector<std::string>{files / "a.txt"}) << second;
         EXPECT_TRUE(undoReport.skipped.empty()) << second;
     }
@@ -191,7 +192,7 @@ TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
     WriteFile(state / "run-seq-00000000000000000099.journal", "ctarvolin-journal 3\nkind run\n");
-    const UndoOutcome outcome = UndoLastRun(state.path(), report);
+    const UndoOutcome outcome = UndoLastRun(layer, state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Refused);
     EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;
     EXPECT_EQ(test::ListDir(files.path()), std::vector<std::string>{"n_0.txt"});
@@ -223,7 +224,7 @@ TEST_F(Undo, UndoesTheLastRunByItsNumberWhateverTheClockSaid) {
     EXPECT_EQ(JournalName(JournalsNewestFirst(state.path()).front()),
               "run-seq-00000000000000000002.journal");
 
-    EXPECT_EQ(UndoLastRun(state.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(UndoLastRun(layer, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(test::ListDir(files.path()),
               (std::vector<std::string>{"first_0.txt", "second_0.txt"}));
 }
@@ -235,12 +236,13 @@ TEST_F(Undo, ASecondUndoOfTheSameRunIsRefusedWhileTheFirstGoesOn) {
     struct SecondWindow final : UndoReport {
         void FileRestored(const std::string& from, const std::string& to) override {
             if (!second)
-                second = UndoLastRun(directory, ignored);
+                second = UndoLastRun(files, directory, ignored);
             restored.push_back(from + " " + to);
         }
         void FileSkipped(const std::string& path, const std::string&) override {
             ADD_FAILURE() << path;
         }
+        FileLayer files;
         std::string directory;
         std::optional<UndoOutcome> second;
         Report ignored;
@@ -248,7 +250,7 @@ TEST_F(Undo, ASecondUndoOfTheSameRunIsRefusedWhileTheFirstGoesOn) {
     } first;
     first.directory = state.path();
 
-    EXPECT_EQ(UndoLastRun(state.path(), first).restored, 2);
+    EXPECT_EQ(UndoLastRun(layer, state.path(), first).restored, 2);
     ASSERT_TRUE(first.second);
     EXPECT_EQ(first.second->result, UndoResult::Refused);
     EXPECT_EQ(first.second->message, kRunBeingUndoneText);
@@ -267,7 +269,7 @@ TEST_F(Undo, ADamagedJournalIsLeftAsItIsAndUndoSaysWhy) {
          {HeaderRecords(JournalKind::Undo, "../notes.txt") + PlannedRecord(0),
           HeaderRecords(JournalKind::Run, {}) + "change unreadable\n" + PlannedRecord(1)}) {
         WriteFile(journal, text);
-        const UndoOutcome outcome = UndoLastRun(inner, report);
+        const UndoOutcome outcome = UndoLastRun(layer, inner, report);
         EXPECT_EQ(outcome.result, UndoResult::Refused);
         EXPECT_NE(outcome.message.find(journal), std::string::npos) << outcome.message;
         EXPECT_EQ(ReadFile(state / "notes.txt"), "mine");
@@ -280,12 +282,12 @@ TEST_F(Undo, ADamagedJournalIsLeftAsItIsAndUndoSaysWhy) {
 TEST_F(Undo, AnEmptyJournalIsRemovedUnlessItsProgramHoldsIt) {
     const std::string left = state / "run-seq-00000000000000000001.journal";
     WriteFile(left, "");
-    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    EXPECT_FALSE(FindUnfinishedRun(layer, state.path()));
     EXPECT_FALSE(test::Exists(left));
 
     const std::unique_ptr<JournalFile> held = JournalFile::Create(left);
     ASSERT_TRUE(held);
-    EXPECT_FALSE(FindUnfinishedRun(state.path()));
+    EXPECT_FALSE(FindUnfinishedRun(layer, state.path()));
     PruneJournals(state.path());
     EXPECT_TRUE(test::Exists(left));
 }

@@ -126,6 +126,8 @@ void CommandLineTest::undoWithoutAWindow() {
     RenameOptions options;
     options.baseName = "n";
     struct : RenameOutlets {
+        FileLayer layer;
+        FileLayer& Files() override { return layer; }
         void SetGaugeRange(int, int) override {}
         void SetGaugePosition(int) override {}
         void RowChanged(int, const std::string&) override {}

@@ -49,6 +49,9 @@ private slots:
     void rowFactsKeepTheFourBits();
     void naturalOrder_data();
     void naturalOrder();
+
+private:
+    FileLayer layer;
 };
 
 void FileListTest::attributeLetters_data() {
@@ -121,7 +124,7 @@ void FileListTest::timeText() {
 
 void FileListTest::headersAndSelection() {
     FileNames names;
-    FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    FileListModel model(layer, names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.columnCount(), 4);
     const QStringList captions = {"File Name", "Property", "Create Time", "Modify Time"};
@@ -142,7 +145,7 @@ void FileListTest::rowsReadTheirFiles() {
     const std::string second = MakeFile(dir, "second");
     QVERIFY(ApplyAttributes(second, kHidden));
     FileNames names;
-    FileListModel model(names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    FileListModel model(layer, names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     model.Append({first});
@@ -173,7 +176,7 @@ void FileListTest::rereadIsOneReset() {
     for (int i = 0; i < 500; ++i)
         names.push_back(MakeFile(dir, QString::number(i)));
     names.push_back(names.front()); // the same path twice gives two rows
-    FileListModel model(names);
+    FileListModel model(layer, names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.rowCount(), 501);
     QVERIFY(ApplyAttributes(names[250], kHidden));
@@ -191,7 +194,7 @@ void FileListTest::rereadIsOneReset() {
 
 void FileListTest::missingFile() {
     FileNames names;
-    FileListModel model(names);
+    FileListModel model(layer, names);
     model.Append({"/no/such/folder/file.txt"});
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("R H A S "));
@@ -201,7 +204,7 @@ void FileListTest::missingFile() {
 
 void FileListTest::changesKeepRowsAndListInStep() {
     FileNames names;
-    FileListModel model(names);
+    FileListModel model(layer, names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.Append({"/x/a", "/x/b"});
     model.Append({"/x/c"});
@@ -275,7 +278,7 @@ void FileListTest::naturalOrder() {
     FileNames names;
     for (const QString& name : listed)
         names.push_back(TextToPath(QStringLiteral("/d/") + name));
-    FileListModel model(names);
+    FileListModel model(layer, names);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.SortByName(QLocale(locale));
     QStringList shown;

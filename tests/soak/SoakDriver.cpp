@@ -27,6 +27,8 @@ namespace {
 
 class QuietOutlets final : public RenameOutlets {
 public:
+    FileLayer files;
+    FileLayer& Files() override { return files; }
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int) override {}
     void RowChanged(int, const std::string&) override {}
@@ -93,9 +95,10 @@ int Run(const std::string& state, const std::string& folder, const std::string& 
 
 // As the window does at start: each unfinished run once.
 int Recover(const std::string& state, bool undo) {
+    FileLayer files;
     std::string lastAsked;
     int failures = 0;
-    while (const std::optional<UnfinishedRun> run = FindUnfinishedRun(state)) {
+    while (const std::optional<UnfinishedRun> run = FindUnfinishedRun(files, state)) {
         if (run->path == lastAsked) {
             std::printf("still unfinished: %s\n", run->path.c_str());
             return 1;
@@ -105,9 +108,9 @@ int Recover(const std::string& state, bool undo) {
                     run->contents.changes.size(), run->underTemporaryName);
         if (undo) {
             PrintingReport report;
-            const UndoOutcome outcome = UndoUnfinishedRun(state, *run, report);
+            const UndoOutcome outcome = UndoUnfinishedRun(files, state, *run, report);
             failures += outcome.result == UndoResult::Refused ? 1 : report.skipped;
-        } else if (!KeepUnfinishedRun(state, *run)) {
+        } else if (!KeepUnfinishedRun(files, state, *run)) {
             std::printf("a file stays under a temporary name\n");
             ++failures;
         }

@@ -14,6 +14,10 @@ namespace tarvolin::test {
 // row's new path into it as the window's list does.
 class RecordingOutlets : public RenameOutlets {
 public:
+    // The run's own file layer, where a test arms its step hook.
+    FileLayer files;
+    FileLayer& Files() override { return files; }
+
     // Row k of the run is entry k of `list` from now on.
     void Follow(std::vector<std::string>& list) { list_ = &list; }
 

@@ -47,7 +47,7 @@ private:
             answer(box);
         });
         timer.start(0);
-        OfferRecoveryOfUnfinishedRuns(form.get());
+        OfferRecoveryOfUnfinishedRuns(form.get(), form->Files());
         return seen;
     }
 };
@@ -159,8 +159,9 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
     const std::string a = TextToPath(files.Make("a.txt"));
     const std::string b = TextToPath(files.Make("b.txt"));
     {
+        FileLayer earlier; // the program that ran before
         std::unique_ptr<RunJournal> journal =
-            RunJournal::Create(JournalDirectory(), JournalKind::Run);
+            RunJournal::Create(earlier, JournalDirectory(), JournalKind::Run);
         for (const std::string& path : {a, b})
             journal->AddChange(
                 {path, path + ".new", ReadFileIdentity(path), {}, {}, {}, {}, {}, {}});
@@ -172,7 +173,7 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
     BoxSeen outcome;
     AnswerNextBox(QStringLiteral("Undo the Run"), text);
     CloseOutcomeBox(outcome);
-    OfferRecoveryOfUnfinishedRuns(form.get());
+    OfferRecoveryOfUnfinishedRuns(form.get(), form->Files());
     QVERIFY2(text.contains(QStringLiteral("1 of 2 files were renamed")), qPrintable(text));
     QVERIFY(outcome.text.startsWith(QStringLiteral("Undo finished: 1 file is back")));
     QVERIFY(files.Has("a.txt") && !files.Has("a.txt.new"));
@@ -183,7 +184,7 @@ void UndoTest::startUpBoxOffersToUndoARunThatDidNotFinish() {
         if (askedAgain)
             QApplication::activeModalWidget()->close();
     });
-    OfferRecoveryOfUnfinishedRuns(form.get());
+    OfferRecoveryOfUnfinishedRuns(form.get(), form->Files());
     QVERIFY(!askedAgain);
 }
 
@@ -191,8 +192,9 @@ void UndoTest::escapeInTheStartUpBoxDecidesNothing() {
     Scratch files;
     const std::string a = TextToPath(files.Make("a.txt"));
     {
+        FileLayer earlier; // the program that ran before
         std::unique_ptr<RunJournal> journal =
-            RunJournal::Create(JournalDirectory(), JournalKind::Run);
+            RunJournal::Create(earlier, JournalDirectory(), JournalKind::Run);
         journal->AddChange(
             {a, a + ".new", ReadFileIdentity(a), {}, {}, {}, {}, {}, {}, false, false});
         QVERIFY(journal->StartChanges());

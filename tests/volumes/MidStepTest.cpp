@@ -25,7 +25,8 @@ TEST_P(OnEveryVolume, OtherProgramsFilesSurviveAMove) {
     WriteFile(*this / "a.txt", "old");
     bool reached = false;
     bool othersCreateRefused = false;
-    ArmStepHook([&](Step step) {
+    FileLayer files;
+    files.ArmStepHook([&](Step step) {
         if (step != Step::NameReserved)
             return;
         reached = true;
@@ -36,8 +37,7 @@ TEST_P(OnEveryVolume, OtherProgramsFilesSurviveAMove) {
         if (fd >= 0)
             close(fd);
     });
-    EXPECT_TRUE(RenameOnDisk(*this / "a.txt", *this / "b.txt"));
-    ArmStepHook({});
+    EXPECT_TRUE(files.RenameOnDisk(*this / "a.txt", *this / "b.txt"));
     EXPECT_EQ(reached, kind().renamesWithoutFlags);
     EXPECT_TRUE(othersCreateRefused || !reached);
     EXPECT_EQ(Names(), std::vector<std::string>{"b.txt"});
@@ -52,8 +52,9 @@ TEST_P(OnEveryVolume, ACrashInAMoveLosesNothing) {
     WriteFile(*this / "a.txt", "content");
     const pid_t child = fork();
     if (child == 0) {
-        ArmStepHook([](Step) { _exit(9); });
-        RenameOnDisk(*this / "a.txt", *this / "b.txt");
+        FileLayer files;
+        files.ArmStepHook([](Step) { _exit(9); });
+        files.RenameOnDisk(*this / "a.txt", *this / "b.txt");
         _exit(0);
     }
     int status = 0;
@@ -88,12 +89,13 @@ TEST_P(OnEveryVolume, ACrashInALetterCaseChangeLeavesTheFileWhereItWasAnnounced)
     const pid_t child = fork();
     if (child == 0) {
         AnnounceDownAPipe listener(announcements[1]);
-        SetCaseChangeListener(&listener);
-        ArmStepHook([](Step step) {
+        FileLayer files;
+        files.SetCaseChangeListener(&listener);
+        files.ArmStepHook([](Step step) {
             if (step == Step::MovedToCaseTemporary)
                 _exit(9);
         });
-        RenameOnDisk(*this / "report.txt", *this / "REPORT.txt");
+        files.RenameOnDisk(*this / "report.txt", *this / "REPORT.txt");
         _exit(0);
     }
     close(announcements[1]);
