@@ -26,6 +26,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -34,6 +35,35 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Wall time and the processor time the process used (user and system), from one start: on a
+// busy machine the wall clock also counts the time spent waiting for a processor, which the
+// processor time leaves out.
+struct Mark {
+    Clock::time_point wall = Clock::now();
+    double processor = ProcessorSeconds();
+
+    static double ProcessorSeconds() {
+        struct rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    }
+};
+
+struct Took {
+    double wall = 1e9;
+    double processor = 1e9;
+    void KeepBest(const Took& other) {
+        wall = std::min(wall, other.wall);
+        processor = std::min(processor, other.processor);
+    }
+};
+
+Took Since(const Mark& start) {
+    return {std::chrono::duration<double>(Clock::now() - start.wall).count(),
+            Mark::ProcessorSeconds() - start.processor};
+}
 volatile long benchSink = 0;
 using tarvolin::RenameOptions;
 
@@ -74,21 +104,17 @@ std::vector<std::string> MakeFiles(const std::string& dir, int count) {
     return paths;
 }
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double TimeCore(std::vector<std::string>& paths, const std::string& base, bool journaled) {
+Took TimeCore(std::vector<std::string>& paths, const std::string& base, bool journaled) {
     RenameOptions options;
     options.baseName = base;
     RowRereadingOutlets outlets(paths);
     const std::vector<std::string> listed = paths; // the window's list, read once by the run
-    const auto start = Clock::now();
+    const Mark start;
     if (journaled)
         tarvolin::RunJournaledRenameJob(listed, options, outlets, tarvolin::JournalDirectory());
     else
         tarvolin::RunRenameJob(listed, options, outlets);
-    return SecondsSince(start);
+    return Since(start);
 }
 
 std::string LastComponent(const std::string& path) {
@@ -97,7 +123,7 @@ std::string LastComponent(const std::string& path) {
 
 // The new names are made as the run makes them (base_index.dat); the list learns the new
 // paths after the clock stops, so that the floor pays for nothing the calls do not need.
-double TimeFloor(std::vector<std::string>& paths, const std::string& dir, const std::string& base) {
+Took TimeFloor(std::vector<std::string>& paths, const std::string& dir, const std::string& base) {
     std::vector<std::string> oldNames;
     oldNames.reserve(paths.size());
     for (const std::string& path : paths)
@@ -109,7 +135,7 @@ double TimeFloor(std::vector<std::string>& paths, const std::string& dir, const 
     char xattr[256];
     char target[256];
     long checksum = 0;
-    const auto start = Clock::now();
+    const Mark start;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::snprintf(target, sizeof target, "%s_%zu.dat", base.c_str(), i + 1);
         if (renameat2(folder, oldNames[i].c_str(), folder, target, RENAME_NOREPLACE))
@@ -119,7 +145,7 @@ double TimeFloor(std::vector<std::string>& paths, const std::string& dir, const 
         checksum += lgetxattr(target, "user.DOSATTRIB", xattr, sizeof xattr);
         checksum += static_cast<long>(st.stx_mtime.tv_sec);
     }
-    const double seconds = SecondsSince(start);
+    const Took took = Since(start);
     if (fchdir(home) != 0)
         throw std::runtime_error("cannot go back to the working directory");
     close(home);
@@ -127,7 +153,7 @@ double TimeFloor(std::vector<std::string>& paths, const std::string& dir, const 
     benchSink = checksum; // keeps the reads from being optimised away
     for (std::size_t i = 0; i < paths.size(); ++i)
         paths[i] = dir + "/" + base + "_" + std::to_string(i + 1) + ".dat";
-    return seconds;
+    return took;
 }
 
 } // namespace
@@ -141,24 +167,30 @@ int main(int argc, char** argv) {
     try {
         const std::string dir = root + "/files";
         std::vector<std::string> files = MakeFiles(dir, count);
-        double floor = 1e9;
-        double core = 1e9;
-        double journal = 1e9;
+        Took floor;
+        Took core;
+        Took journal;
         int round = 0;
         // Alternated, so that a busy moment of the machine weighs on no side alone.
         for (int turn = 0; turn < turns; ++turn) {
-            floor = std::min(floor, TimeFloor(files, dir, "f" + std::to_string(round++)));
-            core = std::min(core, TimeCore(files, "c" + std::to_string(round++), false));
-            journal = std::min(journal, TimeCore(files, "j" + std::to_string(round++), true));
+            floor.KeepBest(TimeFloor(files, dir, "f" + std::to_string(round++)));
+            core.KeepBest(TimeCore(files, "c" + std::to_string(round++), false));
+            journal.KeepBest(TimeCore(files, "j" + std::to_string(round++), true));
         }
         std::filesystem::remove_all(root);
-        std::printf("files %d, best of %d turns each\n", count, turns);
-        std::printf("floor   %.3f s (renameat2 + statx + getxattr, names relative to the folder)\n",
-                    floor);
-        std::printf("core    %.3f s (RunRenameJob, rows re-read)  ratio %.3f\n", core,
-                    core / floor);
-        std::printf("journal %.3f s (RunJournaledRenameJob, rows re-read)  ratio %.3f\n", journal,
-                    journal / floor);
+        std::printf("files %d, best of %d turns each; wall and processor (user + system) time\n",
+                    count, turns);
+        std::printf("floor   %.3f s  cpu %.3f s  (renameat2 + statx + getxattr, names relative "
+                    "to the folder)\n",
+                    floor.wall, floor.processor);
+        std::printf("core    %.3f s  cpu %.3f s  ratio %.3f  cpu ratio %.3f  (RunRenameJob, rows "
+                    "re-read)\n",
+                    core.wall, core.processor, core.wall / floor.wall,
+                    core.processor / floor.processor);
+        std::printf("journal %.3f s  cpu %.3f s  ratio %.3f  cpu ratio %.3f  "
+                    "(RunJournaledRenameJob, rows re-read)\n",
+                    journal.wall, journal.processor, journal.wall / floor.wall,
+                    journal.processor / floor.processor);
     } catch (const std::exception& error) {
         std::filesystem::remove_all(root);
         std::fprintf(stderr, "rename_bench: %s\n", error.what());
