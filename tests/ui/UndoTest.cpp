@@ -73,13 +73,7 @@ void CloseOutcomeBox(BoxSeen& seen, int triesLeft = 300) {
                 CloseOutcomeBox(seen, triesLeft - 1);
             return;
         }
-        seen = {true,
-                box->windowTitle(),
-                box->text(),
-                box->icon(),
-                box->standardButtons(),
-                box->parentWidget(),
-                box->informativeText()};
+        seen = ReadBox(*box);
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
 }

@@ -36,19 +36,24 @@ struct BoxSeen {
     QString detail; // the text below the box's own
 };
 
+// What `box` shows, read before it is answered.
+inline BoxSeen ReadBox(const QMessageBox& box) {
+    return {true,
+            box.windowTitle(),
+            box.text(),
+            box.icon(),
+            box.standardButtons(),
+            box.parentWidget(),
+            box.informativeText()};
+}
+
 // Arranges for the next message box to be read and closed.
 inline void CloseNextBox(BoxSeen& seen) {
     QTimer::singleShot(0, [&seen] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr)
             return;
-        seen = {true,
-                box->windowTitle(),
-                box->text(),
-                box->icon(),
-                box->standardButtons(),
-                box->parentWidget(),
-                box->informativeText()};
+        seen = ReadBox(*box);
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
 }
