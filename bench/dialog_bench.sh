@@ -5,6 +5,8 @@
 #   select   Ctrl+A in the dialog -> the program idle again
 #   open     Enter in the dialog  -> the list shown and the program idle again
 #   start    click on "Start"     -> the program idle again
+# and the program's resident memory and its peak so far (VmRSS, VmHWM) after each step,
+# through Ctrl+Z undoing the run.
 # beside the core's batch run over N files of the same kind (rename_bench), with ratio lines
 # and the targets: start <= 1.5 x core + 100 ms, open <= 1 s for 10 000 files.
 #
@@ -92,8 +94,15 @@ press_in_window() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1; 
 release() { xdotool mouseup 1; }
 click_in_window() { press_in_window "$@" && release; }
 
-core_ms() { # N: the batch run's best time over N empty files, from rename_bench
-    "$rename_bench" "$1" "$work" | awk '/^run/ { printf "%d", $2 * 1000 }'
+core_ms() { # N: the journaled batch run's best time over N empty files, from rename_bench
+    "$rename_bench" "$1" "$work" | awk '/^journal/ { printf "%d", $2 * 1000 }'
+}
+
+memory=""
+note_memory() { # STEP: the program's resident memory and its peak so far, in MiB
+    memory+=$(awk -v step="$1" '/^VmRSS|^VmHWM/ { v[$1] = $2 }
+        END { printf "  memory %-11s rss %4d MiB  peak %4d MiB\n", step, v["VmRSS:"] / 1024, v["VmHWM:"] / 1024 }' \
+        "/proc/$app_pid/status")$'\n'
 }
 
 run_one() { # N
@@ -108,6 +117,8 @@ run_one() { # N
     mark
     window=$(xdotool search --sync --onlyvisible --name '^C-Tarvolin$' | head -1)
     idle_after "$quiet_ms" >/dev/null
+    memory=""
+    note_memory idle
 
     # "Add Files"; the dialog opens in the program's folder and lists it: wait until that is
     # done.
@@ -117,6 +128,7 @@ run_one() { # N
     dialog=$(xdotool search --sync --onlyvisible --name '^Add Files$' | head -1)
     xdotool windowfocus --sync "$dialog"
     idle_after 1000 >/dev/null
+    note_memory dialog
     mark
     key shift+Tab
     idle_after "$quiet_ms" >/dev/null
@@ -124,9 +136,11 @@ run_one() { # N
     mark
     key ctrl+a
     select=$(idle_after "$quiet_ms")
+    note_memory "Ctrl+A"
     mark
     key Return
     open=$(idle_after "$quiet_ms")
+    note_memory "rows shown"
 
     # A base name in "File Name:", then "Start".
     click_in_window ${centre[name-field]}
@@ -138,9 +152,19 @@ run_one() { # N
     mark
     release
     run=$(idle_after "$quiet_ms")
-
+    note_memory "Start"
     local renamed
     renamed=$(find "$dir" -maxdepth 1 -name 'bench_*' | wc -l)
+
+    # Ctrl+Z in "File Name:" undoes the window's own last run; its outcome box is closed.
+    key ctrl+z
+    idle_after "$quiet_ms" >/dev/null
+    key Return
+    idle_after "$quiet_ms" >/dev/null
+    note_memory "Ctrl+Z"
+    local undone
+    undone=$(find "$dir" -maxdepth 1 -name 'photo*' | wc -l)
+
     kill "$app_pid" && wait "$app_pid" 2>/dev/null
     app_pid=""
     rm -rf "$dir"
@@ -151,6 +175,8 @@ run_one() { # N
     echo "  select $select ms (Ctrl+A in the dialog)"
     echo "  open   $open ms (Enter in the dialog -> list shown)"
     echo "  start  $run ms (Start -> window idle)"
+    printf '%s' "$memory"
+    [ "$undone" -eq "$count" ] || echo "WARNING: undo gave back $undone of $count names"
     awk -v c="$core" -v o="$open" -v s="$run" -v n="$count" 'BEGIN {
         c = (c > 0 ? c : 1)
         printf "  ratio start/core %.2f (target: start <= %d ms)\n", s / c, 1.5 * c + 100
