@@ -17,21 +17,30 @@ bool IsDirectoryDelimiter(char byte, PathSyntax syntax) {
     return byte == '/';
 }
 
-// Index of the last byte that stands as a character by itself and satisfies `matches`;
-// npos when there is none. The walk starts at the first byte, because only from there can
-// the lead bytes of a double-byte code page be told from the bytes that follow them.
-template <typename Predicate>
-std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Predicate matches) {
-    std::size_t found = std::string_view::npos;
+// Calls `visit` with the index of every byte that stands as a character by itself. The walk
+// starts at the first byte, because only from there can the lead bytes of a double-byte code
+// page be told from the bytes that follow them.
+template <typename Visit>
+void ForEachSingleByte(std::string_view path, const PathRules& rules, Visit visit) {
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto byte = static_cast<unsigned char>(path[i]);
         if (rules.leadBytes[byte] && i + 1 < path.size()) {
             ++i; // the trail byte belongs to this character, whatever its value
             continue;
         }
+        visit(i);
+    }
+}
+
+// Index of the last byte that stands as a character by itself and satisfies `matches`;
+// npos when there is none.
+template <typename Predicate>
+std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Predicate matches) {
+    std::size_t found = std::string_view::npos;
+    ForEachSingleByte(path, rules, [&](std::size_t i) {
         if (matches(path[i]))
             found = i;
-    }
+    });
     return found;
 }
 
@@ -60,17 +69,12 @@ struct PathSplit {
 PathSplit SplitPath(std::string_view path, const PathRules& rules) {
     std::size_t delimiter = std::string_view::npos;
     std::size_t lastDotOrDelimiter = std::string_view::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(path[i]);
-        if (rules.leadBytes[byte] && i + 1 < path.size()) {
-            ++i; // the trail byte belongs to this character, whatever its value
-            continue;
-        }
+    ForEachSingleByte(path, rules, [&](std::size_t i) {
         if (IsDirectoryDelimiter(path[i], rules.syntax))
             delimiter = lastDotOrDelimiter = i;
         else if (path[i] == '.')
             lastDotOrDelimiter = i;
-    }
+    });
     PathSplit split;
     split.nameStart = delimiter == std::string_view::npos ? 0 : delimiter + 1;
     if (lastDotOrDelimiter != std::string_view::npos && path[lastDotOrDelimiter] == '.')
