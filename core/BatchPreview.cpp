@@ -171,7 +171,9 @@ bool Fails(Verdict verdict) {
 ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)) {
     rows_.resize(paths_.size());
     std::unordered_map<std::string_view, int> folderIndex;
-    const std::vector<std::optional<FileIdentity>> identities = ReadFileIdentities(paths_);
+    // One layer for the whole look, so that what it learns of a volume serves every folder on it.
+    FileLayer files;
+    const std::vector<std::optional<FileIdentity>> identities = files.ReadFileIdentities(paths_);
     // The rows by file number, each row linked to the one before it with the same number.
     std::unordered_map<unsigned long long, int> lastWithNumber;
     std::vector<int> previousWithNumber(paths_.size(), -1);
@@ -182,7 +184,7 @@ ListOnDisk::ListOnDisk(std::vector<std::string> paths) : paths_(std::move(paths)
         const auto [known, added] =
             folderIndex.try_emplace(directory, static_cast<int>(folders_.size()));
         if (added)
-            folders_.push_back(ReadFolderFacts(std::string(directory)));
+            folders_.push_back(files.ReadFolderFacts(std::string(directory)));
         row.folder = known->second;
         row.missing = !identities[i];
         if (row.missing)
