@@ -227,13 +227,17 @@ BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptio
     for (std::size_t position = 0; position < fileNames.size(); ++position)
         newPaths.push_back(
             ComposeBatchName(fileNames[position], static_cast<int>(position), options));
+    RenameSequence sequence = SequenceRenames(fileNames, newPaths);
     BatchPlan plan;
-    for (const std::size_t position : OrderRenames(fileNames, newPaths)) {
+    plan.positions.reserve(fileNames.size());
+    plan.oldPaths.reserve(fileNames.size());
+    plan.newPaths.reserve(fileNames.size());
+    for (const std::size_t position : sequence.order) {
         plan.positions.push_back(static_cast<int>(position));
         plan.oldPaths.push_back(fileNames[position]);
         plan.newPaths.push_back(std::move(newPaths[position]));
     }
-    plan.parkings = FindParkings(plan.oldPaths, plan.newPaths);
+    plan.parkings = std::move(sequence.parkings);
     return plan;
 }
 

@@ -1,63 +1,68 @@
 #include "RenameOrder.h"
 
 #include "FileOps.h"
+#include "FoldedNameTable.h"
 #include "NameRules.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
 #include <string_view>
-#include <unordered_map>
 
 namespace tarvolin {
 
 namespace {
 
-char FoldedByte(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-struct FoldedHash {
-    std::size_t operator()(std::string_view text) const {
-        std::size_t hash = 14695981039346656037ull;
-        for (const char c : text)
-            hash = (hash ^ static_cast<unsigned char>(FoldedByte(c))) * 1099511628211ull;
-        return hash;
-    }
-};
-
-struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [](char x, char y) { return FoldedByte(x) == FoldedByte(y); });
-    }
-};
-
 // Which rename's file holds a name now and leaves it: the exact spelling first, then any
-// letter case; the first listed where a file is listed twice.
+// letter case; the first where a file is listed twice. Renames are numbered by their step in
+// `order`, or by their index where no order is given.
 class NameHolders {
 public:
-    NameHolders(std::span<const std::string> from, std::span<const std::string> to) {
-        holders_.reserve(from.size());
-        for (std::size_t i = 0; i < from.size(); ++i)
+    NameHolders(std::span<const std::string> from, std::span<const std::string> to,
+                std::span<const std::size_t> order = {})
+        : from_(from), order_(order), table_(from.size()) {
+        for (std::size_t step = 0; step < from.size(); ++step) {
+            const std::size_t i = IndexAt(step);
             if (from[i] != to[i])
-                holders_.emplace(from[i], i);
+                table_.Add(from[i], static_cast<std::uint32_t>(step));
+        }
     }
 
     std::optional<std::size_t> HolderOf(std::string_view name, std::size_t mover) const {
         std::optional<std::size_t> exact, folded;
-        const auto [first, last] = holders_.equal_range(name);
-        for (auto at = first; at != last; ++at) {
-            if (at->second == mover)
-                continue;
-            std::optional<std::size_t>& kind = at->first == name ? exact : folded;
-            kind = std::min(kind.value_or(at->second), at->second);
-        }
+        table_.ForEachCandidate(name, [&](std::size_t step) {
+            const std::string& held = from_[IndexAt(step)];
+            if (step == mover || !EqualUpToAsciiCase(held, name))
+                return;
+            std::optional<std::size_t>& kind = held == name ? exact : folded;
+            kind = std::min(kind.value_or(step), step);
+        });
         return exact ? exact : folded;
     }
 
 private:
-    std::unordered_multimap<std::string_view, std::size_t, FoldedHash, FoldedEqual> holders_;
+    std::size_t IndexAt(std::size_t step) const { return order_.empty() ? step : order_[step]; }
+
+    std::span<const std::string> from_;
+    std::span<const std::size_t> order_;
+    FoldedNameTable table_;
 };
+
+// For each rename, the one whose file holds the name it goes to; none when no file waits for
+// another, as in nearly every batch.
+std::optional<std::vector<std::optional<std::size_t>>> FindWaits(std::span<const std::string> from,
+                                                                 std::span<const std::string> to) {
+    const NameHolders holders(from, to);
+    std::vector<std::optional<std::size_t>> waitsFor(from.size());
+    bool anyWaits = false;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        waitsFor[i] = holders.HolderOf(to[i], i);
+        anyWaits = anyWaits || waitsFor[i];
+    }
+    if (!anyWaits)
+        return std::nullopt;
+    return waitsFor;
+}
 
 // Emits a cycle found on `path` from `cycleStart` on, whose rename listed first is moved
 // aside before the others and finishes last: the others then go from the one heading into
@@ -74,13 +79,17 @@ void EmitCycle(const std::vector<std::size_t>& path, std::size_t cycleStart,
 
 } // namespace
 
-std::vector<std::size_t> OrderRenames(std::span<const std::string> from,
-                                      std::span<const std::string> to) {
-    const std::size_t count = from.size();
-    const NameHolders holders(from, to);
-    std::vector<std::optional<std::size_t>> waitsFor(count);
-    for (std::size_t i = 0; i < count; ++i)
-        waitsFor[i] = holders.HolderOf(to[i], i);
+namespace {
+
+std::vector<std::size_t> ListOrder(std::size_t count) {
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    return order;
+}
+
+// Each rename after the one holding its name, chains from their end, cycles as EmitCycle says.
+std::vector<std::size_t> OrderByWaits(const std::vector<std::optional<std::size_t>>& waitsFor) {
+    const std::size_t count = waitsFor.size();
     enum : unsigned char { Unseen, OnPath, Ordered };
     std::vector<unsigned char> state(count, Unseen);
     std::vector<std::size_t> order, path;
@@ -107,16 +116,41 @@ std::vector<std::size_t> OrderRenames(std::span<const std::string> from,
     return order;
 }
 
-std::vector<std::optional<std::size_t>> FindParkings(std::span<const std::string> from,
-                                                     std::span<const std::string> to) {
-    const NameHolders holders(from, to);
+// FindParkings for the renames taken in `order` (empty: as listed).
+std::vector<std::optional<std::size_t>> ParkingsInOrder(std::span<const std::string> from,
+                                                        std::span<const std::string> to,
+                                                        std::span<const std::size_t> order) {
+    const NameHolders holders(from, to, order);
     std::vector<std::optional<std::size_t>> parkings(from.size());
     for (std::size_t k = 0; k < from.size(); ++k) {
-        const std::optional<std::size_t> holder = holders.HolderOf(to[k], k);
+        const std::optional<std::size_t> holder =
+            holders.HolderOf(to[order.empty() ? k : order[k]], k);
         if (holder && *holder > k)
             parkings[k] = holder;
     }
     return parkings;
+}
+
+} // namespace
+
+std::vector<std::size_t> OrderRenames(std::span<const std::string> from,
+                                      std::span<const std::string> to) {
+    const auto waitsFor = FindWaits(from, to);
+    return waitsFor ? OrderByWaits(*waitsFor) : ListOrder(from.size());
+}
+
+RenameSequence SequenceRenames(std::span<const std::string> from, std::span<const std::string> to) {
+    const auto waitsFor = FindWaits(from, to);
+    if (!waitsFor) // no rename meets a name another still holds: none parks either
+        return {ListOrder(from.size()), std::vector<std::optional<std::size_t>>(from.size())};
+    RenameSequence sequence{OrderByWaits(*waitsFor), {}};
+    sequence.parkings = ParkingsInOrder(from, to, sequence.order);
+    return sequence;
+}
+
+std::vector<std::optional<std::size_t>> FindParkings(std::span<const std::string> from,
+                                                     std::span<const std::string> to) {
+    return ParkingsInOrder(from, to, {});
 }
 
 namespace {

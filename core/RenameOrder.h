@@ -33,6 +33,15 @@ std::vector<std::size_t> OrderRenames(std::span<const std::string> from,
 std::vector<std::optional<std::size_t>> FindParkings(std::span<const std::string> from,
                                                      std::span<const std::string> to);
 
+// OrderRenames and FindParkings at once, the parkings by step: what a run plans before its
+// first rename. Where no file heads for a name another file of the batch holds, as in nearly
+// every batch, that is the list order with no parking, found with one look per file.
+struct RenameSequence {
+    std::vector<std::size_t> order;
+    std::vector<std::optional<std::size_t>> parkings;
+};
+RenameSequence SequenceRenames(std::span<const std::string> from, std::span<const std::string> to);
+
 // Moves the file at `path` to a free name beside it, to wait there on its way to `heading`:
 // "." + the name of `heading` + ".Tarvolin-Cycle-<n>", which a person recognises. `announce`
 // hears that path before the file goes there (a journal writes it down, so that undo and
