@@ -66,7 +66,22 @@ struct PathSplit {
     std::size_t extensionDot = std::string_view::npos;
 };
 
+// Without lead bytes every byte stands for itself, and the library's backward searches find
+// the same two places as the walk.
+PathSplit SplitWithoutLeadBytes(std::string_view path, PathSyntax syntax) {
+    const std::size_t delimiter =
+        syntax == PathSyntax::Windows ? path.find_last_of("\\:") : path.rfind('/');
+    PathSplit split;
+    split.nameStart = delimiter == std::string_view::npos ? 0 : delimiter + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string_view::npos && dot >= split.nameStart)
+        split.extensionDot = dot;
+    return split;
+}
+
 PathSplit SplitPath(std::string_view path, const PathRules& rules) {
+    if (rules.leadBytes.none())
+        return SplitWithoutLeadBytes(path, rules.syntax);
     std::size_t delimiter = std::string_view::npos;
     std::size_t lastDotOrDelimiter = std::string_view::npos;
     ForEachSingleByte(path, rules, [&](std::size_t i) {
@@ -97,9 +112,10 @@ std::string ComposeName(std::string_view path, std::string_view suffix,
         name.append(path.substr(0, split.extensionDot));
     else
         name.append(path.substr(0, split.nameStart)).append(options.baseName).append(suffix);
+    // Appended, then returned by name: returning what append gives would copy the string.
     if (!options.replaceExtension)
-        return name.append(oldExtension);
-    if (!options.extension.empty())
+        name.append(oldExtension);
+    else if (!options.extension.empty())
         name.append(".").append(options.extension);
     return name;
 }
@@ -158,8 +174,8 @@ std::string ApplyExtensionRule(std::string_view stem, std::string_view oldExtens
                                const RenameOptions& options) {
     std::string result(stem);
     if (!options.replaceExtension)
-        return result.append(oldExtension);
-    if (!options.extension.empty())
+        result.append(oldExtension);
+    else if (!options.extension.empty())
         result.append(".").append(options.extension);
     return result;
 }

@@ -213,12 +213,12 @@ JournaledRunResult EndAfterFailure(RunJournal* journal, RenameOutlets& outlets, 
 }
 
 // The batch in the order its files are renamed (RenameOrder.h): list positions, with their
-// old and new paths, in that order.
+// new paths, in that order. The old paths are the list's (OldPathsInOrder).
 struct BatchPlan {
     std::vector<int> positions;
-    std::vector<std::string> oldPaths;
     std::vector<std::string> newPaths;
     std::vector<std::optional<std::size_t>> parkings; // by step: the later step to move aside
+    bool listOrder = true;                            // the files are taken as listed
 };
 
 BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptions& options) {
@@ -230,15 +230,32 @@ BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptio
     RenameSequence sequence = SequenceRenames(fileNames, newPaths);
     BatchPlan plan;
     plan.positions.reserve(fileNames.size());
-    plan.oldPaths.reserve(fileNames.size());
-    plan.newPaths.reserve(fileNames.size());
-    for (const std::size_t position : sequence.order) {
-        plan.positions.push_back(static_cast<int>(position));
-        plan.oldPaths.push_back(fileNames[position]);
-        plan.newPaths.push_back(std::move(newPaths[position]));
+    for (std::size_t step = 0; step < sequence.order.size(); ++step) {
+        plan.positions.push_back(static_cast<int>(sequence.order[step]));
+        plan.listOrder = plan.listOrder && sequence.order[step] == step;
+    }
+    if (plan.listOrder) {
+        plan.newPaths = std::move(newPaths);
+    } else {
+        plan.newPaths.reserve(fileNames.size());
+        for (const std::size_t position : sequence.order)
+            plan.newPaths.push_back(std::move(newPaths[position]));
     }
     plan.parkings = std::move(sequence.parkings);
     return plan;
+}
+
+// The old paths in the plan's order: the list itself where the plan keeps the list's order,
+// else `reordered`, filled here.
+std::span<const std::string> OldPathsInOrder(const BatchPlan& plan,
+                                             const std::vector<std::string>& listed,
+                                             std::vector<std::string>& reordered) {
+    if (plan.listOrder)
+        return listed;
+    reordered.reserve(listed.size());
+    for (const int position : plan.positions)
+        reordered.push_back(listed[static_cast<std::size_t>(position)]);
+    return reordered;
 }
 
 // The file of a cycle that waits under a temporary name while the others move up.
@@ -295,7 +312,11 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
     std::vector<std::string> fileNames = listed;
     std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
-    if (!OpenJournal(journalDirectory, plan.oldPaths, plan.newPaths, options, outlets, leftWanted,
+    std::vector<std::string> reordered; // only a journal reads the old paths in the plan's order
+    const std::span<const std::string> oldPaths = journalDirectory
+                                                      ? OldPathsInOrder(plan, listed, reordered)
+                                                      : std::span<const std::string>();
+    if (!OpenJournal(journalDirectory, oldPaths, plan.newPaths, options, outlets, leftWanted,
                      journal))
         return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into

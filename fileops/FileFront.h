@@ -60,6 +60,8 @@ private:
                              std::string& temporary);
     bool FoundOnlyUnderNewName(const std::string& newPath, const std::string& temporary,
                                const FileIdentity& file);
+    std::optional<LocalDateTime> LocalInSameSecond(const std::optional<LocalDateTime>& local,
+                                                   const ExactTime& known, const ExactTime& utc);
     void WriteMetadata(const std::string& path, const ExactMetadata& now,
                        const ExactMetadata& before, const ExactMetadata& runLeft,
                        MetadataRestore& result);

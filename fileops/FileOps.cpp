@@ -201,9 +201,22 @@ FileSummary FileFront::ReadFileSummary(const std::string& path) {
         const std::optional<ExactMetadata> metadata = backend_.ReadMetadata(path);
         if (!metadata)
             return FileSummary{};
-        return FileSummary{*metadata->attributes, backend_.UtcToLocal(*metadata->creation),
-                           backend_.UtcToLocal(*metadata->modify)};
+        const std::optional<LocalDateTime> created = backend_.UtcToLocal(*metadata->creation);
+        return FileSummary{*metadata->attributes, created,
+                           LocalInSameSecond(created, *metadata->creation, *metadata->modify)};
     });
+}
+
+// The local time of `utc`, from the local time of `known`, another moment, where both fall in
+// one second: a file's times often do, and a list re-reads every row a run renames.
+std::optional<LocalDateTime> FileFront::LocalInSameSecond(const std::optional<LocalDateTime>& local,
+                                                          const ExactTime& known,
+                                                          const ExactTime& utc) {
+    if (!local || known.seconds != utc.seconds)
+        return backend_.UtcToLocal(utc);
+    LocalDateTime same = *local;
+    same.millisecond = static_cast<int>(utc.nanoseconds / 1'000'000); // as every backend has it
+    return same;
 }
 
 std::optional<FileStamp> FileFront::ReadFileStamp(const std::string& path) {

@@ -73,7 +73,7 @@ inline bool OwnerMayWrite(const struct statx& st) {
 }
 
 inline AttributeSet HiddenByName(const FileRef& file) {
-    return IsDotFileName(LastComponent(file.path)) ? kHidden : 0;
+    return IsDotFileName(LastComponentView(file.path)) ? kHidden : 0;
 }
 
 // A directory's mode says nothing of read-only: on Windows that flag does not keep anyone

@@ -57,19 +57,27 @@ std::string_view WithoutTrailingSlashes(std::string_view path) {
 
 } // namespace
 
-std::string ParentDirectory(std::string_view path) {
+std::string_view ParentDirectoryView(std::string_view path) {
     path = WithoutTrailingSlashes(path);
     const auto slash = path.rfind('/');
     if (slash == std::string_view::npos)
         return ".";
     std::string_view parent = WithoutTrailingSlashes(path.substr(0, slash));
-    return parent.empty() ? "/" : std::string(parent);
+    return parent.empty() ? "/" : parent;
+}
+
+std::string ParentDirectory(std::string_view path) {
+    return std::string(ParentDirectoryView(path));
+}
+
+std::string_view LastComponentView(std::string_view path) {
+    path = WithoutTrailingSlashes(path);
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string LastComponent(std::string_view path) {
-    path = WithoutTrailingSlashes(path);
-    const auto slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    return std::string(LastComponentView(path));
 }
 
 bool IsDotFileName(std::string_view name) {

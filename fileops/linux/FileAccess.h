@@ -95,9 +95,12 @@ int RemoveXattr(const FileRef& file, const char* name);
 // The directory holding the last entry of `path`, as a path that can be opened: "." for a
 // bare name, "/" for an entry of the root. Trailing slashes do not count as an entry.
 std::string ParentDirectory(std::string_view path);
+// The same within `path` (or a constant), for the per-file looks that only compare it.
+std::string_view ParentDirectoryView(std::string_view path);
 
 // The bytes of the last entry of `path`, after the last '/' that is not trailing.
 std::string LastComponent(std::string_view path);
+std::string_view LastComponentView(std::string_view path);
 
 // Unix's convention for a name that listings leave out; "." and ".." name no file of their own.
 bool IsDotFileName(std::string_view name);

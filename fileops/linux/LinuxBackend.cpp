@@ -70,11 +70,12 @@ public:
     }
 
     bool HasCaseTwin(const std::string& oldPath, const std::string& newPath) override {
-        const std::string directory = ParentDirectory(newPath);
+        const std::string_view directory = ParentDirectoryView(newPath);
+        if (!WindowsFoldsNamesIn(directory))
+            return false;
         const std::string ownName =
-            ParentDirectory(oldPath) == directory ? LastComponent(oldPath) : std::string();
-        return WindowsFoldsNamesIn(directory) &&
-               twins_.HasCaseTwin(directory, LastComponent(newPath), ownName);
+            ParentDirectoryView(oldPath) == directory ? LastComponent(oldPath) : std::string();
+        return twins_.HasCaseTwin(std::string(directory), LastComponent(newPath), ownName);
     }
 
     bool KeepsWindowsNames(const std::string& path) override {
@@ -82,7 +83,7 @@ public:
     }
 
     void NoteMoved(const std::string& oldPath, const std::string& newPath) override {
-        if (WindowsFoldsNamesIn(ParentDirectory(newPath)))
+        if (WindowsFoldsNamesIn(ParentDirectoryView(newPath)))
             twins_.NoteOwnRename(oldPath, newPath);
     }
 
@@ -160,25 +161,38 @@ public:
 
 private:
     // Remembered per directory: asking costs a statx per rename, a third of a batch run's
-    // time, and a folder seldom moves to another volume while listed.
-    bool WindowsFoldsNamesIn(const std::string& directory) {
+    // time, and a folder seldom moves to another volume while listed. The folder asked last
+    // is compared first, since a batch asks of one folder file after file.
+    bool WindowsFoldsNamesIn(std::string_view directory) {
         constexpr std::size_t kDirectoriesRemembered = 64;
+        if (!lastDirectory_.empty() && directory == lastDirectory_)
+            return lastFolds_;
         if (const auto known = foldsByDirectory_.find(directory); known != foldsByDirectory_.end())
-            return known->second;
-        const FileRef folder{directory};
+            return Remember(known->first, known->second);
+        const std::string path(directory);
+        const FileRef folder{path};
         const std::optional<struct statx> st = StatFile(folder);
         if (!st)
             return false;
         if (foldsByDirectory_.size() >= kDirectoriesRemembered)
             foldsByDirectory_.clear();
-        return foldsByDirectory_[directory] = stores_.StoreFor(folder, *st).WindowsFoldsNames();
+        return Remember(path, foldsByDirectory_[path] =
+                                  stores_.StoreFor(folder, *st).WindowsFoldsNames());
+    }
+
+    bool Remember(const std::string& directory, bool folds) {
+        lastDirectory_ = directory;
+        lastFolds_ = folds;
+        return folds;
     }
 
     // What this backend has learnt of volumes and folders, kept for as long as it lives.
     VolumeStores stores_;
     FileStamps stamps_;
     CaseTwins twins_;
-    std::map<std::string, bool> foldsByDirectory_;
+    std::map<std::string, bool, std::less<>> foldsByDirectory_;
+    std::string lastDirectory_; // the last folder WindowsFoldsNamesIn answered, and its answer
+    bool lastFolds_ = false;
 };
 
 } // namespace
