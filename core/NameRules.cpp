@@ -33,9 +33,15 @@ void ForEachSingleByte(std::string_view path, const PathRules& rules, Visit visi
 }
 
 // Index of the last byte that stands as a character by itself and satisfies `matches`;
-// npos when there is none.
+// npos when there is none. Without lead bytes every byte does, and the search goes backwards.
 template <typename Predicate>
 std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Predicate matches) {
+    if (rules.leadBytes.none()) {
+        for (std::size_t i = path.size(); i > 0; --i)
+            if (matches(path[i - 1]))
+                return i - 1;
+        return std::string_view::npos;
+    }
     std::size_t found = std::string_view::npos;
     ForEachSingleByte(path, rules, [&](std::size_t i) {
         if (matches(path[i]))

@@ -1,6 +1,7 @@
 #include "RenameJob.h"
 
 #include "FileOps.h"
+#include "FilePlaces.h"
 #include "JournalShelf.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
@@ -49,17 +50,20 @@ FileOutcome ReportLeftUnder(std::string& path, int position, std::string fileNow
     return FileOutcome::LeftUnderTemporaryName;
 }
 
-// Renames the file at `path` (the run's own copy, of list position `position`) to `newPath`,
-// then gives it the attributes and times the options ask for, in that fixed order. The time
-// writers need no write access to the file, so a run that makes files read-only can also give
-// them times. The list hears of the file's new path through RowChanged alone.
-FileOutcome ApplyOptionsToFile(std::string& path, int position, std::string newPath,
-                               const RenameOptions& options, RenameOutlets& outlets) {
+// Renames the file at `from` (of list position `position`) to `newPath`, then gives it the
+// attributes and times the options ask for, in that fixed order; `path` (the run's own string,
+// which may be `from` itself) then holds where the file is. The time writers need no write
+// access to the file, so a run that makes files read-only can also give them times. The list
+// hears of the file's new path through RowChanged alone.
+FileOutcome ApplyOptionsToFile(const std::string& from, std::string& path, int position,
+                               std::string newPath, const RenameOptions& options,
+                               RenameOutlets& outlets) {
     FileLayer& files = outlets.Files();
     std::string fileNowAt;
-    if (!files.RenameOnDisk(path, newPath, fileNowAt)) {
-        if (fileNowAt != path)
+    if (!files.RenameOnDisk(from, newPath, fileNowAt)) {
+        if (fileNowAt != from)
             return ReportLeftUnder(path, position, std::move(fileNowAt), outlets);
+        path = from;
         return ReportFailure(outlets, position, path, kRenameErrorText, "to " + newPath);
     }
     path = std::move(newPath);
@@ -266,10 +270,10 @@ struct Parking {
 };
 
 // Moves the file of step `step` aside, its temporary path journaled first.
-FileOutcome ParkFile(std::vector<std::string>& fileNames, const BatchPlan& plan, std::size_t step,
+FileOutcome ParkFile(FilePlaces& fileNames, const BatchPlan& plan, std::size_t step,
                      RunJournal* journal, Parking& parking, RenameOutlets& outlets) {
     const int position = plan.positions[step];
-    std::string& path = fileNames[static_cast<std::size_t>(position)];
+    const std::string& path = fileNames[static_cast<std::size_t>(position)];
     const auto announce = [&](const std::string& temporary) {
         if (journal)
             journal->AddTemporaryPath(static_cast<int>(step), temporary);
@@ -282,19 +286,20 @@ FileOutcome ParkFile(std::vector<std::string>& fileNames, const BatchPlan& plan,
                    ? FileOutcome::Failed
                    : ReportFailure(outlets, position, path, kRenameErrorText);
     parking = {position, path, *temporary};
-    path = *temporary;
+    fileNames.Slot(static_cast<std::size_t>(position)) = *temporary;
     return FileOutcome::Done;
 }
 
 // After the run stopped: a file still waiting goes back under its old name where that is
 // free; otherwise it stays where it waits, its row saying so.
-FileOutcome UnparkAfterStop(std::vector<std::string>& fileNames, const Parking& parking,
-                            FileOutcome outcome, RenameOutlets& outlets) {
+FileOutcome UnparkAfterStop(FilePlaces& fileNames, const Parking& parking, FileOutcome outcome,
+                            RenameOutlets& outlets) {
     if (parking.position < 0)
         return outcome;
-    std::string& path = fileNames[static_cast<std::size_t>(parking.position)];
+    const auto position = static_cast<std::size_t>(parking.position);
+    const std::string& path = fileNames[position];
     if (outlets.Files().RenameOnDisk(path, parking.origin)) {
-        path = parking.origin;
+        fileNames.Slot(position) = parking.origin;
         return outcome;
     }
     outlets.RowChanged(parking.position, path);
@@ -309,7 +314,7 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
     BatchPlan plan = PlanBatch(listed, options);
     // Where each file is as the run goes: the list itself is written only by whoever hears
     // RowChanged.
-    std::vector<std::string> fileNames = listed;
+    FilePlaces fileNames(listed);
     std::vector<bool> leftWanted;
     std::unique_ptr<RunJournal> journal;
     std::vector<std::string> reordered; // only a journal reads the old paths in the plan's order
@@ -335,9 +340,11 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
                                      fileNames[static_cast<std::size_t>(position)]);
             }
         }
-        if (outcome == FileOutcome::Done)
-            outcome = ApplyOptionsToFile(fileNames[static_cast<std::size_t>(position)], position,
-                                         std::move(plan.newPaths[at]), options, outlets);
+        if (outcome == FileOutcome::Done) {
+            const std::string& from = fileNames[static_cast<std::size_t>(position)];
+            outcome = ApplyOptionsToFile(from, fileNames.Slot(static_cast<std::size_t>(position)),
+                                         position, std::move(plan.newPaths[at]), options, outlets);
+        }
         if (position == parking.position &&
             fileNames[static_cast<std::size_t>(position)] != parking.temporary)
             parking = {}; // it has its new name, whatever its attributes and times did
@@ -376,7 +383,7 @@ JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int posi
         return Unjournaled();
     std::string path = fileNames[at];
     const FileOutcome outcome =
-        ApplyOptionsToFile(path, position, std::move(newPath), options, outlets);
+        ApplyOptionsToFile(path, path, position, std::move(newPath), options, outlets);
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)

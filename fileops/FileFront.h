@@ -23,6 +23,7 @@ public:
 
     bool RenameOnDisk(const std::string& oldPath, const std::string& newPath,
                       std::string& fileNowAt);
+    bool RenameOnDisk(const std::string& oldPath, const std::string& newPath);
     // Gives the entry at `oldPath` the name `newPath`, which finds the same entry, by way of a
     // unique temporary name in the same folder: a case-insensitive volume treats a direct
     // rename between the two spellings as a rename onto itself and keeps the old case. True

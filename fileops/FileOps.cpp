@@ -62,11 +62,16 @@ void FileFront::Reached(Step step) {
 
 bool FileFront::RenameOnDisk(const std::string& oldPath, const std::string& newPath,
                              std::string& fileNowAt) {
-    fileNowAt = oldPath;
+    fileNowAt.clear(); // Rename names a place only where it leaves the file under a temporary name
     const bool moved = Guarded(false, [&] { return Rename(oldPath, newPath, fileNowAt); });
-    if (moved)
-        fileNowAt = newPath;
+    if (fileNowAt.empty())
+        fileNowAt = moved ? newPath : oldPath;
     return moved;
+}
+
+bool FileFront::RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
+    std::string temporary; // written only where the file is left there, so seldom allocated
+    return Guarded(false, [&] { return Rename(oldPath, newPath, temporary); });
 }
 
 bool FileFront::Rename(const std::string& oldPath, const std::string& newPath,
@@ -302,8 +307,7 @@ void FileLayer::ArmStepHook(std::function<void(Step)> hook) {
 }
 
 bool FileLayer::RenameOnDisk(const std::string& oldPath, const std::string& newPath) {
-    std::string fileNowAt;
-    return front_->RenameOnDisk(oldPath, newPath, fileNowAt);
+    return front_->RenameOnDisk(oldPath, newPath);
 }
 
 bool FileLayer::RenameOnDisk(const std::string& oldPath, const std::string& newPath,

@@ -49,7 +49,7 @@ Stored ReadLargeDosAttrib(const FileRef& file) {
 
 // A volume that refuses user xattrs (ENOTSUP) simply has none.
 Stored ReadStoredDosAttrib(const FileRef& file) {
-    std::array<std::uint8_t, kSmallValueSize> small{};
+    std::array<std::uint8_t, kSmallValueSize> small; // only what the call writes is read
     const ssize_t size = GetXattr(file, kXattrName, small.data(), small.size());
     if (size >= 0)
         return Parsed(std::span(small.data(), static_cast<std::size_t>(size)));
