@@ -65,8 +65,7 @@ bool EqualUpToAsciiCase(std::string_view a, std::string_view b) {
 FoldedNameTable::FoldedNameTable(std::size_t count)
     : slots_(std::bit_ceil(std::max<std::size_t>(16, 2 * count))), mask_(slots_.size() - 1) {}
 
-void FoldedNameTable::Add(std::string_view name, std::uint32_t entry) {
-    const std::uint64_t hash = AsciiFoldedHash(name);
+void FoldedNameTable::AddHashed(std::uint64_t hash, std::uint32_t entry) {
     std::size_t at = hash & mask_;
     while (slots_[at].entry != kEmpty)
         at = (at + 1) & mask_;

@@ -21,16 +21,28 @@ public:
     NameHolders(std::span<const std::string> from, std::span<const std::string> to,
                 std::span<const std::size_t> order = {})
         : from_(from), order_(order), table_(from.size()) {
-        for (std::size_t step = 0; step < from.size(); ++step) {
-            const std::size_t i = IndexAt(step);
-            if (from[i] != to[i])
-                table_.Add(from[i], static_cast<std::uint32_t>(step));
-        }
+        ForEachHashedAhead(
+            table_, from.size(), [&](std::size_t step) -> std::string_view { return NameAt(step); },
+            [&](std::size_t step, std::uint64_t hash) {
+                const std::size_t i = IndexAt(step);
+                if (from[i] != to[i])
+                    table_.AddHashed(hash, static_cast<std::uint32_t>(step));
+            });
     }
 
-    std::optional<std::size_t> HolderOf(std::string_view name, std::size_t mover) const {
+    // Calls `found` with each rename's holder in turn, of the names `nameAt` gives by rename.
+    template <typename NameAt, typename Found>
+    void ForEachHolder(std::size_t count, NameAt nameAt, Found found) const {
+        ForEachHashedAhead(table_, count, nameAt, [&](std::size_t mover, std::uint64_t hash) {
+            found(mover, HolderOf(nameAt(mover), hash, mover));
+        });
+    }
+
+private:
+    std::optional<std::size_t> HolderOf(std::string_view name, std::uint64_t hash,
+                                        std::size_t mover) const {
         std::optional<std::size_t> exact, folded;
-        table_.ForEachCandidate(name, [&](std::size_t step) {
+        table_.ForEachCandidateHashed(hash, [&](std::size_t step) {
             const std::string& held = from_[IndexAt(step)];
             if (step == mover || !EqualUpToAsciiCase(held, name))
                 return;
@@ -40,7 +52,7 @@ public:
         return exact ? exact : folded;
     }
 
-private:
+    std::string_view NameAt(std::size_t step) const { return from_[IndexAt(step)]; }
     std::size_t IndexAt(std::size_t step) const { return order_.empty() ? step : order_[step]; }
 
     std::span<const std::string> from_;
@@ -55,10 +67,12 @@ std::optional<std::vector<std::optional<std::size_t>>> FindWaits(std::span<const
     const NameHolders holders(from, to);
     std::vector<std::optional<std::size_t>> waitsFor(from.size());
     bool anyWaits = false;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        waitsFor[i] = holders.HolderOf(to[i], i);
-        anyWaits = anyWaits || waitsFor[i];
-    }
+    holders.ForEachHolder(
+        from.size(), [&](std::size_t i) -> std::string_view { return to[i]; },
+        [&](std::size_t i, std::optional<std::size_t> holder) {
+            waitsFor[i] = holder;
+            anyWaits = anyWaits || holder;
+        });
     if (!anyWaits)
         return std::nullopt;
     return waitsFor;
@@ -122,12 +136,13 @@ std::vector<std::optional<std::size_t>> ParkingsInOrder(std::span<const std::str
                                                         std::span<const std::size_t> order) {
     const NameHolders holders(from, to, order);
     std::vector<std::optional<std::size_t>> parkings(from.size());
-    for (std::size_t k = 0; k < from.size(); ++k) {
-        const std::optional<std::size_t> holder =
-            holders.HolderOf(to[order.empty() ? k : order[k]], k);
-        if (holder && *holder > k)
-            parkings[k] = holder;
-    }
+    holders.ForEachHolder(
+        from.size(),
+        [&](std::size_t k) -> std::string_view { return to[order.empty() ? k : order[k]]; },
+        [&](std::size_t k, std::optional<std::size_t> holder) {
+            if (holder && *holder > k)
+                parkings[k] = holder;
+        });
     return parkings;
 }
 
