@@ -135,7 +135,7 @@ void FileListModel::Append(const FileNames& paths) {
     fileNames_.insert(fileNames_.end(), paths.begin(), paths.end());
     facts_.reserve(fileNames_.size());
     for (const std::string& path : paths)
-        facts_.emplace_back(files_.ReadFileSummary(path));
+        facts_.emplace_back(files_.ReadFileSummaryAndStamp(path), volumes_);
     endInsertRows();
 }
 
@@ -150,13 +150,14 @@ void FileListModel::Clear() {
     beginResetModel();
     FileNames().swap(fileNames_);
     std::vector<RowFacts>().swap(facts_);
+    volumes_ = VolumeTable();
     endResetModel();
 }
 
 void FileListModel::SetPathAt(int position, const std::string& path) {
     const auto row = static_cast<std::size_t>(position);
     fileNames_.at(row) = path;
-    facts_.at(row) = RowFacts(files_.ReadFileSummary(path));
+    facts_.at(row) = RowFacts(files_.ReadFileSummaryAndStamp(path), volumes_);
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }
 
@@ -226,6 +227,13 @@ void FileListModel::Reorder(const std::vector<int>& order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+std::optional<FileStamp> FileListModel::StampAt(int position) const {
+    const auto row = static_cast<std::size_t>(position);
+    return row < facts_.size() && facts_.size() == fileNames_.size()
+               ? facts_[row].stamp.Unpacked(volumes_)
+               : std::nullopt;
+}
+
 void FileListModel::HideRows() {
     beginResetModel();
     std::vector<RowFacts>().swap(facts_);
@@ -238,7 +246,7 @@ void FileListModel::RereadAll() {
     facts_.clear();
     facts_.reserve(fileNames_.size());
     for (const std::string& path : fileNames_)
-        facts_.emplace_back(files_.ReadFileSummary(path));
+        facts_.emplace_back(files_.ReadFileSummaryAndStamp(path), volumes_);
     endResetModel();
 }
 
