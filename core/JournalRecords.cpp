@@ -349,7 +349,7 @@ bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>&
         ValidIndex(contents, ParseNumber<int>(fields[1]))) {
         const auto identity = ParseIdentity(fields[2]);
         const auto seen = ParseFingerprint(fields[3]);
-        if (!identity || !*identity || !seen || !*seen)
+        if (!identity || !seen || identity->has_value() != seen->has_value())
             return false;
         JournalChange& change =
             contents.changes[static_cast<std::size_t>(*ParseNumber<int>(fields[1]))];
@@ -489,13 +489,13 @@ std::string CaseRecord(int index, const std::string& temporaryPath) {
     return "case " + std::to_string(index) + " " + EscapeJournalField(temporaryPath) + "\n";
 }
 
-std::string SeenRecord(int index, const FileStamp& found) {
+std::string SeenRecord(int index, const std::optional<FileStamp>& found) {
     std::string record = "seen ";
     AppendNumber(record, static_cast<unsigned>(index));
     record += ' ';
-    AppendIdentity(record, found.identity);
+    AppendIdentity(record, found ? std::optional(found->identity) : std::nullopt);
     record += ' ';
-    AppendFingerprint(record, found.fingerprint);
+    AppendFingerprint(record, found ? std::optional(found->fingerprint) : std::nullopt);
     record += '\n';
     return record;
 }

@@ -32,9 +32,10 @@
 //   seen INDEX IDENTITY SEEN             change INDEX's file is not the one its record
 //                                        names: its caller's reading of it was older than the
 //                                        run (the file was replaced or changed since). The
-//                                        file the run took, as it showed after its steps;
-//                                        written before the next file moves. IDENTITY and
-//                                        SEEN stand for those of the change from then on
+//                                        file the run took, as it showed after its steps,
+//                                        or "- -" where it found none; written before the
+//                                        next file moves. IDENTITY and SEEN stand for those
+//                                        of the change from then on
 //   left INDEX SEEN                      what the last step taken on change INDEX's file left
 //                                        it showing (in an undo: what the run left)
 //   back INDEX SEEN                      an undo's file is back under its old name, showing
@@ -159,7 +160,7 @@ std::string ChangeRecord(const JournalChange& change);
 void AppendChangeRecord(std::string& out, const JournalChange& change);
 std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
-std::string SeenRecord(int index, const FileStamp& found);
+std::string SeenRecord(int index, const std::optional<FileStamp>& found);
 void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left);
 std::string BackRecord(int index, const FileFingerprint& back);
 std::string ReserveRecord(int index, long long since, const std::string& path);

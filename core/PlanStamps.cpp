@@ -71,10 +71,19 @@ std::uint64_t PlanStamps::CheckOf(std::size_t step, const std::optional<FileStam
     return known_[step] && stamp ? UnchangingDigest(*stamp, options.setModifyTime) : 0;
 }
 
-void CorrectStalePlan(RunJournal& journal, int step, std::uint64_t planned,
-                      const std::optional<FileStamp>& found, const RenameOptions& options) {
-    if (planned != 0 && found && UnchangingDigest(*found, options.setModifyTime) != planned)
-        journal.CorrectChange(step, *found);
+// A caller that answers nothing after the step is not taken at its word: a correction that
+// no file is there would make undo pass the file over.
+std::optional<FileStamp> CheckAfterSteps(RunJournal& journal, RenameOutlets& outlets, int step,
+                                         int position, const std::string& path,
+                                         std::uint64_t planned, const RenameOptions& options) {
+    std::optional<FileStamp> found = outlets.KnownStamp(position);
+    if (planned == 0)
+        return found;
+    if (!found)
+        found = outlets.Files().ReadFileStamp(path);
+    if (!found || UnchangingDigest(*found, options.setModifyTime) != planned)
+        journal.CorrectChange(step, found);
+    return found;
 }
 
 } // namespace tarvolin

@@ -47,11 +47,14 @@ private:
     std::size_t nextRead_ = 0;
 };
 
-// After the steps of change `step`: where `found` (what the caller read of the file once
-// RowChanged told it) is not the file `planned` (PlanStamps::CheckOf) described, the journal
-// learns which file the run took. Its identity and birth time stay through a rename, and its
-// size and modification time unless the run set that time.
-void CorrectStalePlan(RunJournal& journal, int step, std::uint64_t planned,
-                      const std::optional<FileStamp>& found, const RenameOptions& options);
+// After the steps of change `step`, whose file is now at `path`: where what the caller read of
+// it once RowChanged told it (else what the disk shows) is not the file `planned`
+// (PlanStamps::CheckOf) described, the journal learns which file the run took, or that there
+// was none (then undo passes the change over, as one whose file was missing). A file keeps its
+// identity and birth time through a rename, and its size and modification time unless the
+// run set that time. Gives what was found.
+std::optional<FileStamp> CheckAfterSteps(RunJournal& journal, RenameOutlets& outlets, int step,
+                                         int position, const std::string& path,
+                                         std::uint64_t planned, const RenameOptions& options);
 
 } // namespace tarvolin

@@ -197,17 +197,15 @@ bool OpenJournal(const std::string* directory, const StepPaths& steps, const Ren
     return journal != nullptr || outlets.RunWithoutJournal(problem);
 }
 
-// What the caller read of the file of step `step` once RowChanged told it where the file
-// went, checked against the plan (PlanStamps.h): none without a journal.
+// What the file of step `step`, now at `path`, shows once RowChanged told the caller where
+// it went, checked against the plan (PlanStamps.h): none without a journal.
 std::optional<FileStamp> AfterSteps(RunJournal* journal, int step, int position,
-                                    const StepChecks& checks, const RenameOptions& options,
-                                    RenameOutlets& outlets) {
+                                    const std::string& path, const StepChecks& checks,
+                                    const RenameOptions& options, RenameOutlets& outlets) {
     if (journal == nullptr)
         return std::nullopt;
-    std::optional<FileStamp> after = outlets.KnownStamp(position);
-    CorrectStalePlan(*journal, step, checks.planned[static_cast<std::size_t>(step)], after,
-                     options);
-    return after;
+    return CheckAfterSteps(*journal, outlets, step, position, path,
+                           checks.planned[static_cast<std::size_t>(step)], options);
 }
 
 JournaledRunResult Unjournaled() {
@@ -353,7 +351,9 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
         if (outcome == FileOutcome::Done) {
             outcome = ApplyOptionsToFile(fileNames[static_cast<std::size_t>(position)], position,
                                          std::move(plan.newPaths[at]), options, outlets);
-            after = AfterSteps(journal.get(), step, position, checks, options, outlets);
+            after =
+                AfterSteps(journal.get(), step, position,
+                           fileNames[static_cast<std::size_t>(position)], checks, options, outlets);
         }
         if (position == parking.position &&
             fileNames[static_cast<std::size_t>(position)] != parking.temporary)
@@ -399,7 +399,7 @@ JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int posi
     const FileOutcome outcome =
         ApplyOptionsToFile(path, position, std::move(newPath), options, outlets);
     const std::optional<FileStamp> after =
-        AfterSteps(journal.get(), 0, position, checks, options, outlets);
+        AfterSteps(journal.get(), 0, position, path, checks, options, outlets);
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)

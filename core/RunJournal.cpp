@@ -108,7 +108,7 @@ void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce)
         Flush();
 }
 
-void RunJournal::CorrectChange(int index, const FileStamp& found) {
+void RunJournal::CorrectChange(int index, const std::optional<FileStamp>& found) {
     buffer_ += SeenRecord(index, found);
     Flush();
 }

@@ -49,9 +49,10 @@ public:
     // nothing else where the volume keeps no birth time.
     void RecordLeft(int index, const FileFingerprint& left, bool atOnce = false);
     // The file of change `index` is not the one the plan names (it was read before the run,
-    // and replaced since): this is the file the run took. Reaches the system at once, before
-    // the next file moves, so that recovery and undo know the file by it.
-    void CorrectChange(int index, const FileStamp& found);
+    // and replaced or removed since): this is the file the run took, or none. Reaches the
+    // system at once, before the next file moves, so that recovery and undo know the file by
+    // it.
+    void CorrectChange(int index, const std::optional<FileStamp>& found);
     // An undo's file is back under its old name, its attributes and times still to come:
     // reaches the system at once, so that finishing a cut-off undo puts those back too.
     void RecordNameBack(int index, const FileFingerprint& back);

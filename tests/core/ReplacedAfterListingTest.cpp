@@ -1,7 +1,8 @@
 // A run whose plan took its files' identities from a list that read them before the run, one
 // of them replaced under its name since: undo puts the replacement back, as the journal's
 // correction says; killed between that file's rename and the correction, undo leaves it alone
-// and names it, since nothing proves it the run's.
+// and names it, since nothing proves it the run's. One removed since stops the run, and undo
+// passes it over as a file the run never found.
 #include "FileOps.h"
 #include "RecordingOutlets.h"
 #include "RecordingUndoReport.h"
@@ -44,6 +45,7 @@ private:
 
 struct ReplacedCase {
     const char* label;
+    bool removed; // b.txt removed after the listing, rather than a.txt replaced
     bool killed;
     std::map<std::string, std::string> after; // name: content, once undone
     std::vector<std::string> skipped;
@@ -62,8 +64,9 @@ TEST_P(ReplacedAfterListing, UndoesTheFileTheRunTookOrLeavesItAlone) {
     test::WriteFile(paths[0], "listed");
     test::WriteFile(paths[1], "b");
     ListingOutlets outlets(paths, c.killed);
-    ASSERT_EQ(std::remove(paths[0].c_str()), 0);
-    test::WriteFile(paths[0], "replaced after the listing");
+    ASSERT_EQ(std::remove(paths[c.removed ? 1 : 0].c_str()), 0);
+    if (!c.removed)
+        test::WriteFile(paths[0], "replaced after the listing");
     RenameOptions options;
     options.baseName = "n";
     test::RecordingUndoReport report;
@@ -81,7 +84,7 @@ TEST_P(ReplacedAfterListing, UndoesTheFileTheRunTookOrLeavesItAlone) {
         UndoUnfinishedRun(outlets.files, state.path(), *run, report);
     } else {
         RunJournaledRenameJob(paths, options, outlets, state.path());
-        ASSERT_TRUE(outlets.errors.empty()) << outlets.errors.front();
+        ASSERT_EQ(outlets.errors.size(), c.removed ? 1u : 0u);
         EXPECT_EQ(UndoLastRun(outlets.files, state.path(), report).result, UndoResult::Finished);
     }
     std::map<std::string, std::string> found;
@@ -98,12 +101,15 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ReplacedAfterListing,
     ::testing::Values(ReplacedCase{"Finished",
                                    false,
+                                   false,
                                    {{"a.txt", "replaced after the listing"}, {"b.txt", "b"}},
                                    {}},
                       ReplacedCase{"KilledAfterItsRename",
+                                   false,
                                    true,
                                    {{"n_0.txt", "replaced after the listing"}, {"b.txt", "b"}},
-                                   {"n_0.txt"}}),
+                                   {"n_0.txt"}},
+                      ReplacedCase{"Removed", true, false, {{"a.txt", "listed"}}, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
