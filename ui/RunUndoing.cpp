@@ -8,7 +8,8 @@
 
 #include <QMessageBox>
 #include <QPushButton>
-#include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 namespace tarvolin {
 
@@ -16,11 +17,30 @@ namespace {
 
 constexpr int kSkippedLinesShown = 20;
 
-// Collects what an undo did, to show it once it is over.
+// Collects what an undo did, to show it once it is over. Given the window's list, the rows
+// that show a file the undo restores show its old path again as soon as the file is back,
+// each row once: the restored paths are not kept, which for 100 000 files would be two
+// more copies of every path while the run's journal is still held.
 class CollectingReport final : public UndoReport {
 public:
+    CollectingReport() = default;
+    CollectingReport(const FileNames& fileNames, FileListModel& rows) : rows_(&rows) {
+        rowsOfPath_.reserve(fileNames.size());
+        for (std::size_t position = 0; position < fileNames.size(); ++position)
+            rowsOfPath_.emplace(fileNames[position], static_cast<int>(position));
+    }
+
     void FileRestored(const std::string& from, const std::string& to) override {
-        restored.emplace_back(from, to);
+        if (rows_ == nullptr)
+            return;
+        const auto [first, last] = rowsOfPath_.equal_range(from);
+        std::vector<int> positions;
+        for (auto at = first; at != last; ++at)
+            positions.push_back(at->second);
+        // Gone from the index before the rows change the paths its keys point into.
+        rowsOfPath_.erase(first, last);
+        for (const int position : positions)
+            rows_->SetPathAt(position, to);
     }
     void FileSkipped(const std::string& path, const std::string& reason) override {
         if (skipped.size() < kSkippedLinesShown)
@@ -32,29 +52,14 @@ public:
             partsLeft += PathToText(path) + QStringLiteral(": ") + QString::fromStdString(why);
     }
 
-    std::vector<std::pair<std::string, std::string>> restored;
     QStringList skipped;
     int skippedCount = 0;
     QStringList partsLeft; // of restored files, what someone changed after the run
-};
 
-// Each row whose file the undo moved shows the file's old path again. The restored pairs are
-// sorted in place and looked up, rather than copied into a map beside them: an undo of 100 000
-// files would hold every path twice more.
-void ShowRestoredPaths(CollectingReport& report, const FileNames& fileNames, FileListModel& rows) {
-    auto& restored = report.restored;
-    std::stable_sort(restored.begin(), restored.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t position = 0; position < fileNames.size(); ++position) {
-        const auto found = std::lower_bound(
-            restored.begin(), restored.end(), fileNames[position],
-            [](const auto& pair, const std::string& path) { return pair.first < path; });
-        if (found == restored.end() || found->first != fileNames[position])
-            continue;
-        rows.SetPathAt(static_cast<int>(position), found->second);
-    }
-    decltype(report.restored)().swap(restored);
-}
+private:
+    FileListModel* rows_ = nullptr;
+    std::unordered_multimap<std::string_view, int> rowsOfPath_; // into the list's own paths
+};
 
 QString Plural(int count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -144,11 +149,10 @@ bool UndoLastRunInWindow(QWidget* owner, FileLayer& files, const FileNames& file
     if (pending.result == UndoResult::Finished && pending.path != windowsLastRun &&
         !ConfirmUndo(owner, pending))
         return false;
-    CollectingReport report;
+    CollectingReport report(fileNames, rows);
     // The undo takes the run's journal as read, rather than a copy of it.
     const UndoOutcome outcome = CarryOutUndo(files, directory, std::move(pending), report);
-    ShowRestoredPaths(report, fileNames, rows);
-    // The journal as read, the undo's plan and the restored paths are freed by now.
+    // The journal as read and the undo's plan are freed by now.
     ReturnFreedMemory();
     ShowOutcome(owner, outcome, report);
     return outcome.result == UndoResult::Finished;
