@@ -24,15 +24,19 @@ constexpr int kSkippedLinesShown = 20;
 class CollectingReport final : public UndoReport {
 public:
     CollectingReport() = default;
-    CollectingReport(const FileNames& fileNames, FileListModel& rows) : rows_(&rows) {
-        rowsOfPath_.reserve(fileNames.size());
-        for (std::size_t position = 0; position < fileNames.size(); ++position)
-            rowsOfPath_.emplace(fileNames[position], static_cast<int>(position));
-    }
+    CollectingReport(const FileNames& fileNames, FileListModel& rows)
+        : fileNames_(&fileNames), rows_(&rows) {}
 
     void FileRestored(const std::string& from, const std::string& to) override {
         if (rows_ == nullptr)
             return;
+        // Made at the first file back, once the undo's plan no longer needs its room.
+        if (!indexed_) {
+            rowsOfPath_.reserve(fileNames_->size());
+            for (std::size_t position = 0; position < fileNames_->size(); ++position)
+                rowsOfPath_.emplace((*fileNames_)[position], static_cast<int>(position));
+            indexed_ = true;
+        }
         const auto [first, last] = rowsOfPath_.equal_range(from);
         std::vector<int> positions;
         for (auto at = first; at != last; ++at)
@@ -57,7 +61,9 @@ public:
     QStringList partsLeft; // of restored files, what someone changed after the run
 
 private:
+    const FileNames* fileNames_ = nullptr;
     FileListModel* rows_ = nullptr;
+    bool indexed_ = false;
     std::unordered_multimap<std::string_view, int> rowsOfPath_; // into the list's own paths
 };
 
