@@ -188,26 +188,21 @@ void PermuteInPlace(std::vector<T>& items, const std::vector<std::size_t>& order
     }
 }
 
-// The run's changes newest first, with the temporary names its files may be under. Changes
-// the run never reached, and files that were missing when it was planned, have nothing to
-// put back, so they are left out rather than reported as not restored. Where the run renamed
-// into names its own files left (a chain, a cycle), the undo does the same backwards
-// (RenameOrder.h): it never meets a name of its own.
-// The plan is made of the run's own changes, moved rather than copied: for a run of 100 000
-// files each copy would cost some 60 MB.
-struct PlannedUndo {
-    JournalContents undo;
-    std::vector<std::optional<std::size_t>> parkings; // ParkingsOf(undo)
-};
-
-PlannedUndo UndoPlan(const std::string& runPath, JournalContents run) {
-    std::vector<int> reached; // the run's index of each change kept, newest first
+// The run's indices of the changes an undo puts back, newest first. Changes the run never
+// reached, and files that were missing when it was planned, have nothing to put back, so
+// they are left out rather than reported as not restored.
+std::vector<int> ReachedNewestFirst(const JournalContents& run) {
+    std::vector<int> reached;
     for (int index = LastChangeReached(run); index >= 0; --index) {
         const JournalChange& change = run.changes[static_cast<std::size_t>(index)];
         if (change.identity && !StoppedAtARepeatedFile(run, index))
             reached.push_back(index);
     }
-    std::vector<JournalChange>& changes = run.changes;
+    return reached;
+}
+
+// Keeps the changes at `reached` alone, in that order, each moved once.
+void KeepOnly(std::vector<JournalChange>& changes, const std::vector<int>& reached) {
     for (std::size_t kept = 0; kept < reached.size(); ++kept) { // oldest first, to the front
         const auto index = static_cast<std::size_t>(reached.rbegin()[kept]);
         if (index != kept)
@@ -215,27 +210,47 @@ PlannedUndo UndoPlan(const std::string& runPath, JournalContents run) {
     }
     changes.resize(reached.size());
     std::reverse(changes.begin(), changes.end());
-    // The undo takes each file from its new path to its old one; the paths are lent to the
-    // ordering and given back.
-    std::vector<std::string> from, to;
+}
+
+// Puts an undo's changes in the order that never meets a name of its own (RenameOrder.h) and
+// gives that order; `parkings` become ParkingsOf them. Their paths are lent to the ordering
+// and given back, not copied.
+std::vector<std::size_t> OrderForUndo(std::vector<JournalChange>& changes,
+                                      std::vector<std::optional<std::size_t>>& parkings) {
+    std::vector<std::string> from, to; // each file goes from its new path to its old one
     from.reserve(changes.size());
     to.reserve(changes.size());
     for (JournalChange& change : changes) {
         from.push_back(std::move(change.newPath));
         to.push_back(std::move(change.oldPath));
     }
-    const std::vector<std::size_t> order = OrderRenames(from, to);
+    std::vector<std::size_t> order = OrderRenames(from, to);
     PermuteInPlace(changes, order);
     PermuteInPlace(from, order);
     PermuteInPlace(to, order);
-    PlannedUndo planned{{}, FindParkings(from, to)};
+    parkings = FindParkings(from, to);
     for (std::size_t at = 0; at < changes.size(); ++at) {
         changes[at].newPath = std::move(from[at]);
         changes[at].oldPath = std::move(to[at]);
     }
-    std::vector<std::string>().swap(from);
-    std::vector<std::string>().swap(to);
+    return order;
+}
 
+struct PlannedUndo {
+    JournalContents undo;
+    std::vector<std::optional<std::size_t>> parkings; // ParkingsOf(undo)
+};
+
+// The run's changes newest first (ReachedNewestFirst), with the temporary names its files
+// may be under. Where the run renamed into names its own files left (a chain, a cycle), the
+// undo does the same backwards: it never meets a name of its own. The plan is made of the
+// run's own changes, moved rather than copied: for a run of 100 000 files a copy would cost
+// some 60 MB.
+PlannedUndo UndoPlan(const std::string& runPath, JournalContents run) {
+    const std::vector<int> reached = ReachedNewestFirst(run);
+    KeepOnly(run.changes, reached);
+    PlannedUndo planned;
+    const std::vector<std::size_t> order = OrderForUndo(run.changes, planned.parkings);
     JournalContents& undo = planned.undo;
     undo.kind = JournalKind::Undo;
     undo.undoes = JournalName(runPath);
@@ -243,13 +258,13 @@ PlannedUndo UndoPlan(const std::string& runPath, JournalContents run) {
         const auto temporary = run.temporaryPaths.find(reached[order[at]]);
         if (temporary != run.temporaryPaths.end())
             undo.temporaryPaths[static_cast<int>(at)] = temporary->second;
-        JournalChange& change = changes[at];
+        JournalChange& change = run.changes[at];
         // The undo expects each file as the run left it.
         if (change.left)
             change.seen = change.left;
         change.done = false;
     }
-    undo.changes = std::move(changes);
+    undo.changes = std::move(run.changes);
     return planned;
 }
 
