@@ -553,8 +553,10 @@ bool JournalParser::TakeLine(std::string_view line) {
         format_ = format.value_or(0);
     } else if (!reading_.contents) {
         reading_.contents = ParseKind(fields);
-        if (reading_.contents)
+        if (reading_.contents) {
             reading_.contents->format = format_;
+            reading_.contents->changes.reserve(expectedChanges_);
+        }
         if (!reading_.contents)
             reading_.error = "This run journal does not say what it is a journal of.";
         // What an undo names is written to later: only a journal beside it may be.

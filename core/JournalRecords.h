@@ -142,8 +142,11 @@ public:
     bool TakeLine(std::string_view line);
     // What the lines taken so far hold.
     JournalReading Finish();
+    // Room for `count` changes, so that they are stored without growing; a hint only.
+    void ExpectChanges(std::size_t count) { expectedChanges_ = count; }
 
 private:
+    std::size_t expectedChanges_ = 0;
     int linesTaken_ = 0;
     int format_ = 0;
     bool stopped_ = false;

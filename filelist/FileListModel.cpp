@@ -127,15 +127,22 @@ std::optional<FileListModel::RowSpan> FileListModel::DraggedRows(const QMimeData
     return span;
 }
 
-void FileListModel::Append(const FileNames& paths) {
+void FileListModel::Append(FileNames paths) {
     if (paths.empty())
         return;
     const int first = rowCount();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(paths.size()) - 1);
-    fileNames_.insert(fileNames_.end(), paths.begin(), paths.end());
+    const std::size_t count = paths.size();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
+    if (fileNames_.empty()) {
+        fileNames_.swap(paths);
+    } else {
+        fileNames_.insert(fileNames_.end(), std::make_move_iterator(paths.begin()),
+                          std::make_move_iterator(paths.end()));
+        FileNames().swap(paths);
+    }
     facts_.reserve(fileNames_.size());
-    for (const std::string& path : paths)
-        facts_.emplace_back(files_.ReadFileSummaryAndStamp(path), volumes_);
+    for (std::size_t row = fileNames_.size() - count; row < fileNames_.size(); ++row)
+        facts_.emplace_back(files_.ReadFileSummaryAndStamp(fileNames_[row]), volumes_);
     endInsertRows();
 }
 

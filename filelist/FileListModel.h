@@ -51,8 +51,9 @@ public:
     };
     std::optional<RowSpan> DraggedRows(const QMimeData* data) const;
 
-    // Appends `paths` to the list, each row read from its file.
-    void Append(const FileNames& paths);
+    // Appends `paths` to the list, each row read from its file; the paths are moved in, not
+    // copied.
+    void Append(FileNames paths);
     void RemoveAt(int position);
     // Empties the list and gives its memory back.
     void Clear();

@@ -335,4 +335,10 @@ bool RemoveEmptyJournal(const std::string& path);
 // Removes the journal at `path`, whatever it holds; false when nothing could be removed.
 bool RemoveJournal(const std::string& path);
 
+// Hands the heap memory that the program has freed back to the system. The allocator keeps
+// freed memory for later use, so what a folder of 100 000 files in the file dialog or the undo
+// of a large run once needed would otherwise stay counted as the program's own for as long as
+// it runs. Memory in use is not touched; called after such a step, never in a loop.
+void ReturnFreedMemory();
+
 } // namespace tarvolin
