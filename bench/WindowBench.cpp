@@ -1,9 +1,9 @@
 // Times the main window against the core doing the same work, on N files (default 100 000):
 //  - "Add Files": every row rebuilt, re-reading each file's attributes and times, against
-//    reading the same summaries into a plain vector;
+//    reading the same summaries (and stamps, as a row keeps them) into plain vectors;
 //  - "Start": a batch rename run clicked in the window (journaled, as the program does),
-//    against RunRenameJob with outlets that re-read each changed file as a row must and keep
-//    the gauge as a number.
+//    against RunJournaledRenameJob with outlets that re-read each changed file as a row must,
+//    give the run the stamps they read, and keep the gauge as a number.
 // Runs offscreen; prints the times, a "ratio <window/core>" line for each, the peak resident
 // memory with N rows listed (the whole process, Qt and this program's own copy of the paths
 // included), and what the window's rows cost: the rise of the peak resident set while the
@@ -33,6 +33,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -76,13 +77,29 @@ public:
     FileLayer files;
     FileLayer& Files() override { return files; }
     std::vector<FileSummary> rows;
+    std::vector<std::optional<FileStamp>> stamps;
     FileNames* names = nullptr; // the list the run's new paths go to, as the window's do
     int gauge = 0;
     void SetGaugeRange(int, int) override {}
     void SetGaugePosition(int position) override { gauge = position; }
     void RowChanged(int position, const std::string& path) override {
         (*names)[static_cast<std::size_t>(position)] = path;
-        rows[static_cast<std::size_t>(position)] = files.ReadFileSummary(path);
+        Read(static_cast<std::size_t>(position), path);
+    }
+    std::optional<FileStamp> KnownStamp(int position) override {
+        return stamps[static_cast<std::size_t>(position)];
+    }
+    // Every row, as the list reads them when the files are listed.
+    void ReadAll(const FileNames& paths) {
+        rows.resize(paths.size());
+        stamps.resize(paths.size());
+        for (std::size_t row = 0; row < paths.size(); ++row)
+            Read(row, paths[row]);
+    }
+    void Read(std::size_t row, const std::string& path) {
+        FileSummaryAndStamp read = files.ReadFileSummaryAndStamp(path);
+        rows[row] = read.summary;
+        stamps[row] = std::move(read.stamp);
     }
     void ShowError(const std::string& text) override {
         throw std::runtime_error("the run failed: " + text);
@@ -184,14 +201,12 @@ int main(int argc, char* argv[]) {
         Check(list->model()->rowCount() == count, "the rows were not listed");
 
         // "Add Files" -------------------------------------------------------------------
-        std::vector<FileSummary> coreRows;
-        FileLayer coreFiles; // the list's own, as the window's model reads through one
+        RowRereadingOutlets outlets; // its layer is the list's own, as the model reads through one
         const auto [coreAdd, windowAdd] = BestInTurns(
             [&] {
-                coreRows.clear();
-                coreRows.reserve(names.size());
-                for (const std::string& path : names)
-                    coreRows.push_back(coreFiles.ReadFileSummary(path));
+                outlets.rows.clear();
+                outlets.stamps.clear();
+                outlets.ReadAll(names);
             },
             [&] { AddFilesCancelled(form); }, [] {}, [] {});
         Check(list->model()->rowCount() == count, "the rows were not rebuilt");
@@ -201,9 +216,8 @@ int main(int argc, char* argv[]) {
         // The core works on its own copy of the list, the window on its own; between turns
         // each is handed the names the other left on the disk (untimed).
         RenameOptions options;
-        RowRereadingOutlets outlets;
-        outlets.rows = coreRows;
         FileNames coreNames = names;
+        const std::string journals = JournalDirectory();
         outlets.names = &coreNames;
         int round = 0;
         auto* baseName = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
@@ -211,7 +225,7 @@ int main(int argc, char* argv[]) {
             [&] {
                 options.baseName = "core" + std::to_string(round++);
                 outlets.SetGaugeRange(0, count - 1);
-                RunRenameJob(coreNames, options, outlets);
+                RunJournaledRenameJob(coreNames, options, outlets, journals);
             },
             [&] {
                 baseName->setText(QStringLiteral("window%1").arg(round++));
@@ -221,7 +235,10 @@ int main(int argc, char* argv[]) {
                 Check(outlets.gauge == count - 1, "the core run did not finish");
                 ListAnew(form, coreNames);
             },
-            [&] { coreNames = form.ListedFiles(); });
+            [&] {
+                coreNames = form.ListedFiles();
+                outlets.ReadAll(coreNames); // listed anew, as the window's rows are
+            });
         Check(form.ListedFiles().back().find("window") != std::string::npos,
               "the window run did not finish");
         Check(list->model()->index(count - 1, 0).data().toString() ==

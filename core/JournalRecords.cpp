@@ -345,6 +345,18 @@ bool ApplyRecord(JournalContents& contents, const std::vector<std::string_view>&
         change.nameBack = change.nameBack || name == "back";
         return true;
     }
+    if (name == "seen" && fields.size() == 4 && contents.format >= 3 && contents.planned &&
+        ValidIndex(contents, ParseNumber<int>(fields[1]))) {
+        const auto identity = ParseIdentity(fields[2]);
+        const auto seen = ParseFingerprint(fields[3]);
+        if (!identity || !seen || identity->has_value() != seen->has_value())
+            return false;
+        JournalChange& change =
+            contents.changes[static_cast<std::size_t>(*ParseNumber<int>(fields[1]))];
+        change.identity = *identity;
+        change.seen = *seen;
+        return true;
+    }
     if (name == "reserve" || name == "dropped")
         return ApplyReservationRecord(contents, fields);
     if (name == "done" && fields.size() == 2 && ValidIndex(contents, ParseNumber<int>(fields[1]))) {
@@ -433,8 +445,8 @@ std::optional<std::string> UnescapeJournalField(std::string_view field) {
     return bytes;
 }
 
-std::string HeaderRecords(JournalKind kind, const std::string& undoes) {
-    std::string header = std::string(kMagic) + " " + std::to_string(kJournalFormat) + "\n";
+std::string HeaderRecords(JournalKind kind, const std::string& undoes, int format) {
+    std::string header = std::string(kMagic) + " " + std::to_string(format) + "\n";
     if (kind == JournalKind::Run)
         return header + "kind run\n";
     return header + "kind undo " + EscapeJournalField(undoes) + "\n";
@@ -475,6 +487,17 @@ std::string PlannedRecord(std::size_t count) {
 
 std::string CaseRecord(int index, const std::string& temporaryPath) {
     return "case " + std::to_string(index) + " " + EscapeJournalField(temporaryPath) + "\n";
+}
+
+std::string SeenRecord(int index, const std::optional<FileStamp>& found) {
+    std::string record = "seen ";
+    AppendNumber(record, static_cast<unsigned>(index));
+    record += ' ';
+    AppendIdentity(record, found ? std::optional(found->identity) : std::nullopt);
+    record += ' ';
+    AppendFingerprint(record, found ? std::optional(found->fingerprint) : std::nullopt);
+    record += '\n';
+    return record;
 }
 
 void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left) {
@@ -530,8 +553,10 @@ bool JournalParser::TakeLine(std::string_view line) {
         format_ = format.value_or(0);
     } else if (!reading_.contents) {
         reading_.contents = ParseKind(fields);
-        if (reading_.contents)
+        if (reading_.contents) {
             reading_.contents->format = format_;
+            reading_.contents->changes.reserve(expectedChanges_);
+        }
         if (!reading_.contents)
             reading_.error = "This run journal does not say what it is a journal of.";
         // What an undo names is written to later: only a journal beside it may be.

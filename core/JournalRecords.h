@@ -5,7 +5,9 @@
 // '~' stand for themselves except '%', every other byte is written as %XX, so any name
 // (spaces, newlines, bytes that are not UTF-8) comes back exactly.
 //
-//   ctarvolin-journal 2                  format version, always the first line
+//   ctarvolin-journal 3                  format version, always the first line: 3 where the
+//                                        plan took identities its caller had read before the
+//                                        run (which `seen` records may correct), else 2
 //   kind run | kind undo <journal>       a rename run, or the undo of the named journal
 //   change OLD NEW IDENTITY SEEN ATTRIBUTES CREATED MODIFIED ACCESSED RECORD
 //                                        one per file, in the order they are worked on; NEW
@@ -27,6 +29,13 @@
 //                                        of names (a swap), which waits there from just
 //                                        before the first change heading into its old name
 //                                        (RenameOrder.h) until its own turn
+//   seen INDEX IDENTITY SEEN             change INDEX's file is not the one its record
+//                                        names: its caller's reading of it was older than the
+//                                        run (the file was replaced or changed since). The
+//                                        file the run took, as it showed after its steps,
+//                                        or "- -" where it found none; written before the
+//                                        next file moves. IDENTITY and SEEN stand for those
+//                                        of the change from then on
 //   left INDEX SEEN                      what the last step taken on change INDEX's file left
 //                                        it showing (in an undo: what the run left)
 //   back INDEX SEEN                      an undo's file is back under its old name, showing
@@ -42,6 +51,9 @@
 //   undone                               a later undo of this run finished
 //
 // Every TIME is UTC: SECONDS.NANOSECONDS since 1970-01-01, the seconds negative before.
+// Format 2 is format 3 without `seen` records. A reader of format 2 would stop at one and take
+// the run for one cut short there, so a journal that may hold them says 3, which such a
+// reader refuses as a newer version's; every other journal still says 2.
 // Format 1 has no `left` records and its change records read
 //   change OLD NEW DEVICE:FILE ATTRIBUTES CREATED MODIFIED
 // with the times as local wall-clock time (YYYY-MM-DDTHH:MM:SS.mmm); such journals are still
@@ -61,7 +73,10 @@
 
 namespace tarvolin {
 
-inline constexpr int kJournalFormat = 2;
+// The newest format this version reads, written where the plan may be corrected.
+inline constexpr int kJournalFormat = 3;
+// Written for every other journal, so that versions reading format 2 still read it.
+inline constexpr int kUncorrectedJournalFormat = 2;
 
 // One file of a run: where it was, where the run puts it, which file it is, and what undo
 // puts back of its attributes and times.
@@ -127,8 +142,11 @@ public:
     bool TakeLine(std::string_view line);
     // What the lines taken so far hold.
     JournalReading Finish();
+    // Room for `count` changes, so that they are stored without growing; a hint only.
+    void ExpectChanges(std::size_t count) { expectedChanges_ = count; }
 
 private:
+    std::size_t expectedChanges_ = 0;
     int linesTaken_ = 0;
     int format_ = 0;
     bool stopped_ = false;
@@ -139,11 +157,13 @@ std::string EscapeJournalField(std::string_view bytes);
 void AppendJournalField(std::string& out, std::string_view bytes);
 std::optional<std::string> UnescapeJournalField(std::string_view field);
 
-std::string HeaderRecords(JournalKind kind, const std::string& undoes);
+std::string HeaderRecords(JournalKind kind, const std::string& undoes,
+                          int format = kUncorrectedJournalFormat);
 std::string ChangeRecord(const JournalChange& change);
 void AppendChangeRecord(std::string& out, const JournalChange& change);
 std::string PlannedRecord(std::size_t count);
 std::string CaseRecord(int index, const std::string& temporaryPath);
+std::string SeenRecord(int index, const std::optional<FileStamp>& found);
 void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left);
 std::string BackRecord(int index, const FileFingerprint& back);
 std::string ReserveRecord(int index, long long since, const std::string& path);

@@ -5,6 +5,7 @@
 #include "JournalShelf.h"
 #include "NameFieldCheck.h"
 #include "NameRules.h"
+#include "PlanStamps.h"
 #include "RenameOrder.h"
 #include "RunJournal.h"
 
@@ -108,11 +109,13 @@ JournalChange PlanChange(FileLayer& files, const std::string& oldPath, std::stri
     return change;
 }
 
-// What the file shows after its last step, for undo to know it by; with the creation time
-// the run set, for undo to tell whether someone changed it since.
+// What the file shows after its last step, for undo to know it by (as the caller read it
+// after RowChanged, where it did); with the creation time the run set, for undo to tell
+// whether someone changed it since.
 std::optional<FileFingerprint> LeftBehind(FileLayer& files, const std::string& path,
-                                          const RenameOptions& options) {
-    const std::optional<FileStamp> stamp = files.ReadFileStamp(path);
+                                          const RenameOptions& options,
+                                          const std::optional<FileStamp>& after) {
+    const std::optional<FileStamp> stamp = after ? after : files.ReadFileStamp(path);
     if (!stamp)
         return std::nullopt;
     FileFingerprint left = stamp->fingerprint;
@@ -131,31 +134,52 @@ bool LeftWanted(const std::optional<FileStamp>& before, const RenameOptions& opt
            options.setModifyTime;
 }
 
+// What a journaled run checks and notes after each step.
+struct StepChecks {
+    std::vector<bool> leftWanted;       // LeftWanted
+    std::vector<std::uint64_t> planned; // PlanStamps::CheckOf
+};
+
 // False once the journal could not be written.
 bool NoteDone(FileLayer& files, RunJournal& journal, int index, const std::string& path,
-              const RenameOptions& options, bool leftWanted) {
+              const RenameOptions& options, bool leftWanted,
+              const std::optional<FileStamp>& after) {
     if (leftWanted)
-        if (const std::optional<FileFingerprint> left = LeftBehind(files, path, options))
+        if (const std::optional<FileFingerprint> left = LeftBehind(files, path, options, after))
             journal.RecordLeft(index, *left, options.setCreationTime || options.setModifyTime);
     return journal.ChangeDone(index);
 }
 
+// The steps of a run: the list positions they move, from and to which paths, and which of
+// them the run reads for its plan whatever the caller knows (PlanStamps).
+struct StepPaths {
+    std::span<const int> positions;
+    std::span<const std::string> oldPaths;
+    std::span<const std::string> newPaths;
+    const std::vector<bool>& readAnyway;
+};
+
 // The journal with the whole plan on disk, or none when it cannot be written; `problem`
 // then says why.
-std::unique_ptr<RunJournal> StartJournal(FileLayer& files, const std::string& directory,
-                                         std::span<const std::string> oldPaths,
-                                         std::span<const std::string> newPaths,
-                                         const RenameOptions& options,
-                                         std::vector<bool>& leftWanted, std::string& problem) {
+std::unique_ptr<RunJournal> StartJournal(RenameOutlets& outlets, const std::string& directory,
+                                         const StepPaths& steps, const RenameOptions& options,
+                                         StepChecks& checks, std::string& problem) {
+    FileLayer& files = outlets.Files();
+    PlanStamps stamps(outlets, steps.positions, steps.readAnyway);
     std::unique_ptr<RunJournal> journal =
-        RunJournal::Create(files, directory, JournalKind::Run, {}, &problem);
+        RunJournal::Create(files, directory, JournalKind::Run, {}, &problem,
+                           stamps.AnyKnown() ? kJournalFormat : kUncorrectedJournalFormat);
     if (!journal)
         return nullptr;
-    const std::vector<std::optional<FileStamp>> stamps = files.ReadFileStamps(oldPaths);
-    leftWanted.reserve(oldPaths.size());
-    for (std::size_t i = 0; i < oldPaths.size(); ++i) {
-        journal->AddChange(PlanChange(files, oldPaths[i], newPaths[i], stamps[i], options));
-        leftWanted.push_back(LeftWanted(stamps[i], options));
+    stamps.ReadMissing(steps.oldPaths);
+    const std::size_t count = steps.oldPaths.size();
+    checks.leftWanted.reserve(count);
+    checks.planned.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::optional<FileStamp> stamp = stamps.StampOf(i, steps.oldPaths[i]);
+        journal->AddChange(PlanChange(files, steps.oldPaths[i], steps.newPaths[i], stamp, options));
+        checks.leftWanted.push_back(LeftWanted(stamp, options));
+        checks.planned.push_back(stamps.CheckOf(i, stamp, options));
     }
     if (journal->StartChanges())
         return journal;
@@ -168,16 +192,24 @@ std::unique_ptr<RunJournal> StartJournal(FileLayer& files, const std::string& di
 
 // A journal for the run, or none when the user, told why it cannot be written, chose to run
 // without one. False: the run is not to start.
-bool OpenJournal(const std::string* directory, std::span<const std::string> oldPaths,
-                 std::span<const std::string> newPaths, const RenameOptions& options,
-                 RenameOutlets& outlets, std::vector<bool>& leftWanted,
-                 std::unique_ptr<RunJournal>& journal) {
+bool OpenJournal(const std::string* directory, const StepPaths& steps, const RenameOptions& options,
+                 RenameOutlets& outlets, StepChecks& checks, std::unique_ptr<RunJournal>& journal) {
     if (directory == nullptr)
         return true;
     std::string problem;
-    journal =
-        StartJournal(outlets.Files(), *directory, oldPaths, newPaths, options, leftWanted, problem);
+    journal = StartJournal(outlets, *directory, steps, options, checks, problem);
     return journal != nullptr || outlets.RunWithoutJournal(problem);
+}
+
+// What the file of step `step`, now at `path`, shows once RowChanged told the caller where
+// it went, checked against the plan (PlanStamps.h): none without a journal.
+std::optional<FileStamp> AfterSteps(RunJournal* journal, int step, int position,
+                                    const std::string& path, const StepChecks& checks,
+                                    const RenameOptions& options, RenameOutlets& outlets) {
+    if (journal == nullptr)
+        return std::nullopt;
+    return CheckAfterSteps(*journal, outlets, step, position, path,
+                           checks.planned[static_cast<std::size_t>(step)], options);
 }
 
 JournaledRunResult Unjournaled() {
@@ -223,6 +255,7 @@ struct BatchPlan {
     std::vector<std::string> newPaths;
     std::vector<std::optional<std::size_t>> parkings; // by step: the later step to move aside
     bool listOrder = true;                            // the files are taken as listed
+    std::vector<bool> parked;                         // by step: moved aside before its turn
 };
 
 BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptions& options) {
@@ -246,6 +279,10 @@ BatchPlan PlanBatch(const std::vector<std::string>& fileNames, const RenameOptio
             plan.newPaths.push_back(std::move(newPaths[position]));
     }
     plan.parkings = std::move(sequence.parkings);
+    plan.parked.assign(plan.parkings.size(), false);
+    for (const std::optional<std::size_t>& aside : plan.parkings)
+        if (aside)
+            plan.parked[*aside] = true;
     return plan;
 }
 
@@ -315,14 +352,14 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
     // Where each file is as the run goes: the list itself is written only by whoever hears
     // RowChanged.
     FilePlaces fileNames(listed);
-    std::vector<bool> leftWanted;
+    StepChecks checks;
     std::unique_ptr<RunJournal> journal;
     std::vector<std::string> reordered; // only a journal reads the old paths in the plan's order
     const std::span<const std::string> oldPaths = journalDirectory
                                                       ? OldPathsInOrder(plan, listed, reordered)
                                                       : std::span<const std::string>();
-    if (!OpenJournal(journalDirectory, oldPaths, plan.newPaths, options, outlets, leftWanted,
-                     journal))
+    if (!OpenJournal(journalDirectory, {plan.positions, oldPaths, plan.newPaths, plan.parked},
+                     options, outlets, checks, journal))
         return Unjournaled();
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
@@ -340,10 +377,14 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
                                      fileNames[static_cast<std::size_t>(position)]);
             }
         }
+        std::optional<FileStamp> after;
         if (outcome == FileOutcome::Done) {
             const std::string& from = fileNames[static_cast<std::size_t>(position)];
             outcome = ApplyOptionsToFile(from, fileNames.Slot(static_cast<std::size_t>(position)),
                                          position, std::move(plan.newPaths[at]), options, outlets);
+            after =
+                AfterSteps(journal.get(), step, position,
+                           fileNames[static_cast<std::size_t>(position)], checks, options, outlets);
         }
         if (position == parking.position &&
             fileNames[static_cast<std::size_t>(position)] != parking.temporary)
@@ -354,7 +395,8 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
                                    journalDirectory);
         if (journal &&
             !NoteDone(outlets.Files(), *journal, step,
-                      fileNames[static_cast<std::size_t>(position)], options, leftWanted[at]) &&
+                      fileNames[static_cast<std::size_t>(position)], options, checks.leftWanted[at],
+                      after) &&
             step + 1 < count) {
             UnparkAfterStop(fileNames, parking, outcome, outlets);
             return JournalFailed(*journal, outlets,
@@ -376,18 +418,23 @@ JournaledRunResult ChangeOne(const std::vector<std::string>& fileNames, int posi
         return Unjournaled();
     const auto at = static_cast<std::size_t>(position);
     std::string newPath = ComposeSingleName(fileNames[at], options);
-    std::vector<bool> leftWanted;
+    StepChecks checks;
     std::unique_ptr<RunJournal> journal;
-    if (!OpenJournal(journalDirectory, std::span(fileNames).subspan(at, 1), std::span(&newPath, 1),
-                     options, outlets, leftWanted, journal))
+    const std::vector<bool> readAnyway = {false};
+    if (!OpenJournal(journalDirectory,
+                     {std::span(&position, 1), std::span(fileNames).subspan(at, 1),
+                      std::span(&newPath, 1), readAnyway},
+                     options, outlets, checks, journal))
         return Unjournaled();
     std::string path = fileNames[at];
     const FileOutcome outcome =
         ApplyOptionsToFile(path, path, position, std::move(newPath), options, outlets);
+    const std::optional<FileStamp> after =
+        AfterSteps(journal.get(), 0, position, path, checks, options, outlets);
     if (outcome != FileOutcome::Done)
         return EndAfterFailure(journal.get(), outlets, outcome, journalDirectory);
     if (journal)
-        NoteDone(outlets.Files(), *journal, 0, path, options, leftWanted.front());
+        NoteDone(outlets.Files(), *journal, 0, path, options, checks.leftWanted.front(), after);
     return EndJournal(journal.get(), outlets, true, journalDirectory);
 }
 

@@ -2,6 +2,7 @@
 
 #include "FileOps.h"
 
+#include <optional>
 #include <string>
 
 namespace tarvolin {
@@ -22,6 +23,15 @@ public:
     // The file at `position` now answers to `path`; its row should be read again. The only
     // way a run tells its caller where a file went: the run never writes the caller's list.
     virtual void RowChanged(int position, const std::string& path) = 0;
+    // Which file `position` is, as the caller last read it, where it did: a list reads each
+    // row's stamp with what the row shows (ReadFileSummaryAndStamp), when the file is listed
+    // and again on every RowChanged, so that a journaled run need not read every file again
+    // for its plan. Answered after RowChanged, it must be that new reading. None by default:
+    // the run reads the stamps itself.
+    virtual std::optional<FileStamp> KnownStamp(int position) {
+        (void)position;
+        return std::nullopt;
+    }
     // One modal error box; the run has stopped when it returns.
     virtual void ShowError(const std::string& text) = 0;
     // The run's journal cannot be written, for `reason`, so the run could not be undone.

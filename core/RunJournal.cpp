@@ -28,7 +28,7 @@ RunJournal::RunJournal(FileLayer& files, std::unique_ptr<JournalFile> file, std:
 
 std::unique_ptr<RunJournal> RunJournal::Create(FileLayer& files, const std::string& directory,
                                                JournalKind kind, const std::string& undoes,
-                                               std::string* problem) {
+                                               std::string* problem, int format) {
     if (directory.empty()) {
         if (problem != nullptr)
             *problem = "there is no folder for run journals";
@@ -41,7 +41,7 @@ std::unique_ptr<RunJournal> RunJournal::Create(FileLayer& files, const std::stri
         if (std::unique_ptr<JournalFile> file = JournalFile::Create(path, problem)) {
             std::unique_ptr<RunJournal> journal(
                 new RunJournal(files, std::move(file), std::move(path), -1));
-            journal->buffer_ = HeaderRecords(kind, undoes);
+            journal->buffer_ = HeaderRecords(kind, undoes, format);
             return journal;
         }
         if (!files.ReadFileIdentity(path))
@@ -106,6 +106,11 @@ void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce)
     AppendLeftRecord(buffer_, index, left);
     if (atOnce || buffer_.size() >= kBatchBytes)
         Flush();
+}
+
+void RunJournal::CorrectChange(int index, const std::optional<FileStamp>& found) {
+    buffer_ += SeenRecord(index, found);
+    Flush();
 }
 
 void RunJournal::RecordNameBack(int index, const FileFingerprint& back) {

@@ -21,9 +21,11 @@ public:
     // A new journal in `directory`; null when none can be written there, and `problem`, when
     // given, says why. From StartChanges (Continue: at once) until it ends, it is the
     // listener of `files`, the layer the run's files go through.
+    // `format` is kJournalFormat for a plan that CorrectChange may correct.
     static std::unique_ptr<RunJournal> Create(FileLayer& files, const std::string& directory,
                                               JournalKind kind, const std::string& undoes = {},
-                                              std::string* problem = nullptr);
+                                              std::string* problem = nullptr,
+                                              int format = kUncorrectedJournalFormat);
     // The journal at `path` again, to finish the changes after `contents.doneThrough`.
     static std::unique_ptr<RunJournal> Continue(FileLayer& files, const std::string& path,
                                                 const JournalContents& contents);
@@ -46,6 +48,11 @@ public:
     // system with the next batch, or at once: a file whose times the run set can be told by
     // nothing else where the volume keeps no birth time.
     void RecordLeft(int index, const FileFingerprint& left, bool atOnce = false);
+    // The file of change `index` is not the one the plan names (it was read before the run,
+    // and replaced or removed since): this is the file the run took, or none. Reaches the
+    // system at once, before the next file moves, so that recovery and undo know the file by
+    // it.
+    void CorrectChange(int index, const std::optional<FileStamp>& found);
     // An undo's file is back under its old name, its attributes and times still to come:
     // reaches the system at once, so that finishing a cut-off undo puts those back too.
     void RecordNameBack(int index, const FileFingerprint& back);

@@ -51,7 +51,9 @@ struct PendingUndo {
 PendingUndo FindPendingUndo(FileLayer& files, const std::string& directory);
 // The run in words, for a question: when it ended, how many files, which folder.
 std::string DescribePendingUndo(const PendingUndo& pending);
-UndoOutcome CarryOutUndo(FileLayer& files, const std::string& directory, const PendingUndo& pending,
+// The undo works on `pending`'s changes where they are, so that a run of many files is not held
+// twice: a caller that keeps its own moves it in.
+UndoOutcome CarryOutUndo(FileLayer& files, const std::string& directory, PendingUndo pending,
                          UndoReport& report);
 
 // The two above at once, for a caller that does not ask.

@@ -127,15 +127,22 @@ std::optional<FileListModel::RowSpan> FileListModel::DraggedRows(const QMimeData
     return span;
 }
 
-void FileListModel::Append(const FileNames& paths) {
+void FileListModel::Append(FileNames paths) {
     if (paths.empty())
         return;
     const int first = rowCount();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(paths.size()) - 1);
-    fileNames_.insert(fileNames_.end(), paths.begin(), paths.end());
+    const std::size_t count = paths.size();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
+    if (fileNames_.empty()) {
+        fileNames_.swap(paths);
+    } else {
+        fileNames_.insert(fileNames_.end(), std::make_move_iterator(paths.begin()),
+                          std::make_move_iterator(paths.end()));
+        FileNames().swap(paths);
+    }
     facts_.reserve(fileNames_.size());
-    for (const std::string& path : paths)
-        facts_.emplace_back(files_.ReadFileSummary(path));
+    for (std::size_t row = fileNames_.size() - count; row < fileNames_.size(); ++row)
+        facts_.emplace_back(files_.ReadFileSummaryAndStamp(fileNames_[row]), volumes_);
     endInsertRows();
 }
 
@@ -150,13 +157,14 @@ void FileListModel::Clear() {
     beginResetModel();
     FileNames().swap(fileNames_);
     std::vector<RowFacts>().swap(facts_);
+    volumes_ = VolumeTable();
     endResetModel();
 }
 
 void FileListModel::SetPathAt(int position, const std::string& path) {
     const auto row = static_cast<std::size_t>(position);
     fileNames_.at(row) = path;
-    facts_.at(row) = RowFacts(files_.ReadFileSummary(path));
+    facts_.at(row) = RowFacts(files_.ReadFileSummaryAndStamp(path), volumes_);
     emit dataChanged(index(position, 0), index(position, ColumnCount - 1), {Qt::DisplayRole});
 }
 
@@ -226,6 +234,13 @@ void FileListModel::Reorder(const std::vector<int>& order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+std::optional<FileStamp> FileListModel::StampAt(int position) const {
+    const auto row = static_cast<std::size_t>(position);
+    return row < facts_.size() && facts_.size() == fileNames_.size()
+               ? facts_[row].stamp.Unpacked(volumes_)
+               : std::nullopt;
+}
+
 void FileListModel::HideRows() {
     beginResetModel();
     std::vector<RowFacts>().swap(facts_);
@@ -238,7 +253,7 @@ void FileListModel::RereadAll() {
     facts_.clear();
     facts_.reserve(fileNames_.size());
     for (const std::string& path : fileNames_)
-        facts_.emplace_back(files_.ReadFileSummary(path));
+        facts_.emplace_back(files_.ReadFileSummaryAndStamp(path), volumes_);
     endResetModel();
 }
 

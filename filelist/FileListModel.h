@@ -51,8 +51,9 @@ public:
     };
     std::optional<RowSpan> DraggedRows(const QMimeData* data) const;
 
-    // Appends `paths` to the list, each row read from its file.
-    void Append(const FileNames& paths);
+    // Appends `paths` to the list, each row read from its file; the paths are moved in, not
+    // copied.
+    void Append(FileNames paths);
     void RemoveAt(int position);
     // Empties the list and gives its memory back.
     void Clear();
@@ -72,6 +73,10 @@ public:
     // Oldest modification time first, by the times the rows show.
     void SortByModifyTime();
 
+    // Which file row `position` was when it was last read (ReadFileSummaryAndStamp); none
+    // while the rows are hidden or where it could not be read.
+    std::optional<FileStamp> StampAt(int position) const;
+
     // Reads every row's file again, first to last.
     void RereadAll();
     // Shows no rows until the next RereadAll, the entries staying as they are: the list is
@@ -86,6 +91,7 @@ private:
     FileLayer& files_;
     FileNames& fileNames_;
     std::vector<RowFacts> facts_;
+    VolumeTable volumes_; // of the rows' stamps
     TimeTextFormat timeFormat_;
 };
 

@@ -29,7 +29,7 @@ constexpr Field kFields[] = {
 };
 
 static_assert(sizeof(PackedTime) == 8);
-static_assert(sizeof(RowFacts) <= 24);
+static_assert(sizeof(RowFacts) <= 72);
 
 } // namespace
 
@@ -64,5 +64,9 @@ RowFacts::RowFacts(const FileSummary& summary)
                      ? std::int8_t{-1}
                      : static_cast<std::int8_t>(summary.attributes &
                                                 (kReadOnly | kHidden | kSystem | kArchive))) {}
+
+RowFacts::RowFacts(const FileSummaryAndStamp& read, VolumeTable& volumes) : RowFacts(read.summary) {
+    stamp = PackedStamp(read.stamp, volumes);
+}
 
 } // namespace tarvolin

@@ -58,6 +58,11 @@ public:
     virtual void Reached(Step step) = 0;
 };
 
+struct MetadataAndStamp {
+    std::optional<ExactMetadata> metadata;
+    std::optional<FileStamp> stamp;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -88,6 +93,9 @@ public:
 
     // Every part filled, the file followed where it is a link.
     virtual std::optional<ExactMetadata> ReadMetadata(const std::string& path) = 0;
+    // ReadMetadata and ReadStamp of one path together; a backend answers both from one read
+    // where the platform allows (the default asks each in turn).
+    virtual MetadataAndStamp ReadMetadataAndStamp(const std::string& path);
     virtual std::optional<ExactTime> ReadModifyTime(const std::string& path) = 0;
     // The four bits, to a file or folder only, never through a link. What the file holds
     // afterwards, as far as the platform can tell; no value when the write failed.

@@ -42,6 +42,7 @@ public:
     bool SetTime(const std::string& path, TimeSlot slot, const LocalDateTime& date,
                  const LocalDateTime& time);
     FileSummary ReadFileSummary(const std::string& path);
+    FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
     std::optional<FileStamp> ReadFileStamp(const std::string& path);
     std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
     std::optional<ExactMetadata> ReadExactMetadata(const std::string& path);
@@ -66,6 +67,8 @@ private:
     void WriteMetadata(const std::string& path, const ExactMetadata& now,
                        const ExactMetadata& before, const ExactMetadata& runLeft,
                        MetadataRestore& result);
+
+    FileSummary SummaryOf(const std::optional<ExactMetadata>& metadata);
 
     Backend& backend_;
     CaseChangeListener* listener_ = nullptr;

@@ -37,6 +37,10 @@ std::vector<std::optional<FileStamp>> Backend::ReadStamps(std::span<const std::s
     return stamps;
 }
 
+MetadataAndStamp Backend::ReadMetadataAndStamp(const std::string& path) {
+    return {ReadMetadata(path), ReadStamp(path)};
+}
+
 std::vector<bool> Backend::ListedAsSpelled(std::span<const std::string> paths) {
     std::vector<bool> listed;
     listed.reserve(paths.size());
@@ -201,14 +205,22 @@ bool FileFront::SetTime(const std::string& path, TimeSlot slot, const LocalDateT
     });
 }
 
+FileSummary FileFront::SummaryOf(const std::optional<ExactMetadata>& metadata) {
+    if (!metadata)
+        return FileSummary{};
+    const std::optional<LocalDateTime> created = backend_.UtcToLocal(*metadata->creation);
+    return FileSummary{*metadata->attributes, created,
+                       LocalInSameSecond(created, *metadata->creation, *metadata->modify)};
+}
+
 FileSummary FileFront::ReadFileSummary(const std::string& path) {
-    return Guarded(FileSummary{}, [&] {
-        const std::optional<ExactMetadata> metadata = backend_.ReadMetadata(path);
-        if (!metadata)
-            return FileSummary{};
-        const std::optional<LocalDateTime> created = backend_.UtcToLocal(*metadata->creation);
-        return FileSummary{*metadata->attributes, created,
-                           LocalInSameSecond(created, *metadata->creation, *metadata->modify)};
+    return Guarded(FileSummary{}, [&] { return SummaryOf(backend_.ReadMetadata(path)); });
+}
+
+FileSummaryAndStamp FileFront::ReadFileSummaryAndStamp(const std::string& path) {
+    return Guarded(FileSummaryAndStamp{}, [&] {
+        MetadataAndStamp read = backend_.ReadMetadataAndStamp(path);
+        return FileSummaryAndStamp{SummaryOf(read.metadata), std::move(read.stamp)};
     });
 }
 
@@ -345,6 +357,10 @@ FileSummary FileLayer::ReadFileSummary(const std::string& path) {
     return front_->ReadFileSummary(path);
 }
 
+FileSummaryAndStamp FileLayer::ReadFileSummaryAndStamp(const std::string& path) {
+    return front_->ReadFileSummaryAndStamp(path);
+}
+
 std::optional<FileIdentity> FileLayer::ReadFileIdentity(const std::string& path) {
     const std::optional<FileStamp> stamp = ReadFileStamp(path);
     return stamp ? std::optional<FileIdentity>(stamp->identity) : std::nullopt;
@@ -431,6 +447,10 @@ bool SetModifyTime(const std::string& path, const LocalDateTime& date, const Loc
 
 FileSummary ReadFileSummary(const std::string& path) {
     return FileLayer().ReadFileSummary(path);
+}
+
+FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path) {
+    return FileLayer().ReadFileSummaryAndStamp(path);
 }
 
 std::optional<FileStamp> ReadFileStamp(const std::string& path) {

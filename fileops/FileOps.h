@@ -160,6 +160,16 @@ struct FileStamp {
 std::optional<FileStamp> ReadFileStamp(const std::string& path);
 std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
 
+// What a list row shows of a file and which file it is, from the one read a row costs anyway
+// (Linux: one statx and the store's read; Windows: one handle's information), so that a run
+// can take its plan's identities from the rows instead of reading every file again. The
+// summary is ReadFileSummary's, the stamp ReadFileStamp's (no stamp where nothing answers).
+struct FileSummaryAndStamp {
+    FileSummary summary;
+    std::optional<FileStamp> stamp;
+};
+FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
+
 // The attributes and times of a file exactly as the volume keeps them, for undo to put back.
 // Each part is optional so that a journal can hold only the parts a run changes.
 struct ExactMetadata {
@@ -257,6 +267,7 @@ public:
     bool SetModifyTime(const std::string& path, const LocalDateTime& date,
                        const LocalDateTime& time);
     FileSummary ReadFileSummary(const std::string& path);
+    FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
     std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
     std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths);
     std::optional<FileStamp> ReadFileStamp(const std::string& path);
@@ -323,5 +334,11 @@ public:
 bool RemoveEmptyJournal(const std::string& path);
 // Removes the journal at `path`, whatever it holds; false when nothing could be removed.
 bool RemoveJournal(const std::string& path);
+
+// Hands the heap memory that the program has freed back to the system. The allocator keeps
+// freed memory for later use, so what a folder of 100 000 files in the file dialog or the undo
+// of a large run once needed would otherwise stay counted as the program's own for as long as
+// it runs. Memory in use is not touched; called after such a step, never in a loop.
+void ReturnFreedMemory();
 
 } // namespace tarvolin

@@ -1,10 +1,16 @@
 #include "AddFilesDialog.h"
 
+#include "PickedFiles.h"
+#include "RowTexts.h"
+
 #include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <limits>
 
 namespace tarvolin {
@@ -37,17 +43,20 @@ public:
     explicit OpenFileDialog(QWidget* parent);
 
     // Shows the dialog; the chosen full paths, or none when cancelled.
-    QStringList Run();
+    FileNames Run();
 
     void accept() override;
 
 private:
     void SelectTypedNamesOnlyWhileTyping();
+    void CheckOpenButtonOnlyForTypedNames();
     QLineEdit* NameField() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
 
     // Whether the name field holds names the user typed, rather than the previous folder or
     // a selection made in the file list.
     bool namesTyped_ = false;
+    // While Qt writes a selection made in the list into the name field.
+    bool fieldFollowsSelection_ = false;
 };
 
 OpenFileDialog::OpenFileDialog(QWidget* parent) : QFileDialog(parent) {
@@ -73,6 +82,7 @@ OpenFileDialog::OpenFileDialog(QWidget* parent) : QFileDialog(parent) {
     // (MainWindowTest::addFilesTakesALongSelection).
     nameField->setMaxLength(std::numeric_limits<int>::max());
     connect(nameField, &QLineEdit::textEdited, this, [this] { namesTyped_ = true; });
+    CheckOpenButtonOnlyForTypedNames();
     if (auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"))) {
         // A selection made in the list, not one the field makes while the user types.
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -102,7 +112,43 @@ void OpenFileDialog::SelectTypedNamesOnlyWhileTyping() {
                 SLOT(_q_autoCompleteFileName(QString)));
 }
 
+void OpenFileDialog::CheckOpenButtonOnlyForTypedNames() {
+    // Qt checks the Open button against selectedFiles() on every change of the name field
+    // (PickedFiles.h says what that costs), also when a selection in the list wrote it.
+    // There the answer is known without it: Qt's check looks at the first picked entry, a
+    // file or folder that is listed, and enables the button, whose caption stays "Open".
+    // Typed text, and a selection that leaves the field alone, are still checked by Qt.
+    auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    QPushButton* open =
+        findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open);
+    QItemSelectionModel* selection = list != nullptr ? list->selectionModel() : nullptr;
+    if (selection == nullptr || open == nullptr ||
+        !disconnect(selection, SIGNAL(selectionChanged(QItemSelection, QItemSelection)), this,
+                    SLOT(_q_selectionChanged())))
+        return;
+    connect(selection, &QItemSelectionModel::selectionChanged, this, [this] {
+        fieldFollowsSelection_ = true;
+        QMetaObject::invokeMethod(this, "_q_selectionChanged", Qt::DirectConnection);
+        fieldFollowsSelection_ = false;
+    });
+    if (disconnect(NameField(), SIGNAL(textChanged(QString)), this, SLOT(_q_updateOkButton())))
+        connect(NameField(), &QLineEdit::textChanged, this, [this, open] {
+            if (fieldFollowsSelection_ && HasPickedRows(*this))
+                open->setEnabled(true);
+            else
+                QMetaObject::invokeMethod(this, "_q_updateOkButton", Qt::DirectConnection);
+        });
+}
+
 void OpenFileDialog::accept() {
+    // With files picked in the list, Qt's accept() takes the first of them: a folder is
+    // opened, a file ends the dialog. It finds that first one through selectedFiles(), as
+    // costly as above; a file is told here, and the dialog ends as Qt's would.
+    if (const std::optional<QString> first = FirstPickedPath(*this);
+        first && !QFileInfo(*first).isDir()) {
+        QDialog::accept();
+        return;
+    }
     const QString folder = directory().absolutePath();
     QFileDialog::accept();
     // A typed folder name opens that folder and leaves its path in the name field, where
@@ -113,20 +159,24 @@ void OpenFileDialog::accept() {
     }
 }
 
-QStringList OpenFileDialog::Run() {
+FileNames OpenFileDialog::Run() {
     if (exec() != QDialog::Accepted)
         return {};
     // Typed names are read from the field as typed, not through the list's selection: that
     // depends on how far the folder listing had got while the user typed, and it drops names
-    // of files that do not exist and repeated names. Files picked in the list come from
-    // the selection, which has no length limit (MainWindowTest::addFilesTypedNames).
-    QStringList chosen;
-    if (namesTyped_)
-        chosen = TypedFileNames(NameField()->text(), directory().absolutePath());
-    if (chosen.isEmpty())
-        chosen = selectedFiles();
-    for (QString& path : chosen)
-        path = QDir::toNativeSeparators(path);
+    // of files that do not exist and repeated names (MainWindowTest::addFilesTypedNames).
+    FileNames chosen;
+    if (namesTyped_) {
+        for (const QString& path : TypedFileNames(NameField()->text(), directory().absolutePath()))
+            chosen.push_back(TextToPath(QDir::toNativeSeparators(path)));
+    }
+    if (chosen.empty())
+        chosen = PickedPaths(*this);
+    if (chosen.empty()) {
+        // Nothing picked: Qt's answer (the folder itself, or nothing).
+        for (const QString& path : selectedFiles())
+            chosen.push_back(TextToPath(QDir::toNativeSeparators(path)));
+    }
     return chosen;
 }
 
@@ -151,12 +201,12 @@ QStringList TypedFileNames(const QString& text, const QString& folder) {
     return names;
 }
 
-QStringList AddFilesDialog::Choose() {
+FileNames AddFilesDialog::Choose() {
     OpenFileDialog dialog(owner_);
     if (!confirmedFilter_.isEmpty())
         dialog.selectNameFilter(confirmedFilter_);
-    QStringList chosen = dialog.Run();
-    if (!chosen.isEmpty())
+    FileNames chosen = dialog.Run();
+    if (!chosen.empty())
         confirmedFilter_ = FullFilter(dialog.selectedNameFilter());
     return chosen;
 }

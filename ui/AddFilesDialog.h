@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileNames.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +27,7 @@ public:
     explicit AddFilesDialog(QWidget* owner) : owner_(owner) {}
 
     // The chosen full paths in the dialog's order, or none when the user cancelled.
-    QStringList Choose();
+    FileNames Choose();
 
 private:
     QWidget* owner_;

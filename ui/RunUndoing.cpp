@@ -8,6 +8,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <string_view>
 #include <unordered_map>
 
 namespace tarvolin {
@@ -16,11 +17,34 @@ namespace {
 
 constexpr int kSkippedLinesShown = 20;
 
-// Collects what an undo did, to show it once it is over.
+// Collects what an undo did, to show it once it is over. Given the window's list, the rows
+// that show a file the undo restores show its old path again as soon as the file is back,
+// each row once: the restored paths are not kept, which for 100 000 files would be two
+// more copies of every path while the run's journal is still held.
 class CollectingReport final : public UndoReport {
 public:
+    CollectingReport() = default;
+    CollectingReport(const FileNames& fileNames, FileListModel& rows)
+        : fileNames_(&fileNames), rows_(&rows) {}
+
     void FileRestored(const std::string& from, const std::string& to) override {
-        restored.emplace_back(from, to);
+        if (rows_ == nullptr)
+            return;
+        // Made at the first file back, once the undo's plan no longer needs its room.
+        if (!indexed_) {
+            rowsOfPath_.reserve(fileNames_->size());
+            for (std::size_t position = 0; position < fileNames_->size(); ++position)
+                rowsOfPath_.emplace((*fileNames_)[position], static_cast<int>(position));
+            indexed_ = true;
+        }
+        const auto [first, last] = rowsOfPath_.equal_range(from);
+        std::vector<int> positions;
+        for (auto at = first; at != last; ++at)
+            positions.push_back(at->second);
+        // Gone from the index before the rows change the paths its keys point into.
+        rowsOfPath_.erase(first, last);
+        for (const int position : positions)
+            rows_->SetPathAt(position, to);
     }
     void FileSkipped(const std::string& path, const std::string& reason) override {
         if (skipped.size() < kSkippedLinesShown)
@@ -32,23 +56,16 @@ public:
             partsLeft += PathToText(path) + QStringLiteral(": ") + QString::fromStdString(why);
     }
 
-    std::vector<std::pair<std::string, std::string>> restored;
     QStringList skipped;
     int skippedCount = 0;
     QStringList partsLeft; // of restored files, what someone changed after the run
-};
 
-void ShowRestoredPaths(const CollectingReport& report, const FileNames& fileNames,
-                       FileListModel& rows) {
-    std::unordered_map<std::string, std::string> oldPathOf(report.restored.begin(),
-                                                           report.restored.end());
-    for (std::size_t position = 0; position < fileNames.size(); ++position) {
-        const auto found = oldPathOf.find(fileNames[position]);
-        if (found == oldPathOf.end())
-            continue;
-        rows.SetPathAt(static_cast<int>(position), found->second);
-    }
-}
+private:
+    const FileNames* fileNames_ = nullptr;
+    FileListModel* rows_ = nullptr;
+    bool indexed_ = false;
+    std::unordered_multimap<std::string_view, int> rowsOfPath_; // into the list's own paths
+};
 
 QString Plural(int count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -134,13 +151,15 @@ bool UndoLastRunInWindow(QWidget* owner, FileLayer& files, const FileNames& file
         ShowErrorBox(owner, PathToText("There is no run to undo: " + problem + "."));
         return false;
     }
-    const PendingUndo pending = FindPendingUndo(files, directory);
+    PendingUndo pending = FindPendingUndo(files, directory);
     if (pending.result == UndoResult::Finished && pending.path != windowsLastRun &&
         !ConfirmUndo(owner, pending))
         return false;
-    CollectingReport report;
-    const UndoOutcome outcome = CarryOutUndo(files, directory, pending, report);
-    ShowRestoredPaths(report, fileNames, rows);
+    CollectingReport report(fileNames, rows);
+    // The undo takes the run's journal as read, rather than a copy of it.
+    const UndoOutcome outcome = CarryOutUndo(files, directory, std::move(pending), report);
+    // The journal as read and the undo's plan are freed by now.
+    ReturnFreedMemory();
     ShowOutcome(owner, outcome, report);
     return outcome.result == UndoResult::Finished;
 }

@@ -6,6 +6,7 @@
 #include "ErrorBoxes.h"
 #include "FileListModel.h"
 #include "FileListView.h"
+#include "FileOps.h"
 #include "Gauge.h"
 #include "NameRules.h"
 #include "Placement.h"
@@ -388,15 +389,15 @@ void TForm1::PreviewNewNamesClick() {
 
 void TForm1::Button1Click() {
     rows_->HideRows();
-    FileNames chosen;
-    for (const QString& path : OpenDialog1->Choose())
-        chosen.push_back(TextToPath(path));
-    AppendFiles(chosen);
+    AppendFiles(OpenDialog1->Choose());
+    // The dialog's listing of a large folder is gone now; what it held goes back to the system
+    // rather than staying counted as the window's.
+    ReturnFreedMemory();
 }
 
-void TForm1::AppendFiles(const FileNames& paths) {
+void TForm1::AppendFiles(FileNames paths) {
     rows_->RereadAll();
-    rows_->Append(paths);
+    rows_->Append(std::move(paths));
 }
 
 void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
@@ -416,6 +417,7 @@ void TForm1::fileListDragDrop(const QList<QUrl>& urls) {
 void TForm1::Button2Click() {
     rows_->Clear();
     outlets_->SetGaugePosition(0);
+    ReturnFreedMemory();
 }
 
 void TForm1::BitBtn1Click() {
@@ -432,6 +434,8 @@ void TForm1::BitBtn1Click() {
         return std::string();
     });
     Gauge1->Announce(QStringLiteral("The run has ended."));
+    // What the run needed beside the list (its plan, the journal's records) is freed by now.
+    ReturnFreedMemory();
 }
 
 void TForm1::RunWithJournal(const std::function<std::string(const std::string*)>& run) {

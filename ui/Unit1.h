@@ -84,7 +84,7 @@ public:
     int SelectedPosition() const;
     // Appends `paths` to `fileNames` and reads every row again, as a confirmed "Add Files"
     // does: the files named on the command line and those dropped on the list come in this way.
-    void AppendFiles(const FileNames& paths);
+    void AppendFiles(FileNames paths);
     // The About window that "About..." shows, made once at start-up and reused.
     void SetAboutWindow(TForm2* window);
 

@@ -27,6 +27,10 @@ void WindowOutlets::RowChanged(int position, const std::string& path) {
     rows_.SetPathAt(position, path);
 }
 
+std::optional<FileStamp> WindowOutlets::KnownStamp(int position) {
+    return rows_.StampAt(position);
+}
+
 void WindowOutlets::ShowError(const std::string& text) {
     ReleaseListPainting();
     ShowErrorBox(&owner_, QString::fromStdString(text));

@@ -21,6 +21,8 @@ public:
     void SetGaugeRange(int minimum, int maximum) override;
     void SetGaugePosition(int position) override;
     void RowChanged(int position, const std::string& path) override;
+    // From the row, which read it with what it shows.
+    std::optional<FileStamp> KnownStamp(int position) override;
     void ShowError(const std::string& text) override;
     void ShowErrorWithDetail(const std::string& text, const std::string& detail) override;
     bool RunWithoutJournal(const std::string& reason) override;

@@ -6,6 +6,10 @@
 #include "FileAccess.h"
 #include "VolumeStore.h"
 
+#ifndef STATX_MNT_ID_UNIQUE
+#define STATX_MNT_ID_UNIQUE 0x00004000U // Linux 6.8; older kernels ignore the request
+#endif
+
 namespace tarvolin {
 
 namespace {
@@ -80,6 +84,22 @@ bool WriteAttributes(VolumeStores& stores, const std::string& path, AttributeSet
 std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path) {
     const std::optional<FileFacts> facts = stores.ReadFileFacts(FileRef{path});
     return facts ? std::optional<ExactMetadata>(MetadataOf(*facts)) : std::nullopt;
+}
+
+// A list row is read when the file is listed and after every change: its statx gives the
+// stamp as well, which a run then need not read again. The entry's own statx is the file's
+// for anything but a symbolic link, whose summary is its target's, read apart.
+MetadataAndStamp ReadLinuxMetadataAndStamp(VolumeStores& stores, FileStamps& stamps,
+                                           const std::string& path) {
+    constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID_UNIQUE;
+    struct statx st {};
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0)
+        return {};
+    FileStamp stamp = stamps.StampOfEntry(AT_FDCWD, path.c_str(), st);
+    if (S_ISLNK(st.stx_mode))
+        return {ReadLinuxMetadata(stores, path), stamp};
+    const FileRef file{path};
+    return {MetadataOf(FileFacts{st, stores.StoreFor(file, st).Read(file, st)}), stamp};
 }
 
 bool PutBackMetadata(VolumeStores& stores, const std::string& path, const ExactMetadata& before,

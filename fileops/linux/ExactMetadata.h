@@ -3,7 +3,9 @@
 // Attributes and times read and written exactly on Linux, for undo (FileFront.h decides what
 // is written and checks it).
 
+#include "Backend.h"
 #include "FileOps.h"
+#include "Identity.h"
 #include "RestorePlan.h"
 #include "VolumeStore.h"
 
@@ -14,6 +16,10 @@ namespace tarvolin {
 
 // Every part filled; no value when nothing answers at `path`.
 std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path);
+
+// The same and the entry's stamp, from one statx of the entry where it is no symbolic link.
+MetadataAndStamp ReadLinuxMetadataAndStamp(VolumeStores& stores, FileStamps& stamps,
+                                           const std::string& path);
 
 // Writes the parts `plan` names of `before`, then leaves the file with exactly `wanted`.
 bool PutBackMetadata(VolumeStores& stores, const std::string& path, const ExactMetadata& before,

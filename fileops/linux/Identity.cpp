@@ -83,6 +83,10 @@ std::optional<FileStamp> FileStamps::StampAt(int folderFd, const char* name) {
     struct statx st {};
     if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0)
         return std::nullopt;
+    return StampOfEntry(folderFd, name, st);
+}
+
+FileStamp FileStamps::StampOfEntry(int folderFd, const char* name, const struct statx& st) {
     const VolumeFacts volume = VolumeOf(folderFd, name, st);
     FileStamp stamp;
     stamp.identity = FileIdentity{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino,

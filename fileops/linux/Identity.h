@@ -26,6 +26,9 @@ class FileStamps {
 public:
     std::optional<FileStamp> StampOf(const std::string& path);
     std::vector<std::optional<FileStamp>> StampsOf(std::span<const std::string> paths);
+    // The stamp of the entry `name` (from `folderFd`, or AT_FDCWD) that a statx of it, not
+    // following a link, read as `st`: for a reader that needs the statx for more.
+    FileStamp StampOfEntry(int folderFd, const char* name, const struct statx& st);
 
 private:
     std::optional<FileStamp> StampAt(int folderFd, const char* name);

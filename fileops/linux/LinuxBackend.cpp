@@ -91,6 +91,10 @@ public:
         return ReadLinuxMetadata(stores_, path);
     }
 
+    MetadataAndStamp ReadMetadataAndStamp(const std::string& path) override {
+        return ReadLinuxMetadataAndStamp(stores_, stamps_, path);
+    }
+
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override {
         const std::optional<struct statx> st = StatFile(FileRef{path});
         return st ? std::optional<ExactTime>(Exact(ToUnixTime(st->stx_mtime))) : std::nullopt;

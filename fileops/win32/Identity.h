@@ -2,6 +2,7 @@
 
 // Which file a path names on Windows and what it shows (FileOps.h's FileStamp).
 
+#include "Backend.h"
 #include "FileOps.h"
 
 #include <optional>
@@ -10,5 +11,7 @@
 namespace tarvolin {
 
 std::optional<FileStamp> StampOf(const std::string& path);
+// ReadWindowsMetadata (ExactMetadata.h) and StampOf from one handle's information.
+MetadataAndStamp MetadataAndStampOf(const std::string& path);
 
 } // namespace tarvolin

@@ -149,6 +149,10 @@ public:
         return ReadWindowsMetadata(path);
     }
 
+    MetadataAndStamp ReadMetadataAndStamp(const std::string& path) override {
+        return MetadataAndStampOf(path);
+    }
+
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override {
         const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = QueryFile(path);
         return data ? std::optional<ExactTime>(ToExactTime(data->ftLastWriteTime)) : std::nullopt;

@@ -191,7 +191,8 @@ TEST_F(Undo, ReportsNoFileTheRunNeverChanged) {
 TEST_F(Undo, RefusesAJournalFromANewerVersion) {
     std::vector<std::string> paths = Listed({"a.txt"});
     Run(paths, Named("n"));
-    WriteFile(state / "run-seq-00000000000000000099.journal", "ctarvolin-journal 3\nkind run\n");
+    WriteFile(state / "run-seq-00000000000000000099.journal",
+              "ctarvolin-journal " + std::to_string(kJournalFormat + 1) + "\nkind run\n");
     const UndoOutcome outcome = UndoLastRun(layer, state.path(), report);
     EXPECT_EQ(outcome.result, UndoResult::Refused);
     EXPECT_NE(outcome.message.find("newer"), std::string::npos) << outcome.message;

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SummaryAgrees,
 // After every batch run the whole list is read again, so each row may cost one statx and one
 // getxattr; asking the file system type is paid once per volume, not per file, by the layer
 // the list reads through.
-TEST(ReadFileSummary, CostsOneStatxAndOneGetxattrPerFile) {
+TEST(ReadFileSummary, CostsOneStatxAndOneGetxattrPerFileWithTheStampOrWithout) {
     constexpr int kFiles = 50;
     TempDir dir;
     FileLayer files; // the list's, which learns the volume with the first file
@@ -86,6 +86,19 @@ TEST(ReadFileSummary, CostsOneStatxAndOneGetxattrPerFile) {
     EXPECT_EQ(counts.statx, kFiles);
     EXPECT_EQ(counts.getxattr, kFiles);
     EXPECT_LE(counts.statfs, 1);
+
+    // The row's read gives the file's stamp for nothing more, so a run need not read it again.
+    test::ResetSystemCallCounts();
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_TRUE(files.ReadFileSummaryAndStamp(dir / std::to_string(i)).stamp);
+    const test::SystemCallCounts both = test::CurrentSystemCallCounts();
+    EXPECT_EQ(both.statx, kFiles);
+    EXPECT_EQ(both.getxattr, kFiles);
+    EXPECT_LE(both.statfs, 1);
+    const FileSummaryAndStamp read = files.ReadFileSummaryAndStamp(dir / "1");
+    EXPECT_EQ(read.stamp->identity, files.ReadFileStamp(dir / "1")->identity);
+    EXPECT_EQ(read.stamp->fingerprint, files.ReadFileStamp(dir / "1")->fingerprint);
+    EXPECT_EQ(read.summary.attributes, files.ReadFileSummary(dir / "1").attributes);
 }
 
 } // namespace

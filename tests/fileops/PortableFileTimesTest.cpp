@@ -128,6 +128,14 @@ TEST_P(SummaryOfAFile, AgreesWithTheSingleReaders) {
     EXPECT_EQ(summary.modifyTime, GetModifyTime(path));
     EXPECT_TRUE(summary.creationTime.has_value());
     EXPECT_TRUE(summary.modifyTime.has_value());
+    // A row's read gives the same, with the stamp a run's journal takes from it.
+    const FileSummaryAndStamp both = ReadFileSummaryAndStamp(path);
+    EXPECT_EQ(both.summary.attributes, summary.attributes);
+    EXPECT_EQ(both.summary.creationTime, summary.creationTime);
+    EXPECT_EQ(both.summary.modifyTime, summary.modifyTime);
+    ASSERT_TRUE(both.stamp);
+    EXPECT_EQ(both.stamp->identity, ReadFileStamp(path)->identity);
+    EXPECT_EQ(both.stamp->fingerprint, ReadFileStamp(path)->fingerprint);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SummaryOfAFile,

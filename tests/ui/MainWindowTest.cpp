@@ -529,9 +529,12 @@ void MainWindowTest::addFilesShowsNamesWithoutDot() {
 }
 
 void MainWindowTest::addFilesPickedWithTheMouse() {
+    // Names that a file URL would have to escape come through as they are.
+    const QString one = QStringLiteral("one #1 %41?.txt");
+    const QString three = QStringLiteral("thr\u00e9e [3].txt");
     Scratch scratch;
-    for (const char* name : {"one.txt", "two.txt", "three.txt"})
-        scratch.Make(QLatin1String(name));
+    for (const QString& name : {one, QStringLiteral("two.txt"), three})
+        scratch.Make(name);
     HandleNextDialog([&](QFileDialog& dialog) {
         TypeAndConfirm(dialog, scratch.dir.path());
         auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
@@ -545,13 +548,13 @@ void MainWindowTest::addFilesPickedWithTheMouse() {
             }
             return QModelIndex();
         };
-        const QModelIndex one = itemNamed(QStringLiteral("one.txt"));
-        const QModelIndex three = itemNamed(QStringLiteral("three.txt"));
-        QVERIFY(one.isValid() && three.isValid());
-        view->scrollTo(one);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(one).center());
+        const QModelIndex first = itemNamed(one);
+        const QModelIndex last = itemNamed(three);
+        QVERIFY(first.isValid() && last.isValid());
+        view->scrollTo(first);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(first).center());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          view->visualRect(three).center());
+                          view->visualRect(last).center());
         auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
@@ -559,7 +562,7 @@ void MainWindowTest::addFilesPickedWithTheMouse() {
     QStringList rows;
     for (int row = 0; row < Rows(); ++row)
         rows << Cell(row, 0);
-    QCOMPARE(rows, (QStringList{scratch.Path("one.txt"), scratch.Path("three.txt")}));
+    QCOMPARE(rows, (QStringList{scratch.Path(one), scratch.Path(three)}));
 }
 
 void MainWindowTest::addFilesTakesALongSelection() {
