@@ -34,11 +34,17 @@ std::optional<ExactMetadata> ReadWindowsMetadata(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data))
         return std::nullopt;
+    return WindowsMetadataOf(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
+                             data.ftLastWriteTime);
+}
+
+ExactMetadata WindowsMetadataOf(DWORD attributes, const FILETIME& created, const FILETIME& accessed,
+                                const FILETIME& written) {
     ExactMetadata metadata;
-    metadata.attributes = static_cast<AttributeSet>(data.dwFileAttributes & kFourAttributes);
-    metadata.modify = ToExactTime(data.ftLastWriteTime);
-    metadata.access = ToExactTime(data.ftLastAccessTime);
-    metadata.creation = ToExactTime(data.ftCreationTime);
+    metadata.attributes = static_cast<AttributeSet>(attributes & kFourAttributes);
+    metadata.modify = ToExactTime(written);
+    metadata.access = ToExactTime(accessed);
+    metadata.creation = ToExactTime(created);
     metadata.creationStored = true;
     return metadata;
 }

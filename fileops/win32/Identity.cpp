@@ -61,13 +61,9 @@ MetadataAndStamp MetadataAndStampOf(const std::string& path) {
     if (!facts)
         return {ReadWindowsMetadata(path), std::nullopt};
     const BY_HANDLE_FILE_INFORMATION& info = facts->info;
-    ExactMetadata metadata;
-    metadata.attributes = static_cast<AttributeSet>(info.dwFileAttributes & kFourAttributes);
-    metadata.modify = ToExactTime(info.ftLastWriteTime);
-    metadata.access = ToExactTime(info.ftLastAccessTime);
-    metadata.creation = ToExactTime(info.ftCreationTime);
-    metadata.creationStored = true;
-    return {metadata, StampFrom(*facts)};
+    return {WindowsMetadataOf(info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime,
+                              info.ftLastWriteTime),
+            StampFrom(*facts)};
 }
 
 } // namespace tarvolin
