@@ -364,6 +364,7 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
     // The position is left alone: the gauge keeps the previous run's value, lowered into
     // the new range, until the first file is done.
     outlets.SetGaugeRange(0, count - 1);
+    const FoldersHeldForRun folders(outlets.Files());
     Parking parking;
     for (int step = 0; step < count; ++step) {
         const auto at = static_cast<std::size_t>(step);

@@ -113,6 +113,9 @@ public:
     virtual bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) = 0;
     // What `folder` lists and what its volume allows, in one look.
     virtual FolderFacts ReadFolderFacts(const std::string& folder) = 0;
+    // While held (FoldersHeldForRun), a backend may keep the folders it reaches open and name
+    // each file relative to its folder, for as long as that folder stays at its path.
+    virtual void HoldFolders(bool hold) = 0;
 
     // With the offset in force at that moment. No value for a moment the system cannot place.
     virtual std::optional<ExactTime> LocalToUtc(const LocalDateTime& local) = 0;

@@ -51,6 +51,7 @@ public:
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
     std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
     FolderFacts ReadFolderFacts(const std::string& folder);
+    void HoldFolders(bool hold) { backend_.HoldFolders(hold); }
 
 private:
     void ReservationStarting(const std::string& path) override;

@@ -406,6 +406,10 @@ FolderFacts FileLayer::ReadFolderFacts(const std::string& folder) {
     return front_->ReadFolderFacts(folder);
 }
 
+void FileLayer::HoldFolders(bool hold) {
+    front_->HoldFolders(hold);
+}
+
 // FileOps.h's free functions, each over a layer of its own for the one call.
 
 PathSyntax NativePathSyntax() {

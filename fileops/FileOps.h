@@ -278,10 +278,26 @@ public:
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore);
     std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
     FolderFacts ReadFolderFacts(const std::string& folder);
+    // Through FoldersHeldForRun.
+    void HoldFolders(bool hold);
 
 private:
     std::unique_ptr<Backend> ownBackend_;
     std::unique_ptr<FileFront> front_;
+};
+
+// For as long as it lives, `files` may reach each file of a run through its folder, opened
+// once, rather than along the whole path again, while the folder stays at its path: a folder
+// moved away meanwhile is let go, and its files are then missed where the list says they are.
+class FoldersHeldForRun {
+public:
+    explicit FoldersHeldForRun(FileLayer& files) : files_(files) { files_.HoldFolders(true); }
+    ~FoldersHeldForRun() { files_.HoldFolders(false); }
+    FoldersHeldForRun(const FoldersHeldForRun&) = delete;
+    FoldersHeldForRun& operator=(const FoldersHeldForRun&) = delete;
+
+private:
+    FileLayer& files_;
 };
 
 // The folder the run journals live in, made on first use and readable by its owner only:

@@ -81,8 +81,9 @@ bool WriteAttributes(VolumeStores& stores, const std::string& path, AttributeSet
 
 } // namespace
 
-std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path) {
-    const std::optional<FileFacts> facts = stores.ReadFileFacts(FileRef{path});
+std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::string& path,
+                                               HeldFolders* held) {
+    const std::optional<FileFacts> facts = stores.ReadFileFacts(FileRef{path, -1, held});
     return facts ? std::optional<ExactMetadata>(MetadataOf(*facts)) : std::nullopt;
 }
 
@@ -90,15 +91,17 @@ std::optional<ExactMetadata> ReadLinuxMetadata(VolumeStores& stores, const std::
 // stamp as well, which a run then need not read again. The entry's own statx is the file's
 // for anything but a symbolic link, whose summary is its target's, read apart.
 MetadataAndStamp ReadLinuxMetadataAndStamp(VolumeStores& stores, FileStamps& stamps,
-                                           const std::string& path) {
+                                           const std::string& path, HeldFolders* held) {
     constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID_UNIQUE;
+    const FolderRelativeName entry =
+        held != nullptr ? held->RelativeToFolder(path) : FolderRelativeName{AT_FDCWD, path.c_str()};
     struct statx st {};
-    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0)
+    if (statx(entry.folder, entry.name, AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0)
         return {};
-    FileStamp stamp = stamps.StampOfEntry(AT_FDCWD, path.c_str(), st);
+    FileStamp stamp = stamps.StampOfEntry(entry.folder, entry.name, st);
     if (S_ISLNK(st.stx_mode))
-        return {ReadLinuxMetadata(stores, path), stamp};
-    const FileRef file{path};
+        return {ReadLinuxMetadata(stores, path, held), stamp};
+    const FileRef file{path, -1, held};
     return {MetadataOf(FileFacts{st, stores.StoreFor(file, st).Read(file, st)}), stamp};
 }
 

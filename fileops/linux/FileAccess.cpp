@@ -16,9 +16,13 @@ std::optional<struct statx> Stat(const FileRef& file, int flags) {
         STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID | STATX_MNT_ID_UNIQUE;
     struct statx st {};
     // The path is looked up as it is: no pattern matching, so '*' and '?' are name bytes.
-    const int result = file.fd >= 0 ? statx(file.fd, "", AT_EMPTY_PATH, kWanted, &st)
-                                    : statx(AT_FDCWD, file.path.c_str(), flags, kWanted, &st);
-    if (result != 0)
+    if (file.fd >= 0)
+        return statx(file.fd, "", AT_EMPTY_PATH, kWanted, &st) == 0 ? std::optional(st)
+                                                                    : std::nullopt;
+    const FolderRelativeName entry = file.held != nullptr
+                                         ? file.held->RelativeToFolder(file.path)
+                                         : FolderRelativeName{AT_FDCWD, file.path.c_str()};
+    if (statx(entry.folder, entry.name, flags, kWanted, &st) != 0)
         return std::nullopt;
     return st;
 }
@@ -34,8 +38,10 @@ std::optional<struct statx> StatEntry(const FileRef& file) {
 }
 
 ssize_t GetXattr(const FileRef& file, const char* name, void* buffer, std::size_t size) {
-    return file.fd >= 0 ? fgetxattr(file.fd, name, buffer, size)
-                        : getxattr(file.path.c_str(), name, buffer, size);
+    if (file.fd >= 0)
+        return fgetxattr(file.fd, name, buffer, size);
+    return file.held != nullptr ? file.held->GetXattr(file.path, name, buffer, size)
+                                : getxattr(file.path.c_str(), name, buffer, size);
 }
 
 int SetXattr(const FileRef& file, const char* name, std::span<const std::uint8_t> value) {

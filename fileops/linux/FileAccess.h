@@ -6,6 +6,7 @@
 // One file as the metadata readers and writers see it. Writers hold the file open, so that
 // what they check (is it read-only?) is the very file they then change; readers go by path.
 
+#include "HeldFolder.h"
 #include "LocalTime.h"
 
 #include <cerrno>
@@ -23,8 +24,9 @@
 namespace tarvolin {
 
 struct FileRef {
-    const std::string& path; // as the caller spelled it; its last entry decides dot-file hiding
-    int fd = -1;             // when not -1, every call goes through this descriptor
+    const std::string& path;     // as the caller spelled it; its last entry decides dot-file hiding
+    int fd = -1;                 // when not -1, every call goes through this descriptor
+    HeldFolders* held = nullptr; // otherwise through the file's folder, where a run holds it
 };
 
 // One statx with everything a list row needs. No value when nothing answers at the path.

@@ -62,7 +62,7 @@ public:
     }
 
     MoveOutcome Move(const std::string& from, const std::string& to, MoveWatch& watch) override {
-        return MoveWithoutReplacing(from, to, watch);
+        return MoveWithoutReplacing(from, to, watch, held_);
     }
 
     TakenBy WhatTakesName(const std::string& oldPath, const std::string& newPath) override {
@@ -88,11 +88,11 @@ public:
     }
 
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override {
-        return ReadLinuxMetadata(stores_, path);
+        return ReadLinuxMetadata(stores_, path, &held_);
     }
 
     MetadataAndStamp ReadMetadataAndStamp(const std::string& path) override {
-        return ReadLinuxMetadataAndStamp(stores_, stamps_, path);
+        return ReadLinuxMetadataAndStamp(stores_, stamps_, path, &held_);
     }
 
     std::optional<ExactTime> ReadModifyTime(const std::string& path) override {
@@ -159,6 +159,8 @@ public:
         return tarvolin::UtcToLocal(UnixTime{utc.seconds, utc.nanoseconds});
     }
 
+    void HoldFolders(bool hold) override { held_.Hold(hold); }
+
     FolderFacts ReadFolderFacts(const std::string& folder) override {
         return ReadLinuxFolderFacts(stores_, folder);
     }
@@ -197,6 +199,7 @@ private:
     std::map<std::string, bool, std::less<>> foldsByDirectory_;
     std::string lastDirectory_; // the last folder WindowsFoldsNamesIn answered, and its answer
     bool lastFolds_ = false;
+    HeldFolders held_; // while a run holds them: what its per-file calls go through
 };
 
 } // namespace

@@ -142,8 +142,12 @@ void RemoveStrayReservation(const std::string& to, const Reservation& reservatio
 
 } // namespace
 
-MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to, MoveWatch& watch) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to, MoveWatch& watch,
+                                 HeldFolders& held) {
+    FolderRelativeName source{};
+    FolderRelativeName target{};
+    held.RelativeToOneFolder(from, to, source, target);
+    if (renameat2(source.folder, source.name, target.folder, target.name, RENAME_NOREPLACE) == 0)
         return MoveOutcome::Moved;
     if (errno == EEXIST)
         return MoveOutcome::TargetExists;

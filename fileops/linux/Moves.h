@@ -5,6 +5,7 @@
 // case on a case-insensitive volume, or a hard link, which is another entry of the file.
 
 #include "Backend.h"
+#include "HeldFolder.h"
 
 #include <string>
 
@@ -21,7 +22,9 @@ TakenBy WhatTakesName(const std::string& oldPath, const std::string& newPath);
 // takes no flags (NFS, FUSE servers such as ntfs-3g, exfat-fuse, fusefat) answer EINVAL, and
 // old kernels ENOSYS; those go on to MoveOntoReservation. Pinned by
 // OnEveryVolume.OtherProgramsFilesSurviveAMove, which notes which volumes reach the reservation.
-MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to, MoveWatch& watch);
+// Both names relative to their folder where `held` holds it.
+MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to, MoveWatch& watch,
+                                 HeldFolders& held);
 
 // Takes the new name first with an exclusive create (an empty file, or an empty directory
 // for a directory), which fails atomically where the name is taken, and then renames onto

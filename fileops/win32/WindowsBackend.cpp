@@ -202,6 +202,9 @@ public:
                (wanted == *now.attributes || WriteAttributes(path, wanted).has_value());
     }
 
+    // Each call opens its file by the whole path; nothing is held.
+    void HoldFolders(bool) override {}
+
     FolderFacts ReadFolderFacts(const std::string& folder) override {
         return ReadWindowsFolderFacts(folder);
     }

@@ -109,6 +109,16 @@ TEST_F(RenameJobTest, VanishedFileIsARenameError) {
     EXPECT_EQ(outlets.rows.back(), std::make_pair(1, dir / "gone.txt"));
 }
 
+// A folder the run itself renames leaves the paths under its old name leading nowhere.
+TEST_F(RenameJobTest, FileUnderAFolderTheRunRenamedIsARenameError) {
+    std::filesystem::create_directory(dir / "sub");
+    std::vector<std::string> fileNames = MakeFiles(dir / "sub", {"a.txt", "b.txt"});
+    fileNames.insert(fileNames.begin() + 1, dir / "sub");
+    RunRenameJob(fileNames, Numbered("x", 1), outlets);
+    EXPECT_EQ(outlets.errors, (std::vector<std::string>{kRenameErrorText}));
+    EXPECT_EQ(ListDir(dir / "x_2"), (std::vector<std::string>{"b.txt", "x_1.txt"}));
+}
+
 TEST_F(RenameJobTest, EmptyBaseNameSetsAttributesWithoutRenaming) {
     std::vector<std::string> fileNames = MakeFiles(dir.path(), {"a.txt", "b"});
     RenameOptions options;

@@ -20,6 +20,12 @@ struct Mover {
     MoveOutcome (*move)(const std::string&, const std::string&, MoveWatch&);
 };
 
+// The rename by whole paths, as outside a run.
+MoveOutcome MoveWithNothingHeld(const std::string& from, const std::string& to, MoveWatch& watch) {
+    HeldFolders none;
+    return MoveWithoutReplacing(from, to, watch, none);
+}
+
 struct Unwatched : MoveWatch {
     void ReservationStarting(const std::string&) override {}
     void ReservationDropped(const std::string&) override {}
@@ -73,7 +79,7 @@ TEST_P(EveryMover, RefusesAMissingTargetDirectory) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EveryMover,
-                         ::testing::Values(Mover{"NoReplaceRename", MoveWithoutReplacing},
+                         ::testing::Values(Mover{"NoReplaceRename", MoveWithNothingHeld},
                                            Mover{"OntoReservation", MoveOntoReservation}),
                          [](const auto& info) { return std::string(info.param.label); });
 

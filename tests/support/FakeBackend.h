@@ -50,6 +50,7 @@ public:
                  const RestorePlan& plan, AttributeSet wanted) override;
     bool RemoveEmptyFileMadeSince(const std::string& path, long long notBefore) override;
     FolderFacts ReadFolderFacts(const std::string& folder) override;
+    void HoldFolders(bool) override {}
     std::optional<ExactTime> LocalToUtc(const LocalDateTime& local) override;
     std::optional<LocalDateTime> UtcToLocal(const ExactTime& utc) override;
 

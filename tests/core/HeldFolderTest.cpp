@@ -1,0 +1,57 @@
+#include "NumberedOptions.h"
+#include "RecordingOutlets.h"
+#include "RecordingUndoReport.h"
+#include "RenameJob.h"
+#include "RunUndo.h"
+#include "TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tarvolin {
+namespace {
+
+using test::ListDir;
+using test::MakeFiles;
+using test::Numbered;
+using test::RecordingOutlets;
+using test::TempDir;
+using Names = std::vector<std::string>;
+
+// Moves the run's folder away as soon as the first file is done, as another program might.
+class FolderMovingOutlets : public RecordingOutlets {
+public:
+    FolderMovingOutlets(std::string folder, std::string away)
+        : folder_(std::move(folder)), away_(std::move(away)) {}
+    void RowChanged(int position, const std::string& path) override {
+        RecordingOutlets::RowChanged(position, path);
+        if (position == 0 && errors.empty())
+            std::filesystem::rename(folder_, away_);
+    }
+
+private:
+    std::string folder_;
+    std::string away_;
+};
+
+// On Linux the run reaches its files through their folder, held open; one moved away meanwhile
+// is let go, so the next file is missed at its path and the run stops there, its journal
+// naming only what it did where it did it: with the folder back, undo puts everything back.
+TEST(HeldFolder, FolderMovedDuringTheRunStopsIt) {
+    TempDir dir;
+    TempDir state;
+    std::filesystem::create_directory(dir / "sub");
+    const Names fileNames = MakeFiles(dir / "sub", {"a.txt", "b.txt"});
+    FolderMovingOutlets moving(dir / "sub", dir / "away");
+    RunJournaledRenameJob(fileNames, Numbered("x", 1), moving, state.path());
+    EXPECT_EQ(moving.errors, Names{kRenameErrorText});
+    EXPECT_EQ(ListDir(dir / "away"), (Names{"b.txt", "x_1.txt"}));
+
+    std::filesystem::rename(dir / "away", dir / "sub");
+    test::RecordingUndoReport report;
+    EXPECT_EQ(UndoLastRun(moving.files, state.path(), report).result, UndoResult::Finished);
+    EXPECT_EQ(ListDir(dir / "sub"), (Names{"a.txt", "b.txt"}));
+}
+
+} // namespace
+} // namespace tarvolin
