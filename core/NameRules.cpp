@@ -151,11 +151,15 @@ const PathRules& NativePathRules() {
     return rules;
 }
 
-std::string ExtractDirectory(std::string_view path, const PathRules& rules) {
+std::string_view DirectoryView(std::string_view path, const PathRules& rules) {
     const std::size_t delimiter = FindLastDirectoryDelimiter(path, rules);
     if (delimiter == std::string_view::npos)
         return {};
-    return std::string(path.substr(0, delimiter + 1));
+    return path.substr(0, delimiter + 1);
+}
+
+std::string ExtractDirectory(std::string_view path, const PathRules& rules) {
+    return std::string(DirectoryView(path, rules));
 }
 
 std::string ExtractExtension(std::string_view path, const PathRules& rules) {
