@@ -220,8 +220,16 @@ FileSummary FileFront::ReadFileSummary(const std::string& path) {
 FileSummaryAndStamp FileFront::ReadFileSummaryAndStamp(const std::string& path) {
     return Guarded(FileSummaryAndStamp{}, [&] {
         MetadataAndStamp read = backend_.ReadMetadataAndStamp(path);
-        return FileSummaryAndStamp{SummaryOf(read.metadata), std::move(read.stamp)};
+        if (!read.metadata)
+            return FileSummaryAndStamp{{}, std::move(read.stamp)};
+        const ExactMetadata& metadata = *read.metadata;
+        return FileSummaryAndStamp{{*metadata.attributes, *metadata.creation, *metadata.modify},
+                                   std::move(read.stamp)};
     });
+}
+
+std::optional<LocalDateTime> FileFront::LocalTimeOf(const ExactTime& utc) {
+    return Guarded(std::optional<LocalDateTime>{}, [&] { return backend_.UtcToLocal(utc); });
 }
 
 // The local time of `utc`, from the local time of `known`, another moment, where both fall in
@@ -359,6 +367,10 @@ FileSummary FileLayer::ReadFileSummary(const std::string& path) {
 
 FileSummaryAndStamp FileLayer::ReadFileSummaryAndStamp(const std::string& path) {
     return front_->ReadFileSummaryAndStamp(path);
+}
+
+std::optional<LocalDateTime> FileLayer::LocalTimeOf(const ExactTime& utc) {
+    return front_->LocalTimeOf(utc);
 }
 
 std::optional<FileIdentity> FileLayer::ReadFileIdentity(const std::string& path) {
