@@ -119,7 +119,8 @@ bool FileFront::MoveToTemporaryName(const std::string& oldPath, const std::strin
     constexpr int kAttempts = 100; // names left over by someone else are skipped
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         temporary = backend_.Beside(
-            newPath, CaseChangeTemporaryName(backend_.LastName(newPath), backend_.ProcessId()));
+            newPath,
+            CaseChangeTemporaryName(std::string(backend_.LastName(newPath)), backend_.ProcessId()));
         if (listener_ != nullptr)
             listener_->CaseChangeStarting(oldPath, temporary, newPath);
         const MoveOutcome outcome = backend_.Move(oldPath, temporary, *this);
