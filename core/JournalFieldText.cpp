@@ -1,9 +1,9 @@
 #include "JournalFieldText.h"
 
-#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
-#include <iterator>
 
 namespace tarvolin {
 
@@ -20,6 +20,16 @@ constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233"
     "34353637383940414243444546474849505152535455565758596061626364656667"
     "6869707172737475767778798081828384858687888990919293949596979899";
+
+constexpr auto kPowersOfTen = [] {
+    std::array<unsigned long long, 20> powers{};
+    unsigned long long power = 1;
+    for (unsigned long long& entry : powers) {
+        entry = power;
+        power *= 10;
+    }
+    return powers;
+}();
 
 // Writes `number`'s digits so that they end just before `end`; returns where they begin.
 char* PutDigitsBefore(char* end, unsigned long long number) {
@@ -43,11 +53,16 @@ char* PutOptionalTime(char* at, const std::optional<ExactTime>& time) {
 
 } // namespace
 
+// Counted first, so that the digits go straight to their places from the last. The bit width
+// times log10 2 (as 1233 / 4096) gives the count of digits or one less, and one comparison
+// tells which; powers of ten above 1 are even, so setting the low bit keeps 0 at one digit
+// and changes no other answer.
 char* PutNumber(char* at, unsigned long long number) {
-    char digits[kMostNumberChars];
-    char* const end = std::end(digits);
-    const char* const start = PutDigitsBefore(end, number);
-    return std::copy(start, static_cast<const char*>(end), at);
+    const unsigned long long odd = number | 1;
+    const auto guess = static_cast<std::size_t>((std::bit_width(odd) * 1233) >> 12);
+    char* const end = at + guess + (odd >= kPowersOfTen[guess] ? 1 : 0);
+    PutDigitsBefore(end, number);
+    return end;
 }
 
 char* PutExactTime(char* at, const ExactTime& time) {

@@ -50,7 +50,10 @@ std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Pr
     return found;
 }
 
+// Without lead bytes, the library's backward search: a journaled run asks this twice a file.
 std::size_t FindLastDirectoryDelimiter(std::string_view path, const PathRules& rules) {
+    if (rules.leadBytes.none())
+        return rules.syntax == PathSyntax::Windows ? path.find_last_of("\\:") : path.rfind('/');
     return FindLastSingleByte(path, rules,
                               [&](char byte) { return IsDirectoryDelimiter(byte, rules.syntax); });
 }
