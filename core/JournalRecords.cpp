@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <span>
 
 namespace tarvolin {
@@ -308,6 +310,19 @@ std::optional<JournalContents> ParseKind(const std::vector<std::string_view>& fi
     return contents;
 }
 
+// Whether any of the eight bytes of `word` is written escaped: one below '!', one above '~'
+// or a '%'. Each test says only whether some byte matches, which is all a run of plain bytes
+// needs to know.
+bool AnyByteEscaped(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const std::uint64_t below = (word - kOnes * '!') & ~word & kHighBits;
+    const std::uint64_t above = ((word + kOnes * (0x80 - 0x7F)) | word) & kHighBits;
+    const std::uint64_t others = word ^ (kOnes * '%');
+    const std::uint64_t percent = (others - kOnes) & ~others & kHighBits;
+    return (below | above | percent) != 0;
+}
+
 void AppendFingerprintRecord(std::string& out, std::string_view name, int index,
                              const FileFingerprint& fingerprint) {
     char text[kMostNumberChars + 1 + kMostFingerprintChars + 1];
@@ -323,22 +338,29 @@ void AppendFingerprintRecord(std::string& out, std::string_view name, int index,
 
 void AppendJournalField(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const auto plain = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte > ' ' && byte < 0x7F && byte != '%';
-    };
-    // Most names need no escape at all: they go in runs, not byte by byte.
-    while (!bytes.empty()) {
-        const auto run = std::find_if_not(bytes.begin(), bytes.end(), plain);
-        out.append(bytes.begin(), run);
-        bytes.remove_prefix(static_cast<std::size_t>(run - bytes.begin()));
-        if (bytes.empty())
-            break;
-        const auto byte = static_cast<unsigned char>(bytes.front());
-        const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
-        out.append(escaped, 3);
-        bytes.remove_prefix(1);
+    // Most names need no escape at all: they are looked at eight bytes at a time and go out
+    // in runs, not byte by byte.
+    std::size_t plainFrom = 0; // the first byte not yet written
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at >= sizeof(std::uint64_t)) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            if (!AnyByteEscaped(word)) {
+                at += sizeof word;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte <= ' ' || byte >= 0x7F || byte == '%') {
+            out.append(bytes.data() + plainFrom, at - plainFrom);
+            const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+            out.append(escaped, 3);
+            plainFrom = at + 1;
+        }
+        ++at;
     }
+    out.append(bytes.data() + plainFrom, at - plainFrom);
 }
 
 std::string EscapeJournalField(std::string_view bytes) {
