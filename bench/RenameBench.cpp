@@ -80,7 +80,7 @@ public:
     explicit RowRereadingOutlets(std::vector<std::string>& paths) : paths_(paths) {}
     void RowChanged(int position, const std::string& path) override {
         paths_[static_cast<std::size_t>(position)] = path;
-        Note(files.ReadFileSummary(path));
+        Note(files.ReadFileSummaryAndStamp(path).summary);
     }
     void ShowError(const std::string& text) override {
         throw std::runtime_error("the run failed: " + text);
@@ -89,8 +89,8 @@ public:
     long checksum = 0;
 
 protected:
-    void Note(const tarvolin::FileSummary& summary) {
-        checksum += summary.attributes + (summary.modifyTime ? summary.modifyTime->second : 0);
+    void Note(const tarvolin::UtcFileSummary& summary) {
+        checksum += summary.attributes + (summary.modifyTime ? summary.modifyTime->seconds : 0);
     }
 
     std::vector<std::string>& paths_; // the list the run's new paths go to, as the window's do

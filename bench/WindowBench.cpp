@@ -76,7 +76,7 @@ class RowRereadingOutlets final : public RenameOutlets {
 public:
     FileLayer files;
     FileLayer& Files() override { return files; }
-    std::vector<FileSummary> rows;
+    std::vector<UtcFileSummary> rows;
     std::vector<std::optional<FileStamp>> stamps;
     FileNames* names = nullptr; // the list the run's new paths go to, as the window's do
     int gauge = 0;

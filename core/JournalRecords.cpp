@@ -1,11 +1,14 @@
 #include "JournalRecords.h"
 
+#include "JournalFieldText.h"
 #include "JournalShelf.h"
 #include "NameRules.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <span>
 
 namespace tarvolin {
@@ -60,27 +63,6 @@ std::optional<std::optional<LocalDateTime>> ParseTime(std::string_view field) {
     return std::optional<LocalDateTime>{time};
 }
 
-void AppendNumber(std::string& out, unsigned long long number) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    out.append(digits, end);
-}
-
-// Written for every file of a run, so straight into the record.
-void AppendIdentity(std::string& out, const std::optional<FileIdentity>& identity) {
-    if (!identity) {
-        out += kNone;
-        return;
-    }
-    AppendNumber(out, identity->volume);
-    out += ':';
-    AppendNumber(out, identity->file);
-    out += ':';
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, identity->volumeId, 16).ptr);
-    out += identity->numbersLast ? ":1" : ":0";
-}
-
 // DEVICE:FILE, and from format 2 on :VOLUMEID:LASTING.
 std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view field) {
     if (field == kNone)
@@ -103,19 +85,6 @@ std::optional<std::optional<FileIdentity>> ParseIdentity(std::string_view field)
     return std::optional<FileIdentity>{identity};
 }
 
-// Three times in every record of a run: straight into it, not through a format string.
-void AppendExactTime(std::string& out, const ExactTime& time) {
-    char text[32];
-    char* end = std::to_chars(text, text + 21, time.seconds).ptr;
-    *end++ = '.';
-    char* const fraction = end;
-    end = std::to_chars(fraction, fraction + 9, time.nanoseconds % 1'000'000'000).ptr;
-    const auto digits = static_cast<std::size_t>(end - fraction);
-    out.append(text, fraction);
-    out.append(9 - digits, '0');
-    out.append(fraction, digits);
-}
-
 std::optional<ExactTime> ParseExactTime(std::string_view field) {
     const std::size_t dot = field.find('.');
     if (dot == std::string_view::npos || field.size() - dot - 1 != 9)
@@ -125,27 +94,6 @@ std::optional<ExactTime> ParseExactTime(std::string_view field) {
     if (!seconds || !nanoseconds || *nanoseconds > 999'999'999)
         return std::nullopt;
     return ExactTime{*seconds, *nanoseconds};
-}
-
-void AppendFingerprint(std::string& out, const std::optional<FileFingerprint>& fingerprint) {
-    if (!fingerprint) {
-        out += kNone;
-        return;
-    }
-    AppendNumber(out, fingerprint->size);
-    out += ':';
-    AppendExactTime(out, fingerprint->modify);
-    out += ':';
-    AppendExactTime(out, fingerprint->change);
-    out += ':';
-    if (fingerprint->birth)
-        AppendExactTime(out, *fingerprint->birth);
-    else
-        out += kNone;
-    if (fingerprint->created) {
-        out += ':';
-        AppendExactTime(out, *fingerprint->created);
-    }
 }
 
 std::optional<std::optional<FileFingerprint>> ParseFingerprint(std::string_view field) {
@@ -163,32 +111,6 @@ std::optional<std::optional<FileFingerprint>> ParseFingerprint(std::string_view 
         (parts.size() == 5 && !created))
         return std::nullopt;
     return std::optional<FileFingerprint>{FileFingerprint{*size, *modify, *change, birth, created}};
-}
-
-void AppendOptionalTime(std::string& out, const std::optional<ExactTime>& time) {
-    if (time)
-        AppendExactTime(out, *time);
-    else
-        out += kNone;
-}
-
-// ATTRIBUTES CREATED MODIFIED ACCESSED RECORD, "-" for each part the run leaves alone.
-void AppendBefore(std::string& out, const std::optional<ExactMetadata>& before) {
-    const ExactMetadata parts = before.value_or(ExactMetadata{});
-    if (parts.attributes)
-        AppendNumber(out, static_cast<unsigned>(*parts.attributes));
-    else
-        out += kNone;
-    out += ' ';
-    if (parts.creation && !parts.creationStored)
-        out += '=';
-    AppendOptionalTime(out, parts.creation);
-    out += ' ';
-    AppendOptionalTime(out, parts.modify);
-    out += ' ';
-    AppendOptionalTime(out, parts.access);
-    out += ' ';
-    out += !parts.attributes && !parts.creation ? kNone : parts.dosRecord ? "1" : "0";
 }
 
 // Some value (itself empty for "-") or none when the field does not parse.
@@ -388,35 +310,57 @@ std::optional<JournalContents> ParseKind(const std::vector<std::string_view>& fi
     return contents;
 }
 
+// Whether any of the eight bytes of `word` is written escaped: one below '!', one above '~'
+// or a '%'. Each test says only whether some byte matches, which is all a run of plain bytes
+// needs to know.
+bool AnyByteEscaped(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const std::uint64_t below = (word - kOnes * '!') & ~word & kHighBits;
+    const std::uint64_t above = ((word + kOnes * (0x80 - 0x7F)) | word) & kHighBits;
+    const std::uint64_t others = word ^ (kOnes * '%');
+    const std::uint64_t percent = (others - kOnes) & ~others & kHighBits;
+    return (below | above | percent) != 0;
+}
+
 void AppendFingerprintRecord(std::string& out, std::string_view name, int index,
                              const FileFingerprint& fingerprint) {
+    char text[kMostNumberChars + 1 + kMostFingerprintChars + 1];
+    char* end = PutNumber(text, static_cast<unsigned>(index));
+    *end++ = ' ';
+    end = PutFingerprint(end, fingerprint);
+    *end++ = '\n';
     out += name;
-    AppendNumber(out, static_cast<unsigned>(index));
-    out += ' ';
-    AppendFingerprint(out, fingerprint);
-    out += '\n';
+    out.append(text, end);
 }
 
 } // namespace
 
 void AppendJournalField(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const auto plain = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte > ' ' && byte < 0x7F && byte != '%';
-    };
-    // Most names need no escape at all: they go in runs, not byte by byte.
-    while (!bytes.empty()) {
-        const auto run = std::find_if_not(bytes.begin(), bytes.end(), plain);
-        out.append(bytes.begin(), run);
-        bytes.remove_prefix(static_cast<std::size_t>(run - bytes.begin()));
-        if (bytes.empty())
-            break;
-        const auto byte = static_cast<unsigned char>(bytes.front());
-        const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
-        out.append(escaped, 3);
-        bytes.remove_prefix(1);
+    // Most names need no escape at all: they are looked at eight bytes at a time and go out
+    // in runs, not byte by byte.
+    std::size_t plainFrom = 0; // the first byte not yet written
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at >= sizeof(std::uint64_t)) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            if (!AnyByteEscaped(word)) {
+                at += sizeof word;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte <= ' ' || byte >= 0x7F || byte == '%') {
+            out.append(bytes.data() + plainFrom, at - plainFrom);
+            const char escaped[3] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+            out.append(escaped, 3);
+            plainFrom = at + 1;
+        }
+        ++at;
     }
+    out.append(bytes.data() + plainFrom, at - plainFrom);
 }
 
 std::string EscapeJournalField(std::string_view bytes) {
@@ -458,21 +402,25 @@ void AppendChangeRecord(std::string& out, const JournalChange& change) {
     out += ' ';
     // A run's new names lie in their files' folders: the name alone halves what must reach
     // the disk before the first file is touched.
-    const std::string folder = ExtractDirectory(change.oldPath);
+    const std::string_view folder = DirectoryView(change.oldPath);
     const std::string_view newPath = change.newPath;
-    if (!folder.empty() && newPath.starts_with(folder) && ExtractDirectory(newPath) == folder) {
+    if (!folder.empty() && DirectoryView(newPath) == folder) {
         out += kInFolder;
         AppendJournalField(out, newPath.substr(folder.size()));
     } else {
         AppendJournalField(out, newPath);
     }
-    out += ' ';
-    AppendIdentity(out, change.identity);
-    out += ' ';
-    AppendFingerprint(out, change.seen);
-    out += ' ';
-    AppendBefore(out, change.before);
-    out += '\n';
+    // The rest is numbers and times, written into one buffer and appended at once.
+    char text[1 + kMostIdentityChars + 1 + kMostFingerprintChars + 1 + kMostBeforeChars + 1];
+    char* end = text;
+    *end++ = ' ';
+    end = PutIdentity(end, change.identity);
+    *end++ = ' ';
+    end = PutFingerprint(end, change.seen);
+    *end++ = ' ';
+    end = PutBefore(end, change.before);
+    *end++ = '\n';
+    out.append(text, end);
 }
 
 std::string ChangeRecord(const JournalChange& change) {
@@ -490,14 +438,14 @@ std::string CaseRecord(int index, const std::string& temporaryPath) {
 }
 
 std::string SeenRecord(int index, const std::optional<FileStamp>& found) {
-    std::string record = "seen ";
-    AppendNumber(record, static_cast<unsigned>(index));
-    record += ' ';
-    AppendIdentity(record, found ? std::optional(found->identity) : std::nullopt);
-    record += ' ';
-    AppendFingerprint(record, found ? std::optional(found->fingerprint) : std::nullopt);
-    record += '\n';
-    return record;
+    char text[kMostNumberChars + 1 + kMostIdentityChars + 1 + kMostFingerprintChars + 1];
+    char* end = PutNumber(text, static_cast<unsigned>(index));
+    *end++ = ' ';
+    end = PutIdentity(end, found ? std::optional(found->identity) : std::nullopt);
+    *end++ = ' ';
+    end = PutFingerprint(end, found ? std::optional(found->fingerprint) : std::nullopt);
+    *end++ = '\n';
+    return "seen " + std::string(text, end);
 }
 
 void AppendLeftRecord(std::string& out, int index, const FileFingerprint& left) {

@@ -50,7 +50,10 @@ std::size_t FindLastSingleByte(std::string_view path, const PathRules& rules, Pr
     return found;
 }
 
+// Without lead bytes, the library's backward search: a journaled run asks this twice a file.
 std::size_t FindLastDirectoryDelimiter(std::string_view path, const PathRules& rules) {
+    if (rules.leadBytes.none())
+        return rules.syntax == PathSyntax::Windows ? path.find_last_of("\\:") : path.rfind('/');
     return FindLastSingleByte(path, rules,
                               [&](char byte) { return IsDirectoryDelimiter(byte, rules.syntax); });
 }
@@ -151,11 +154,15 @@ const PathRules& NativePathRules() {
     return rules;
 }
 
-std::string ExtractDirectory(std::string_view path, const PathRules& rules) {
+std::string_view DirectoryView(std::string_view path, const PathRules& rules) {
     const std::size_t delimiter = FindLastDirectoryDelimiter(path, rules);
     if (delimiter == std::string_view::npos)
         return {};
-    return std::string(path.substr(0, delimiter + 1));
+    return path.substr(0, delimiter + 1);
+}
+
+std::string ExtractDirectory(std::string_view path, const PathRules& rules) {
+    return std::string(DirectoryView(path, rules));
 }
 
 std::string ExtractExtension(std::string_view path, const PathRules& rules) {

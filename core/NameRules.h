@@ -31,6 +31,8 @@ struct PathRules {
 const PathRules& NativePathRules();
 
 std::string ExtractDirectory(std::string_view path, const PathRules& rules = NativePathRules());
+// ExtractDirectory's part of `path`, without a copy.
+std::string_view DirectoryView(std::string_view path, const PathRules& rules = NativePathRules());
 std::string ExtractExtension(std::string_view path, const PathRules& rules = NativePathRules());
 std::string StripExtension(std::string_view path, const PathRules& rules = NativePathRules());
 std::string ExtractFileTitle(std::string_view path, const PathRules& rules = NativePathRules());

@@ -38,12 +38,18 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case PropertyColumn:
         return AttributeLetters(facts.Attributes());
     case CreateTimeColumn:
-        return FormatTimeText(facts.creationTime.Unpacked(), timeFormat_);
+        return FormatTimeText(LocalTimeOf(facts.creationTime), timeFormat_);
     case ModifyTimeColumn:
-        return FormatTimeText(facts.modifyTime.Unpacked(), timeFormat_);
+        return FormatTimeText(LocalTimeOf(facts.modifyTime), timeFormat_);
     default:
         return {};
     }
+}
+
+// Made local only here, for the rows on screen: the row keeps what the disk gave.
+std::optional<LocalDateTime> FileListModel::LocalTimeOf(const PackedTime& time) const {
+    const std::optional<ExactTime> utc = time.Unpacked();
+    return utc ? files_.LocalTimeOf(*utc) : std::nullopt;
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -202,7 +208,7 @@ void FileListModel::SortByName(const QLocale& locale) {
 }
 
 void FileListModel::SortByModifyTime() {
-    Reorder(ModifyTimeOrder(facts_));
+    Reorder(ModifyTimeOrder(facts_, files_));
 }
 
 void FileListModel::Reorder(const std::vector<int>& order) {

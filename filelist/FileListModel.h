@@ -86,6 +86,7 @@ public:
 private:
     // Puts the rows in `order` (see RowOrder.h) in one layout change.
     void Reorder(const std::vector<int>& order);
+    std::optional<LocalDateTime> LocalTimeOf(const PackedTime& time) const;
     QByteArray DragOrigin() const;
 
     FileLayer& files_;

@@ -8,20 +8,24 @@
 
 namespace tarvolin {
 
-// A wall-clock time, or none, in eight bytes: a list of a million files keeps two per row,
-// where an optional LocalDateTime of seven ints would take four times as much.
+// A moment in UTC to the millisecond, or none, in eight bytes: a list of a million files
+// keeps two per row. It is kept as the disk gave it and made local only when a row is shown
+// (FileLayer::LocalTimeOf), so re-reading the rows a run renamed converts nothing. Moments more
+// than 142 million years from 1970 are kept as none.
 class PackedTime {
 public:
     PackedTime() = default;
-    explicit PackedTime(const std::optional<LocalDateTime>& value);
-    std::optional<LocalDateTime> Unpacked() const;
-    // Smaller for an earlier time; largest for no time, which sorts after every time. The
-    // fields are packed from the year down, so the bits themselves are in time order.
-    std::uint64_t OrderKey() const { return bits_ == 0 ? UINT64_MAX : bits_; }
+    explicit PackedTime(const std::optional<ExactTime>& value);
+    // The moment, its nanoseconds cut to whole milliseconds.
+    std::optional<ExactTime> Unpacked() const;
 
 private:
     std::uint64_t bits_ = 0; // 0: no time
 };
+
+// Smaller for an earlier wall-clock time; largest for no time, which sorts after every time.
+// The fields are packed from the year down, so the bits themselves are in time order.
+std::uint64_t LocalTimeOrderKey(const std::optional<LocalDateTime>& value);
 
 // What a row shows beside its path, as it was read from the disk when the row was last
 // written, and which file that was (for a run's journal, which then need not read every file
@@ -33,7 +37,7 @@ struct RowFacts {
     PackedStamp stamp;
 
     RowFacts() = default;
-    explicit RowFacts(const FileSummary& summary);
+    explicit RowFacts(const UtcFileSummary& summary);
     RowFacts(const FileSummaryAndStamp& read, VolumeTable& volumes);
     AttributeSet Attributes() const { return attributes; }
 };

@@ -40,11 +40,18 @@ std::vector<int> NaturalNameOrder(const FileNames& paths, const QLocale& locale)
     return order;
 }
 
-std::vector<int> ModifyTimeOrder(std::span<const RowFacts> facts) {
+// Each row's time is made local once, before the sort compares any: where the clocks go back,
+// the wall-clock order the rows show is not the order of the moments.
+std::vector<int> ModifyTimeOrder(std::span<const RowFacts> facts, FileLayer& files) {
+    std::vector<std::uint64_t> keys;
+    keys.reserve(facts.size());
+    for (const RowFacts& row : facts) {
+        const std::optional<ExactTime> utc = row.modifyTime.Unpacked();
+        keys.push_back(LocalTimeOrderKey(utc ? files.LocalTimeOf(*utc) : std::nullopt));
+    }
     std::vector<int> order = Identity(facts.size());
-    std::stable_sort(order.begin(), order.end(), [facts](int left, int right) {
-        return facts[static_cast<std::size_t>(left)].modifyTime.OrderKey() <
-               facts[static_cast<std::size_t>(right)].modifyTime.OrderKey();
+    std::stable_sort(order.begin(), order.end(), [&keys](int left, int right) {
+        return keys[static_cast<std::size_t>(left)] < keys[static_cast<std::size_t>(right)];
     });
     return order;
 }

@@ -19,7 +19,8 @@ namespace tarvolin {
 // once, so the comparisons of a sort of 100 000 rows never go back to the text.
 std::vector<int> NaturalNameOrder(const FileNames& paths, const QLocale& locale);
 
-// By modification time as last read, oldest first; rows whose file gave no time come last.
-std::vector<int> ModifyTimeOrder(std::span<const RowFacts> facts);
+// By modification time as last read and as the rows show it, in local time (`files`
+// converts), oldest first; rows whose file gave no time come last.
+std::vector<int> ModifyTimeOrder(std::span<const RowFacts> facts, FileLayer& files);
 
 } // namespace tarvolin

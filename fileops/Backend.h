@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvolin {
@@ -70,7 +71,8 @@ public:
     virtual PathSyntax Syntax() const = 0;
     // The path of the entry `name` in the folder that holds `path`.
     virtual std::string Beside(const std::string& path, const std::string& name) const = 0;
-    virtual std::string LastName(const std::string& path) const = 0;
+    // The entry's own name: a view into `path`, which every rename asks about its target.
+    virtual std::string_view LastName(const std::string& path) const = 0;
     virtual unsigned long ProcessId() const = 0;
 
     // The entry itself: a symbolic link is not followed.

@@ -43,6 +43,7 @@ public:
                  const LocalDateTime& time);
     FileSummary ReadFileSummary(const std::string& path);
     FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
+    std::optional<LocalDateTime> LocalTimeOf(const ExactTime& utc);
     std::optional<FileStamp> ReadFileStamp(const std::string& path);
     std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
     std::optional<ExactMetadata> ReadExactMetadata(const std::string& path);

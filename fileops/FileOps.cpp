@@ -119,7 +119,8 @@ bool FileFront::MoveToTemporaryName(const std::string& oldPath, const std::strin
     constexpr int kAttempts = 100; // names left over by someone else are skipped
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         temporary = backend_.Beside(
-            newPath, CaseChangeTemporaryName(backend_.LastName(newPath), backend_.ProcessId()));
+            newPath,
+            CaseChangeTemporaryName(std::string(backend_.LastName(newPath)), backend_.ProcessId()));
         if (listener_ != nullptr)
             listener_->CaseChangeStarting(oldPath, temporary, newPath);
         const MoveOutcome outcome = backend_.Move(oldPath, temporary, *this);
@@ -220,8 +221,16 @@ FileSummary FileFront::ReadFileSummary(const std::string& path) {
 FileSummaryAndStamp FileFront::ReadFileSummaryAndStamp(const std::string& path) {
     return Guarded(FileSummaryAndStamp{}, [&] {
         MetadataAndStamp read = backend_.ReadMetadataAndStamp(path);
-        return FileSummaryAndStamp{SummaryOf(read.metadata), std::move(read.stamp)};
+        if (!read.metadata)
+            return FileSummaryAndStamp{{}, std::move(read.stamp)};
+        const ExactMetadata& metadata = *read.metadata;
+        return FileSummaryAndStamp{{*metadata.attributes, *metadata.creation, *metadata.modify},
+                                   std::move(read.stamp)};
     });
+}
+
+std::optional<LocalDateTime> FileFront::LocalTimeOf(const ExactTime& utc) {
+    return Guarded(std::optional<LocalDateTime>{}, [&] { return backend_.UtcToLocal(utc); });
 }
 
 // The local time of `utc`, from the local time of `known`, another moment, where both fall in
@@ -359,6 +368,10 @@ FileSummary FileLayer::ReadFileSummary(const std::string& path) {
 
 FileSummaryAndStamp FileLayer::ReadFileSummaryAndStamp(const std::string& path) {
     return front_->ReadFileSummaryAndStamp(path);
+}
+
+std::optional<LocalDateTime> FileLayer::LocalTimeOf(const ExactTime& utc) {
+    return front_->LocalTimeOf(utc);
 }
 
 std::optional<FileIdentity> FileLayer::ReadFileIdentity(const std::string& path) {

@@ -160,12 +160,22 @@ struct FileStamp {
 std::optional<FileStamp> ReadFileStamp(const std::string& path);
 std::vector<std::optional<FileStamp>> ReadFileStamps(std::span<const std::string> paths);
 
-// What a list row shows of a file and which file it is, from the one read a row costs anyway
+// What a list row keeps of a file: ReadFileSummary's attributes, and its two times as the
+// volume gives them, in UTC. A list re-reads every row a run renames and shows a few dozen
+// of them, so it turns a time into local time (FileLayer::LocalTimeOf) only to show it.
+struct UtcFileSummary {
+    AttributeSet attributes = kUnreadableAttributes;
+    std::optional<ExactTime> creationTime;
+    std::optional<ExactTime> modifyTime;
+};
+
+// What a list row keeps of a file and which file it is, from the one read a row costs anyway
 // (Linux: one statx and the store's read; Windows: one handle's information), so that a run
 // can take its plan's identities from the rows instead of reading every file again. The
-// summary is ReadFileSummary's, the stamp ReadFileStamp's (no stamp where nothing answers).
+// summary is ReadFileSummary's before its times are made local, the stamp ReadFileStamp's (no
+// stamp where nothing answers).
 struct FileSummaryAndStamp {
-    FileSummary summary;
+    UtcFileSummary summary;
     std::optional<FileStamp> stamp;
 };
 FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
@@ -268,6 +278,9 @@ public:
                        const LocalDateTime& time);
     FileSummary ReadFileSummary(const std::string& path);
     FileSummaryAndStamp ReadFileSummaryAndStamp(const std::string& path);
+    // The local wall-clock time of a moment, as ReadFileSummary shows it; none where the
+    // system cannot say it.
+    std::optional<LocalDateTime> LocalTimeOf(const ExactTime& utc);
     std::optional<FileIdentity> ReadFileIdentity(const std::string& path);
     std::vector<std::optional<FileIdentity>> ReadFileIdentities(std::span<const std::string> paths);
     std::optional<FileStamp> ReadFileStamp(const std::string& path);

@@ -32,7 +32,9 @@ public:
         return ParentDirectory(path) + "/" + name;
     }
 
-    std::string LastName(const std::string& path) const override { return LastComponent(path); }
+    std::string_view LastName(const std::string& path) const override {
+        return LastComponentView(path);
+    }
 
     unsigned long ProcessId() const override { return static_cast<unsigned long>(getpid()); }
 

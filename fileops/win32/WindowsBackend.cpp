@@ -81,8 +81,8 @@ public:
         return path.substr(0, NameStart(path)) + name;
     }
 
-    std::string LastName(const std::string& path) const override {
-        return path.substr(NameStart(path));
+    std::string_view LastName(const std::string& path) const override {
+        return std::string_view(path).substr(NameStart(path));
     }
 
     unsigned long ProcessId() const override { return GetCurrentProcessId(); }

@@ -8,6 +8,7 @@
 #include "RunUndo.h"
 #include "TempDir.h"
 
+#include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -25,6 +26,43 @@ TEST(JournalRecords, AnyBytesComeBackFromAPathField) {
         EXPECT_EQ(field.find_first_of(" \n"), std::string::npos) << field;
         EXPECT_EQ(UnescapeJournalField(field), bytes) << field;
     }
+}
+
+// Older programs and recovery read these lines: the bytes of a record stay as they are, for
+// names that need escapes anywhere (also across eight-byte runs) and numbers at their limits.
+TEST(JournalRecords, ChangeRecordsKeepTheirBytes) {
+    const std::string folder = NativePathSyntax() == PathSyntax::Windows ? "C:\\d\\" : "/d/";
+    JournalChange spaced, limits;
+    spaced.oldPath = folder + "two words\n\xC3\xA9*?%.txt";
+    spaced.newPath = folder + "n_1 *?.txt";
+    spaced.identity = FileIdentity{2049, 131, 0xFEDCBA98, true};
+    spaced.seen = FileFingerprint{0, {1'700'000'000, 5}, {1'700'000'000, 123'456'789}, {}, {}};
+    limits.oldPath = "/d/abcdefgh\x7Fijklmnop";
+    limits.newPath = "/e/ABCDEFGH~!IJKLMNOP%";
+    limits.identity = FileIdentity{ULLONG_MAX, 0, 0, false};
+    limits.seen = FileFingerprint{ULLONG_MAX,
+                                  {LLONG_MIN, 999'999'999},
+                                  {-1, 0},
+                                  ExactTime{LLONG_MAX, 1},
+                                  ExactTime{-86'400, 10}};
+    limits.before = ExactMetadata{0x27,
+                                  ExactTime{-2'208'988'800, 7},
+                                  ExactTime{0, 0},
+                                  ExactTime{253'402'300'800, 999'999'999},
+                                  false,
+                                  true};
+    const std::pair<JournalChange, std::string> cases[] = {
+        {spaced, "change " + folder +
+                     "two%20words%0A%C3%A9*?%25.txt ./n_1%20*?.txt 2049:131:fedcba98:1 "
+                     "0:1700000000.000000005:1700000000.123456789:- - - - - -\n"},
+        {limits,
+         "change /d/abcdefgh%7Fijklmnop /e/ABCDEFGH~!IJKLMNOP%25 18446744073709551615:0:0:0 "
+         "18446744073709551615:-9223372036854775808.999999999:-1.000000000:"
+         "9223372036854775807.000000001:-86400.000000010 39 =253402300800.999999999 "
+         "-2208988800.000000007 0.000000000 1\n"},
+    };
+    for (const auto& [change, line] : cases)
+        EXPECT_EQ(ChangeRecord(change), line);
 }
 
 TEST(JournalRecords, ReadsUpToTheLastCompleteRecord) {

@@ -2,8 +2,10 @@
 // list it does not own, and its rows read from real files.
 
 #include "FileListModel.h"
+#include "Platform.h"
 #include "RowFacts.h"
 #include "RowTexts.h"
+#include "TimeZone.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -49,6 +51,7 @@ private slots:
     void rowFactsKeepTheFourBits();
     void naturalOrder_data();
     void naturalOrder();
+    void rowsShowWallClockAcrossClockChanges();
 
 private:
     FileLayer layer;
@@ -219,18 +222,25 @@ void FileListTest::changesKeepRowsAndListInStep() {
 }
 
 void FileListTest::packedTimes_data() {
-    QTest::addColumn<LocalDateTime>("value");
-    QTest::newRow("DOS range start") << LocalDateTime{1980, 1, 1, 0, 0, 0, 0};
-    QTest::newRow("every field at its top") << LocalDateTime{9999, 12, 31, 23, 59, 59, 999};
-    QTest::newRow("Windows' far future") << LocalDateTime{30827, 12, 31, 23, 59, 59, 999};
-    QTest::newRow("before the epoch") << LocalDateTime{1601, 1, 1, 0, 0, 0, 1};
-    QTest::newRow("year 0 and below") << LocalDateTime{-1, 6, 15, 12, 30, 45, 500};
+    QTest::addColumn<long long>("seconds");
+    QTest::addColumn<unsigned>("nanoseconds");
+    QTest::addColumn<unsigned>("kept"); // the nanoseconds a row keeps: whole milliseconds
+    QTest::newRow("the epoch") << 0LL << 0u << 0u;
+    QTest::newRow("milliseconds kept, the rest cut")
+        << 1'700'000'000LL << 999'999'999u << 999'000'000u;
+    QTest::newRow("Windows' far future") << 910'692'730'085LL << 1'000'000u << 1'000'000u;
+    QTest::newRow("before the epoch") << -11'644'473'600LL << 500'000'000u << 500'000'000u;
+    QTest::newRow("the earliest kept") << -(1LL << 52) << 0u << 0u;
+    QTest::newRow("the latest kept") << (1LL << 52) - 1 << 999'000'000u << 999'000'000u;
 }
 
 void FileListTest::packedTimes() {
-    QFETCH(LocalDateTime, value);
-    QCOMPARE(PackedTime(value).Unpacked(), std::optional(value));
-    QCOMPARE(PackedTime(std::nullopt).Unpacked(), std::optional<LocalDateTime>());
+    QFETCH(long long, seconds);
+    QFETCH(unsigned, nanoseconds);
+    QFETCH(unsigned, kept);
+    QCOMPARE(PackedTime(ExactTime{seconds, nanoseconds}).Unpacked(),
+             std::optional(ExactTime{seconds, kept}));
+    QCOMPARE(PackedTime(std::nullopt).Unpacked(), std::optional<ExactTime>());
 }
 
 void FileListTest::rowFactsKeepTheFourBits_data() {
@@ -245,7 +255,7 @@ void FileListTest::rowFactsKeepTheFourBits_data() {
 void FileListTest::rowFactsKeepTheFourBits() {
     QFETCH(int, read);
     QFETCH(QString, letters);
-    QCOMPARE(AttributeLetters(RowFacts(FileSummary{read, {}, {}}).Attributes()), letters);
+    QCOMPARE(AttributeLetters(RowFacts(UtcFileSummary{read, {}, {}}).Attributes()), letters);
 }
 
 void FileListTest::naturalOrder_data() {
@@ -289,4 +299,40 @@ void FileListTest::naturalOrder() {
 }
 
 QTEST_GUILESS_MAIN(FileListTest)
+// Rows keep the disk's UTC times and make them local only when shown: each shows its own
+// moment's offset, summer or winter, and where the clocks go back the sort follows the wall
+// clock the rows show, as it did when rows kept local times.
+void FileListTest::rowsShowWallClockAcrossClockChanges() {
+    const test::TimeZoneScope zone("Europe/Berlin");
+    if (!test::TimeZoneInstalled("Europe/Berlin"))
+        QSKIP("the tz database has no Europe/Berlin");
+    struct Row {
+        const char* name;
+        std::int64_t utc;
+        LocalDateTime shown;
+    };
+    const Row rows[] = {
+        {"summer", test::UtcSeconds(2021, 7, 1, 10, 0, 0), {2021, 7, 1, 12, 0, 0, 0}},
+        {"winter", test::UtcSeconds(2021, 12, 1, 10, 0, 0), {2021, 12, 1, 11, 0, 0, 0}},
+        {"before", test::UtcSeconds(2021, 10, 31, 0, 30, 0), {2021, 10, 31, 2, 30, 0, 0}},
+        {"after", test::UtcSeconds(2021, 10, 31, 1, 10, 0), {2021, 10, 31, 2, 10, 0, 0}},
+    };
+    QTemporaryDir dir;
+    FileNames names;
+    FileListModel model(layer, names, TimeTextFormatOf(QLocale(QStringLiteral("en_US"))), nullptr);
+    for (const Row& row : rows) {
+        const std::string path = MakeFile(dir, row.name);
+        QVERIFY(test::WriteRawTimes(path, {{row.utc, 0}, {row.utc, 0}}));
+        model.Append({path});
+    }
+    const TimeTextFormat format = TimeTextFormatOf(QLocale(QStringLiteral("en_US")));
+    model.SortByModifyTime();
+    const int sorted[] = {0, 3, 2, 1}; // summer, 02:10 after the change, 02:30 before it, winter
+    for (int row = 0; row < 4; ++row) {
+        const Row& expected = rows[sorted[row]];
+        QCOMPARE(model.index(row, 0).data().toString(), dir.filePath(expected.name));
+        QCOMPARE(model.index(row, 3).data().toString(), FormatTimeText(expected.shown, format));
+    }
+}
+
 #include "FileListTest.moc"

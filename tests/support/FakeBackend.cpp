@@ -46,8 +46,8 @@ std::string FakeBackend::Beside(const std::string& path, const std::string& name
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-std::string FakeBackend::LastName(const std::string& path) const {
-    return path.substr(path.rfind('/') + 1);
+std::string_view FakeBackend::LastName(const std::string& path) const {
+    return std::string_view(path).substr(path.rfind('/') + 1);
 }
 
 EntryKind FakeBackend::KindOf(const std::string& path) {

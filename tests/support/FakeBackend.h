@@ -30,7 +30,7 @@ public:
 
     PathSyntax Syntax() const override { return PathSyntax::Posix; }
     std::string Beside(const std::string& path, const std::string& name) const override;
-    std::string LastName(const std::string& path) const override;
+    std::string_view LastName(const std::string& path) const override;
     unsigned long ProcessId() const override { return 1; }
     EntryKind KindOf(const std::string& path) override;
     std::optional<FileStamp> ReadStamp(const std::string& path) override;
