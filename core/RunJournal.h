@@ -4,6 +4,7 @@
 #include "JournalRecords.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace tarvolin {
@@ -16,6 +17,12 @@ namespace tarvolin {
 // progress. While the run goes on it hears of letter-case changes, whose temporary names
 // reach the system before the file moves, and of reservations, whose paths reach it before
 // the empty file is made.
+//
+// A run may write it from two threads: the one renaming marks each change done (ChangeDone)
+// before it moves the next file, so that a letter-case change or a reservation names the change
+// that is moving; the caller's thread, which reads each file again after its steps, follows
+// with what it found (CorrectChange, RecordLeft), a few files behind. Each record is written
+// whole under one lock.
 class RunJournal final : public CaseChangeListener {
 public:
     // A new journal in `directory`; null when none can be written there, and `problem`, when
@@ -62,7 +69,8 @@ public:
     const std::string& path() const { return path_; }
     // False once a record could not be handed to the system, or the end not made durable:
     // the journal no longer tells what the run did. `failure()` gives the system's reason.
-    bool healthy() const { return failure_.empty(); }
+    bool healthy() const;
+    // Once the run has ended.
     const std::string& failure() const { return failure_; }
 
     void CaseChangeStarting(const std::string& oldPath, const std::string& temporaryPath,
@@ -76,6 +84,7 @@ private:
                int doneThrough);
     void Flush();
 
+    mutable std::mutex guard_; // one record at a time, whichever thread writes it
     FileLayer& files_;
     std::unique_ptr<JournalFile> file_;
     std::string path_;

@@ -1,0 +1,41 @@
+#pragma once
+
+// How a batch run's steps pass from the thread that takes them (each file's rename and the
+// attribute and time writes after it, in the plan's order) to the caller's thread, which
+// follows each with what comes after it (the row read again, the journal's check, the gauge),
+// in the same order. The kernel takes the renames of one folder one at a time; the reads after
+// them need not wait for the next rename, so on two cores the two go on at once.
+
+#include <atomic>
+#include <functional>
+
+namespace tarvolin {
+
+// A step count one thread moves on and one other thread waits for: a store per step, and a
+// sleep only for the thread that has caught up.
+class StepCounter {
+public:
+    // Steps through `step` are done.
+    void Reach(int step);
+    // Returns once steps through `step` are done.
+    void WaitFor(int step);
+
+private:
+    std::atomic<int> through_ = -1;
+    std::atomic<bool> waiting_ = false;
+};
+
+// How many steps the taker may be ahead of the follower: what it took waits in a ring of as
+// many slots.
+inline constexpr int kStepsAhead = 1024;
+
+// Takes steps 0 to count - 1 in order, each with `take`, until `take` says the run stops there;
+// follows each step taken with `follow`, in order, on the caller's thread, once it was taken.
+// With `twoThreads`, the steps are taken on a thread of their own, at most kStepsAhead ahead of
+// `follow`; otherwise each is followed at once. `follow` of step k must return false exactly
+// when `take` of step k did (it reads what the step left): the taker has then stopped. Returns
+// once both are done.
+void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
+              const std::function<bool(int)>& follow);
+
+} // namespace tarvolin
