@@ -4,23 +4,23 @@
 
 namespace tarvolin {
 
-// The waiter says it waits before it looks at the count once more, and the one that moves the
-// count looks whether anyone waits after it moved it: one of them sees the other, so no wake-up
-// is lost, and while nobody waits a step costs no system call.
-void StepCounter::Reach(int step) {
+// The waiter says from which step on it is to be woken before it looks at the count once more,
+// and the one that moves the count looks at that after it moved it: one of them sees the other,
+// so no wake-up is lost, and a step nobody waits for costs no system call.
+void StepCounter::Reach(int step, bool last) {
     through_.store(step);
-    if (waiting_.load())
+    if (last || step >= wakeAt_.load())
         through_.notify_one();
 }
 
-void StepCounter::WaitFor(int step) {
+void StepCounter::WaitFor(int step, int slack) {
     int seen = through_.load(std::memory_order_acquire);
     if (seen >= step)
         return;
-    waiting_.store(true);
+    wakeAt_.store(step + slack);
     while ((seen = through_.load()) < step)
         through_.wait(seen);
-    waiting_.store(false);
+    wakeAt_.store(kNobodyWaits);
 }
 
 void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
@@ -37,17 +37,17 @@ void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
     StepCounter followed;
     const std::jthread taker([&] {
         for (int step = 0; step < count; ++step) {
-            followed.WaitFor(step - kStepsAhead);
+            followed.WaitFor(step - kStepsAhead, 0);
             const bool goesOn = take(step);
-            taken.Reach(step);
+            taken.Reach(step, !goesOn || step + 1 == count);
             if (!goesOn)
                 return;
         }
     });
     for (int step = 0; step < count; ++step) {
-        taken.WaitFor(step);
+        taken.WaitFor(step, kStepsPerWaking);
         const bool goesOn = follow(step);
-        followed.Reach(step);
+        followed.Reach(step, !goesOn || step + 1 == count);
         if (!goesOn)
             return;
     }

@@ -8,26 +8,31 @@
 
 #include <atomic>
 #include <functional>
+#include <limits>
 
 namespace tarvolin {
 
 // A step count one thread moves on and one other thread waits for: a store per step, and a
-// sleep only for the thread that has caught up.
+// sleep only for the thread that has caught up, which is woken once the other is `slack` steps
+// further (or has stopped), so that the two do not wake each other at every step.
 class StepCounter {
 public:
-    // Steps through `step` are done.
-    void Reach(int step);
+    // Steps through `step` are done; `last`: no more will be.
+    void Reach(int step, bool last);
     // Returns once steps through `step` are done.
-    void WaitFor(int step);
+    void WaitFor(int step, int slack);
 
 private:
     std::atomic<int> through_ = -1;
-    std::atomic<bool> waiting_ = false;
+    std::atomic<int> wakeAt_ = kNobodyWaits;
+    static constexpr int kNobodyWaits = std::numeric_limits<int>::max();
 };
 
 // How many steps the taker may be ahead of the follower: what it took waits in a ring of as
 // many slots.
 inline constexpr int kStepsAhead = 1024;
+// How many steps the follower lets the taker get ahead before it is woken again.
+inline constexpr int kStepsPerWaking = 32;
 
 // Takes steps 0 to count - 1 in order, each with `take`, until `take` says the run stops there;
 // follows each step taken with `follow`, in order, on the caller's thread, once it was taken.
