@@ -53,12 +53,16 @@ public:
     void ChangeDoneNow(int index);
     // What the last step taken on change `index`'s file left it showing; it reaches the
     // system with the next batch, or at once: a file whose times the run set can be told by
-    // nothing else where the volume keeps no birth time.
+    // nothing else where the volume keeps no birth time. Like CorrectChange, it follows the
+    // file's rename by up to 512 files where a run renames on a thread of its own.
     void RecordLeft(int index, const FileFingerprint& left, bool atOnce = false);
     // The file of change `index` is not the one the plan names (it was read before the run,
     // and replaced or removed since): this is the file the run took, or none. Reaches the
-    // system at once, before the next file moves, so that recovery and undo know the file by
-    // it.
+    // system at once, so that recovery and undo know the file by it. The run's caller reads
+    // the file after its steps while the renames go on (StepHandOver.h), so later files, up
+    // to 512, may have moved before: a crash in between leaves a plan naming another file,
+    // which recovery and undo leave where it is and report, as any file they cannot prove
+    // the run's.
     void CorrectChange(int index, const std::optional<FileStamp>& found);
     // An undo's file is back under its old name, its attributes and times still to come:
     // reaches the system at once, so that finishing a cut-off undo puts those back too.

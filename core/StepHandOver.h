@@ -30,7 +30,9 @@ private:
 
 // How many steps the taker may be ahead of the follower: what it took waits in a ring of as
 // many slots.
-inline constexpr int kStepsAhead = 1024;
+// No more than the journal's batch of done marks (RunJournal.h): what a crash can forget of
+// the records the follower writes is then no more than what it can forget of the marks.
+inline constexpr int kStepsAhead = 512;
 // How many steps the follower lets the taker get ahead before it is woken again.
 inline constexpr int kStepsPerWaking = 32;
 

@@ -19,8 +19,8 @@ namespace {
 
 // More than the renames may run ahead of the rows, so the renaming thread is still there when
 // the first row is read.
-constexpr int kFiles = 1100;
-constexpr int kStopsAt = 1050; // beyond that lead, for the same reason
+constexpr int kFiles = 600;
+constexpr int kStopsAt = 550; // beyond that lead, for the same reason
 
 enum class Before { Nothing, TargetTaken, RemovedBeforeRun, Swap };
 
