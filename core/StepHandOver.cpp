@@ -13,10 +13,19 @@ void StepCounter::Reach(int step, bool last) {
         through_.notify_one();
 }
 
+// A thread put to sleep loses its core: woken, it waits for the scheduler, and on a busy
+// machine the two threads then take turns on one core rather than running side by side. The
+// other thread is seldom more than a few microseconds from the next step, so the waiter first
+// gives its core away only to whatever else is ready to run there (sched_yield), and sleeps
+// only when the other thread takes longer (a slow volume).
 void StepCounter::WaitFor(int step, int slack) {
-    int seen = through_.load(std::memory_order_acquire);
-    if (seen >= step)
-        return;
+    constexpr int kYieldsBeforeSleeping = 2000;
+    for (int yields = 0; yields < kYieldsBeforeSleeping; ++yields) {
+        if (through_.load(std::memory_order_acquire) >= step)
+            return;
+        std::this_thread::yield();
+    }
+    int seen = 0;
     wakeAt_.store(step + slack);
     while ((seen = through_.load()) < step)
         through_.wait(seen);
