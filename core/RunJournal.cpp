@@ -95,15 +95,18 @@ bool RunJournal::StartChanges() {
     return true;
 }
 
+// Only the thread that moves the files marks them done and writes the records that name the
+// change moving (CaseChangeStarting, ReservationStarting, ReservationDropped), so the count
+// needs the lock only when a batch of marks is written.
 bool RunJournal::ChangeDone(int index) {
-    const std::lock_guard lock(guard_);
     doneThrough_ = index;
     if (doneThrough_ - doneWritten_ >= kDoneMarksPerBatch) {
+        const std::lock_guard lock(guard_);
         buffer_ += DoneRecord(doneThrough_);
         doneWritten_ = doneThrough_;
         Flush();
     }
-    return failure_.empty();
+    return healthy();
 }
 
 void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce) {
@@ -143,7 +146,7 @@ bool RunJournal::Finish(RunEnding how) {
     buffer_ += EndRecord(how);
     Flush();
     if (failure_.empty() && !file_->MakeDurable())
-        failure_ = ReasonOf(*file_);
+        Fail();
     finished_ = true;
     return failure_.empty();
 }
@@ -188,9 +191,9 @@ void RunJournal::ReservationDropped(const std::string& path) {
     Flush();
 }
 
-bool RunJournal::healthy() const {
-    const std::lock_guard lock(guard_);
-    return failure_.empty();
+void RunJournal::Fail() {
+    failure_ = ReasonOf(*file_);
+    broken_.store(true, std::memory_order_release);
 }
 
 // A record that did not reach the system stays in the buffer, and the journal is no longer
@@ -201,7 +204,7 @@ void RunJournal::Flush() {
     if (file_->Append(buffer_))
         buffer_.clear();
     else if (failure_.empty())
-        failure_ = ReasonOf(*file_);
+        Fail();
 }
 
 } // namespace tarvolin

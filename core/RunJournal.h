@@ -3,6 +3,7 @@
 #include "FileOps.h"
 #include "JournalRecords.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -73,7 +74,7 @@ public:
     const std::string& path() const { return path_; }
     // False once a record could not be handed to the system, or the end not made durable:
     // the journal no longer tells what the run did. `failure()` gives the system's reason.
-    bool healthy() const;
+    bool healthy() const { return !broken_.load(std::memory_order_acquire); }
     // Once the run has ended.
     const std::string& failure() const { return failure_; }
 
@@ -87,6 +88,7 @@ private:
     RunJournal(FileLayer& files, std::unique_ptr<JournalFile> file, std::string path,
                int doneThrough);
     void Flush();
+    void Fail();
 
     mutable std::mutex guard_; // one record at a time, whichever thread writes it
     FileLayer& files_;
@@ -99,6 +101,7 @@ private:
     bool listening_ = false;
     bool finished_ = false;
     std::string failure_;
+    std::atomic<bool> broken_ = false; // failure_ is set: read without the lock
 };
 
 } // namespace tarvolin
