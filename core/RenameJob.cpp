@@ -33,9 +33,9 @@ enum class FileOutcome {
     JournalStopped,         // the journal could not be written: the run stops before this file
 };
 
-// What a step that failed tells its caller: the row to read again, the box and its detail.
-// The system's reason is taken right after the failure, on the thread that met it, before any
-// row is read again, which may leave a reason of its own.
+// What a step tells its caller: which row to read again and where its file is now; for a step
+// that failed, the box and its detail. The system's reason is taken right after the failure,
+// on the thread that met it, before any row is read again, which may leave a reason of its own.
 struct StepReport {
     FileOutcome outcome = FileOutcome::Done;
     int position = -1;
