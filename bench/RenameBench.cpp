@@ -136,20 +136,24 @@ std::vector<std::string> MakeFiles(const std::string& dir, int count) {
     return paths;
 }
 
-Took TimeCore(std::vector<std::string>& paths, const std::string& base) {
+// `oneThread`: the run keeps to the caller's thread, as it did before its renames went on
+// beside the rows' reads.
+Took TimeCore(std::vector<std::string>& paths, const std::string& base, bool oneThread) {
     RenameOptions options;
     options.baseName = base;
     RowRereadingOutlets outlets(paths);
+    outlets.files.KeepToOneThread(oneThread);
     const std::vector<std::string> listed = paths; // the window's list, read once by the run
     const Mark start;
     tarvolin::RunRenameJob(listed, options, outlets);
     return Since(start);
 }
 
-Took TimeJournaled(std::vector<std::string>& paths, const std::string& base) {
+Took TimeJournaled(std::vector<std::string>& paths, const std::string& base, bool oneThread) {
     RenameOptions options;
     options.baseName = base;
     ListedRowOutlets outlets(paths); // the files listed, before the clock starts
+    outlets.files.KeepToOneThread(oneThread);
     const std::vector<std::string> listed = paths;
     const Mark start;
     tarvolin::RunJournaledRenameJob(listed, options, outlets, tarvolin::JournalDirectory());
@@ -209,12 +213,16 @@ int main(int argc, char** argv) {
         Took floor;
         Took core;
         Took journal;
+        Took coreOneThread;
+        Took journalOneThread;
         int round = 0;
         // Alternated, so that a busy moment of the machine weighs on no side alone.
         for (int turn = 0; turn < turns; ++turn) {
             floor.KeepBest(TimeFloor(files, dir, "f" + std::to_string(round++)));
-            core.KeepBest(TimeCore(files, "c" + std::to_string(round++)));
-            journal.KeepBest(TimeJournaled(files, "j" + std::to_string(round++)));
+            core.KeepBest(TimeCore(files, "c" + std::to_string(round++), false));
+            journal.KeepBest(TimeJournaled(files, "j" + std::to_string(round++), false));
+            coreOneThread.KeepBest(TimeCore(files, "d" + std::to_string(round++), true));
+            journalOneThread.KeepBest(TimeJournaled(files, "k" + std::to_string(round++), true));
         }
         std::filesystem::remove_all(root);
         std::printf("files %d, best of %d turns each; wall and processor (user + system) time\n",
@@ -222,14 +230,17 @@ int main(int argc, char** argv) {
         std::printf("floor   %.3f s  cpu %.3f s  (renameat2 + statx + getxattr, names relative "
                     "to the folder)\n",
                     floor.wall, floor.processor);
-        std::printf("core    %.3f s  cpu %.3f s  ratio %.3f  cpu ratio %.3f  (RunRenameJob, rows "
-                    "re-read)\n",
-                    core.wall, core.processor, core.wall / floor.wall,
-                    core.processor / floor.processor);
-        std::printf("journal %.3f s  cpu %.3f s  ratio %.3f  cpu ratio %.3f  "
-                    "(RunJournaledRenameJob, rows re-read, stamps from the rows)\n",
-                    journal.wall, journal.processor, journal.wall / floor.wall,
-                    journal.processor / floor.processor);
+        const auto print = [&](const char* name, const Took& took, const char* what) {
+            std::printf("%s %.3f s  cpu %.3f s  ratio %.3f  cpu ratio %.3f  (%s)\n", name,
+                        took.wall, took.processor, took.wall / floor.wall,
+                        took.processor / floor.processor, what);
+        };
+        print("core    ", core,
+              "RunRenameJob, rows re-read on the caller's thread beside the "
+              "renames");
+        print("journal ", journal, "RunJournaledRenameJob, rows re-read, stamps from the rows");
+        print("core 1t ", coreOneThread, "the same on one thread");
+        print("journal 1t", journalOneThread, "the same on one thread");
     } catch (const std::exception& error) {
         std::filesystem::remove_all(root);
         std::fprintf(stderr, "rename_bench: %s\n", error.what());

@@ -33,9 +33,13 @@
 //                                        names: its caller's reading of it was older than the
 //                                        run (the file was replaced or changed since). The
 //                                        file the run took, as it showed after its steps,
-//                                        or "- -" where it found none; written before the
-//                                        next file moves. IDENTITY and SEEN stand for those
-//                                        of the change from then on
+//                                        or "- -" where it found none; written once the run
+//                                        has read the file again after its steps, which may
+//                                        be after up to 512 later files moved (a crash in
+//                                        between leaves a plan naming another file, which
+//                                        recovery and undo leave alone and report).
+//                                        IDENTITY and SEEN stand for those of the change
+//                                        from then on
 //   left INDEX SEEN                      what the last step taken on change INDEX's file left
 //                                        it showing (in an undo: what the run left)
 //   back INDEX SEEN                      an undo's file is back under its old name, showing

@@ -71,6 +71,7 @@ RunJournal::~RunJournal() {
 }
 
 void RunJournal::AddChange(const JournalChange& change) {
+    const std::lock_guard lock(guard_);
     AppendChangeRecord(buffer_, change);
     ++changeCount_;
     if (buffer_.size() >= kBatchBytes)
@@ -78,11 +79,13 @@ void RunJournal::AddChange(const JournalChange& change) {
 }
 
 void RunJournal::AddTemporaryPath(int index, const std::string& path) {
+    const std::lock_guard lock(guard_);
     buffer_ += CaseRecord(index, path);
     Flush();
 }
 
 bool RunJournal::StartChanges() {
+    const std::lock_guard lock(guard_);
     buffer_ += PlannedRecord(changeCount_);
     Flush();
     if (!buffer_.empty() || !file_->MakeDurable())
@@ -92,9 +95,13 @@ bool RunJournal::StartChanges() {
     return true;
 }
 
+// Only the thread that moves the files marks them done and writes the records that name the
+// change moving (CaseChangeStarting, ReservationStarting, ReservationDropped), so the count
+// needs the lock only when a batch of marks is written.
 bool RunJournal::ChangeDone(int index) {
     doneThrough_ = index;
     if (doneThrough_ - doneWritten_ >= kDoneMarksPerBatch) {
+        const std::lock_guard lock(guard_);
         buffer_ += DoneRecord(doneThrough_);
         doneWritten_ = doneThrough_;
         Flush();
@@ -103,22 +110,26 @@ bool RunJournal::ChangeDone(int index) {
 }
 
 void RunJournal::RecordLeft(int index, const FileFingerprint& left, bool atOnce) {
+    const std::lock_guard lock(guard_);
     AppendLeftRecord(buffer_, index, left);
     if (atOnce || buffer_.size() >= kBatchBytes)
         Flush();
 }
 
 void RunJournal::CorrectChange(int index, const std::optional<FileStamp>& found) {
+    const std::lock_guard lock(guard_);
     buffer_ += SeenRecord(index, found);
     Flush();
 }
 
 void RunJournal::RecordNameBack(int index, const FileFingerprint& back) {
+    const std::lock_guard lock(guard_);
     buffer_ += BackRecord(index, back);
     Flush();
 }
 
 void RunJournal::ChangeDoneNow(int index) {
+    const std::lock_guard lock(guard_);
     doneThrough_ = index;
     buffer_ += DoneRecord(doneThrough_);
     doneWritten_ = doneThrough_;
@@ -126,6 +137,7 @@ void RunJournal::ChangeDoneNow(int index) {
 }
 
 bool RunJournal::Finish(RunEnding how) {
+    const std::lock_guard lock(guard_);
     if (listening_)
         files_.SetCaseChangeListener(nullptr);
     listening_ = false;
@@ -133,13 +145,14 @@ bool RunJournal::Finish(RunEnding how) {
         buffer_ += DoneRecord(doneThrough_);
     buffer_ += EndRecord(how);
     Flush();
-    if (healthy() && !file_->MakeDurable())
-        failure_ = ReasonOf(*file_);
+    if (failure_.empty() && !file_->MakeDurable())
+        Fail();
     finished_ = true;
-    return healthy();
+    return failure_.empty();
 }
 
 void RunJournal::LeaveUnfinished() {
+    const std::lock_guard lock(guard_);
     if (listening_)
         files_.SetCaseChangeListener(nullptr);
     listening_ = false;
@@ -153,6 +166,7 @@ void RunJournal::LeaveUnfinished() {
 // The change after the last one done is the one moving.
 void RunJournal::CaseChangeStarting(const std::string&, const std::string& temporaryPath,
                                     const std::string&) {
+    const std::lock_guard lock(guard_);
     buffer_ += CaseRecord(doneThrough_ + 1, temporaryPath);
     Flush();
 }
@@ -162,6 +176,7 @@ void RunJournal::CaseChangeFinished(const std::string&) {}
 // The clock is read before the empty file is made, so the file cannot look older than its
 // record (but for the volume's rounding, which the check allows for).
 void RunJournal::ReservationStarting(const std::string& path) {
+    const std::lock_guard lock(guard_);
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     buffer_ += ReserveRecord(doneThrough_ + 1,
                              std::chrono::duration_cast<std::chrono::seconds>(now).count(), path);
@@ -171,8 +186,14 @@ void RunJournal::ReservationStarting(const std::string& path) {
 // Written at once: what is at that path now may be another program's new empty file, which
 // recovery must then leave alone.
 void RunJournal::ReservationDropped(const std::string& path) {
+    const std::lock_guard lock(guard_);
     buffer_ += DroppedRecord(doneThrough_ + 1, path);
     Flush();
+}
+
+void RunJournal::Fail() {
+    failure_ = ReasonOf(*file_);
+    broken_.store(true, std::memory_order_release);
 }
 
 // A record that did not reach the system stays in the buffer, and the journal is no longer
@@ -183,7 +204,7 @@ void RunJournal::Flush() {
     if (file_->Append(buffer_))
         buffer_.clear();
     else if (failure_.empty())
-        failure_ = ReasonOf(*file_);
+        Fail();
 }
 
 } // namespace tarvolin

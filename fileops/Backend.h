@@ -118,6 +118,10 @@ public:
     // While held (FoldersHeldForRun), a backend may keep the folders it reaches open and name
     // each file relative to its folder, for as long as that folder stays at its path.
     virtual void HoldFolders(bool hold) = 0;
+    // Whether one thread may rename and write while another reads through this backend at
+    // the same time: what it learns as it goes (folders held, volumes asked) is then kept
+    // safe for one writer and one reader. False unless a backend says so.
+    virtual bool AllowsTwoThreads() const { return false; }
 
     // With the offset in force at that moment. No value for a moment the system cannot place.
     virtual std::optional<ExactTime> LocalToUtc(const LocalDateTime& local) = 0;

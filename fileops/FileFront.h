@@ -53,6 +53,7 @@ public:
     std::vector<bool> ListedAsSpelled(std::span<const std::string> paths);
     FolderFacts ReadFolderFacts(const std::string& folder);
     void HoldFolders(bool hold) { backend_.HoldFolders(hold); }
+    bool AllowsTwoThreads() const { return backend_.AllowsTwoThreads(); }
 
 private:
     void ReservationStarting(const std::string& path) override;

@@ -423,6 +423,10 @@ void FileLayer::HoldFolders(bool hold) {
     front_->HoldFolders(hold);
 }
 
+bool FileLayer::AllowsTwoThreads() const {
+    return !oneThread_ && front_->AllowsTwoThreads();
+}
+
 // FileOps.h's free functions, each over a layer of its own for the one call.
 
 PathSyntax NativePathSyntax() {

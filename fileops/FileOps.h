@@ -293,10 +293,17 @@ public:
     FolderFacts ReadFolderFacts(const std::string& folder);
     // Through FoldersHeldForRun.
     void HoldFolders(bool hold);
+    // Whether a run may rename and write its files on one thread while the caller reads them
+    // again on its own, through this layer at once: where the backend allows it and nobody
+    // kept the layer to one thread.
+    bool AllowsTwoThreads() const;
+    // Keeps every run through this layer on its caller's thread (a test comparing the two).
+    void KeepToOneThread(bool keep) { oneThread_ = keep; }
 
 private:
     std::unique_ptr<Backend> ownBackend_;
     std::unique_ptr<FileFront> front_;
+    bool oneThread_ = false;
 };
 
 // For as long as it lives, `files` may reach each file of a run through its folder, opened

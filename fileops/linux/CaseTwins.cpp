@@ -45,6 +45,7 @@ CaseTwins::Listing* CaseTwins::CurrentListing(const std::string& directory) {
 
 bool CaseTwins::HasCaseTwin(const std::string& directory, const std::string& name,
                             const std::string& ownName) {
+    const std::lock_guard lock(guard_);
     const Listing* listing = CurrentListing(directory);
     if (listing == nullptr)
         return false;
@@ -56,6 +57,7 @@ bool CaseTwins::HasCaseTwin(const std::string& directory, const std::string& nam
 }
 
 void CaseTwins::NoteOwnRename(const std::string& oldPath, const std::string& newPath) {
+    const std::lock_guard lock(guard_);
     for (const std::string& path : {oldPath, newPath}) {
         const auto found = listings_.find(ParentDirectory(path));
         if (found == listings_.end())

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <map>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <unordered_map>
@@ -35,6 +36,9 @@ private:
     };
     Listing* CurrentListing(const std::string& directory);
 
+    // Only renames ask, so a run's reads on another thread never wait here; the lock keeps
+    // two renaming threads from the same listing.
+    std::mutex guard_;
     std::map<std::string, Listing> listings_;
 };
 

@@ -78,6 +78,11 @@ void HeldFolders::Hold(bool hold) {
 
 void HeldFolders::Release() {
     LetGoOfFolder();
+    if (!holding_) { // no reader is left once the run lets go
+        for (int& fd : letGo_)
+            CloseIfOpen(fd);
+        letGo_.clear();
+    }
     CloseIfOpen(ready_);
     CloseIfOpen(mounts_);
     CloseIfOpen(changes_);
@@ -124,14 +129,36 @@ bool HeldFolders::Open(std::string_view folder) {
     }
     if (!WatchEveryFolderOnTheWay(folder))
         return false;
-    path_.assign(folder);
-    folder_ = open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    return folder_ >= 0;
+    std::string path(folder);
+    const int fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const std::lock_guard lock(guard_);
+    path_ = std::move(path);
+    folder_ = fd;
+    return true;
 }
 
+// A reader given the folder before this may still be using it: it is closed once none is.
 void HeldFolders::LetGoOfFolder() {
-    CloseIfOpen(folder_);
-    path_.clear();
+    {
+        const std::lock_guard lock(guard_);
+        if (folder_ >= 0)
+            letGo_.push_back(folder_);
+        folder_ = -1;
+        path_.clear();
+    }
+    CloseWhatNoReaderUses();
+}
+
+// A reader that comes in after the folder was let go of is given the one held now, under the
+// lock: with none inside, nobody can hold a descriptor let go of.
+void HeldFolders::CloseWhatNoReaderUses() {
+    if (readers_.load() != 0)
+        return;
+    for (int& fd : letGo_)
+        CloseIfOpen(fd);
+    letGo_.clear();
 }
 
 // The held descriptor of `folder`, opened anew when the run reaches another folder or the
@@ -156,6 +183,7 @@ int HeldFolders::FolderDescriptor(std::string_view folder) {
 FolderRelativeName HeldFolders::RelativeToFolder(const std::string& path) const {
     std::string_view folder;
     std::string_view name;
+    const std::lock_guard lock(guard_);
     if (folder_ < 0 || !SplitPath(path, folder, name) || folder != path_)
         return {AT_FDCWD, path.c_str()};
     return {folder_, name.data()};

@@ -25,11 +25,21 @@
 // costs about as much as the walks saved. A path with a symbolic link, "." or ".." on the way
 // is not held; neither is any path when the system gives no inotify instance or no /proc:
 // whole paths are then used. Belongs to one backend and holds nothing once its run lets go.
+//
+// One thread may rename through it while another reads through it (a run whose rows are read
+// again on the caller's thread while its renames go on, on one of their own). Only the renaming
+// thread opens and lets go of folders; the short lock covers which folder is held, never a
+// system call. A reader may still be using the descriptor the renamer has just let go of, so a
+// reader says when it reads (Reading), and a folder let go of is closed only once no reader is
+// inside, at the latest when the run lets go of them all.
 
+#include <atomic>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 namespace tarvolin {
 
@@ -42,12 +52,28 @@ struct FolderRelativeName {
 class HeldFolders {
 public:
     HeldFolders() = default;
-    ~HeldFolders() { Release(); }
+    ~HeldFolders() {
+        holding_ = false;
+        Release();
+    }
     HeldFolders(const HeldFolders&) = delete;
     HeldFolders& operator=(const HeldFolders&) = delete;
 
-    // Starts or ends holding folders; ending closes what is held.
+    // Starts or ends holding folders; ending closes what is held. Never while another thread
+    // goes through this.
     void Hold(bool hold);
+
+    // For as long as it lives, a reader (RelativeToFolder, GetXattr) may use what it was given.
+    class Reading {
+    public:
+        explicit Reading(HeldFolders& held) : held_(held) { held_.readers_.fetch_add(1); }
+        ~Reading() { held_.readers_.fetch_sub(1); }
+        Reading(const Reading&) = delete;
+        Reading& operator=(const Reading&) = delete;
+
+    private:
+        HeldFolders& held_;
+    };
 
     // For a read: `path` relative to the folder held now, unasked, or the whole path against
     // the working directory. The name points into `path`.
@@ -65,18 +91,22 @@ private:
     bool StartListening();
     bool Open(std::string_view folder);
     void LetGoOfFolder();
+    void CloseWhatNoReaderUses();
     bool WatchEveryFolderOnTheWay(std::string_view folder);
     bool StillInPlace() const;
     void Release();
 
     bool holding_ = false;
-    bool getxattrAtUnavailable_ = false;
-    std::string path_;       // the held folder's path as the run spells it
-    std::string unholdable_; // the last folder that could not be held: whole paths there
+    std::atomic<bool> getxattrAtUnavailable_ = false;
+    mutable std::mutex guard_; // over path_ and folder_, which only the renaming thread changes
+    std::string path_;         // the held folder's path as the run spells it
+    std::string unholdable_;   // the last folder that could not be held: whole paths there
     int folder_ = -1;
-    int changes_ = -1; // inotify over the folder and every folder above it
-    int mounts_ = -1;  // /proc/self/mountinfo, which polls as changed when a mount comes or goes
-    int ready_ = -1;   // epoll over both: one call tells whether either has spoken
+    std::vector<int> letGo_;       // folders let go of that a reader may still be using
+    std::atomic<int> readers_ = 0; // Reading inside now
+    int changes_ = -1;             // inotify over the folder and every folder above it
+    int mounts_ = -1; // /proc/self/mountinfo, which polls as changed when a mount comes or goes
+    int ready_ = -1;  // epoll over both: one call tells whether either has spoken
 };
 
 } // namespace tarvolin

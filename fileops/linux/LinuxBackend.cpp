@@ -13,6 +13,7 @@
 #include "VolumeStore.h"
 
 #include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,10 +91,12 @@ public:
     }
 
     std::optional<ExactMetadata> ReadMetadata(const std::string& path) override {
+        const HeldFolders::Reading reading(held_);
         return ReadLinuxMetadata(stores_, path, &held_);
     }
 
     MetadataAndStamp ReadMetadataAndStamp(const std::string& path) override {
+        const HeldFolders::Reading reading(held_);
         return ReadLinuxMetadataAndStamp(stores_, stamps_, path, &held_);
     }
 
@@ -163,6 +166,11 @@ public:
 
     void HoldFolders(bool hold) override { held_.Hold(hold); }
 
+    // What it learns as it goes is kept under short locks (the held folders, the stores and
+    // volume facts by mount, the folders' listings and whether they fold names), never around
+    // the system calls of the files themselves.
+    bool AllowsTwoThreads() const override { return true; }
+
     FolderFacts ReadFolderFacts(const std::string& folder) override {
         return ReadLinuxFolderFacts(stores_, folder);
     }
@@ -173,19 +181,24 @@ private:
     // is compared first, since a batch asks of one folder file after file.
     bool WindowsFoldsNamesIn(std::string_view directory) {
         constexpr std::size_t kDirectoriesRemembered = 64;
-        if (!lastDirectory_.empty() && directory == lastDirectory_)
-            return lastFolds_;
-        if (const auto known = foldsByDirectory_.find(directory); known != foldsByDirectory_.end())
-            return Remember(known->first, known->second);
+        {
+            const std::lock_guard lock(foldsGuard_);
+            if (!lastDirectory_.empty() && directory == lastDirectory_)
+                return lastFolds_;
+            if (const auto known = foldsByDirectory_.find(directory);
+                known != foldsByDirectory_.end())
+                return Remember(known->first, known->second);
+        }
         const std::string path(directory);
         const FileRef folder{path};
         const std::optional<struct statx> st = StatFile(folder);
         if (!st)
             return false;
+        const bool folds = stores_.StoreFor(folder, *st).WindowsFoldsNames();
+        const std::lock_guard lock(foldsGuard_);
         if (foldsByDirectory_.size() >= kDirectoriesRemembered)
             foldsByDirectory_.clear();
-        return Remember(path, foldsByDirectory_[path] =
-                                  stores_.StoreFor(folder, *st).WindowsFoldsNames());
+        return Remember(path, foldsByDirectory_[path] = folds);
     }
 
     bool Remember(const std::string& directory, bool folds) {
@@ -198,6 +211,7 @@ private:
     VolumeStores stores_;
     FileStamps stamps_;
     CaseTwins twins_;
+    std::mutex foldsGuard_; // over the three below
     std::map<std::string, bool, std::less<>> foldsByDirectory_;
     std::string lastDirectory_; // the last folder WindowsFoldsNamesIn answered, and its answer
     bool lastFolds_ = false;

@@ -1,3 +1,5 @@
+#include "HeldFolder.h"
+
 #include "NumberedOptions.h"
 #include "RecordingOutlets.h"
 #include "RecordingUndoReport.h"
@@ -5,8 +7,10 @@
 #include "RunUndo.h"
 #include "TempDir.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tarvolin {
 namespace {
@@ -51,6 +55,41 @@ TEST(HeldFolder, FolderMovedDuringTheRunStopsIt) {
     test::RecordingUndoReport report;
     EXPECT_EQ(UndoLastRun(moving.files, state.path(), report).result, UndoResult::Finished);
     EXPECT_EQ(ListDir(dir / "sub"), (Names{"a.txt", "b.txt"}));
+}
+
+} // namespace
+} // namespace tarvolin
+
+namespace tarvolin {
+namespace {
+
+// A reader given a held folder keeps it while the renaming thread moves on to another folder:
+// the one let go of is closed only once no reader is inside (its number is not reused for the
+// next folder meanwhile), and when the run lets go of them all.
+TEST(HeldFolder, FolderLetGoStaysOpenWhileAReaderUsesIt) {
+    test::TempDir first, second;
+    test::WriteFile(first / "read", "");
+    test::WriteFile(first / "a", "");
+    test::WriteFile(second / "b", "");
+    HeldFolders held;
+    held.Hold(true);
+    FolderRelativeName from{};
+    FolderRelativeName to{};
+    held.RelativeToOneFolder(first / "a", first / "a2", from, to);
+    int stillOpen = -1;
+    {
+        const HeldFolders::Reading reading(held);
+        const std::string path = first / "read";
+        const FolderRelativeName read = held.RelativeToFolder(path);
+        ASSERT_NE(read.folder, AT_FDCWD);
+        held.RelativeToOneFolder(second / "b", second / "b2", from, to);
+        EXPECT_NE(from.folder, read.folder);
+        struct stat st {};
+        EXPECT_EQ(fstatat(read.folder, read.name, &st, 0), 0);
+        stillOpen = read.folder;
+    }
+    held.Hold(false);
+    EXPECT_EQ(fcntl(stillOpen, F_GETFD), -1);
 }
 
 } // namespace
