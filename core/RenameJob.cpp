@@ -148,6 +148,9 @@ bool LeftWanted(const std::optional<FileStamp>& before, const RenameOptions& opt
 struct StepChecks {
     std::vector<bool> leftWanted;       // LeftWanted
     std::vector<std::uint64_t> planned; // PlanStamps::CheckOf
+    // A file found for the plan is known by what it left alone (LeftWanted, not for want of
+    // a stamp: a file not found stops the run).
+    bool knownByWhatItLeaves = false;
 };
 
 // What the file left, where undo needs it (LeftWanted), for the journal.
@@ -188,6 +191,8 @@ std::unique_ptr<RunJournal> StartJournal(RenameOutlets& outlets, const std::stri
         const std::optional<FileStamp> stamp = stamps.StampOf(i, steps.oldPaths[i]);
         journal->AddChange(PlanChange(files, steps.oldPaths[i], steps.newPaths[i], stamp, options));
         checks.leftWanted.push_back(LeftWanted(stamp, options));
+        checks.knownByWhatItLeaves =
+            checks.knownByWhatItLeaves || (stamp && checks.leftWanted.back());
         checks.planned.push_back(stamps.CheckOf(i, stamp, options));
     }
     if (journal->StartChanges())
@@ -359,6 +364,14 @@ FileOutcome UnparkAfterStop(FilePlaces& fileNames, const Parking& parking, FileO
 // sixth less on two.
 constexpr int kFilesWorthASecondThread = 100;
 
+// A file that only what it left can tell (no birth time, or times the run set) must have that
+// in the journal as soon as it is done, or a crash leaves it to be passed over; on a second
+// thread it could come up to kStepsAhead files later.
+bool WorthASecondThread(int count, const StepChecks& checks, FileLayer& files) {
+    return count >= kFilesWorthASecondThread && files.AllowsTwoThreads() &&
+           !checks.knownByWhatItLeaves;
+}
+
 // One batch run's steps: Take does a file's steps (its parking, rename, attributes and
 // times, and the journal's mark that it is done, which must come before the next file moves),
 // Follow then tells the caller, on its own thread, what the step did (the row, the journal's
@@ -495,7 +508,7 @@ JournaledRunResult RunBatch(const std::vector<std::string>& listed, const Rename
     const FoldersHeldForRun folders(outlets.Files());
     BatchSteps steps(plan, fileNames, journal.get(), checks, options, outlets);
     RunSteps(
-        count, count >= kFilesWorthASecondThread && outlets.Files().AllowsTwoThreads(),
+        count, WorthASecondThread(count, checks, outlets.Files()),
         [&](int step) { return steps.Take(step); }, [&](int step) { return steps.Follow(step); });
     return steps.End(journalDirectory);
 }

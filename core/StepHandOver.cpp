@@ -1,5 +1,6 @@
 #include "StepHandOver.h"
 
+#include <exception>
 #include <thread>
 
 namespace tarvolin {
@@ -32,34 +33,67 @@ void StepCounter::WaitFor(int step, int slack) {
     wakeAt_.store(kNobodyWaits);
 }
 
-void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
-              const std::function<bool(int)>& follow) {
-    if (!twoThreads) {
-        for (int step = 0; step < count; ++step) {
-            const bool goesOn = take(step);
-            if (!follow(step) || !goesOn)
-                return;
-        }
-        return;
-    }
-    StepCounter taken;
-    StepCounter followed;
-    const std::jthread taker([&] {
-        for (int step = 0; step < count; ++step) {
-            followed.WaitFor(step - kStepsAhead, 0);
-            const bool goesOn = take(step);
-            taken.Reach(step, !goesOn || step + 1 == count);
-            if (!goesOn)
-                return;
-        }
-    });
+namespace {
+
+void RunOnOneThread(int count, const std::function<bool(int)>& take,
+                    const std::function<bool(int)>& follow) {
     for (int step = 0; step < count; ++step) {
-        taken.WaitFor(step, kStepsPerWaking);
-        const bool goesOn = follow(step);
-        followed.Reach(step, !goesOn || step + 1 == count);
-        if (!goesOn)
+        const bool goesOn = take(step);
+        if (!follow(step) || !goesOn)
             return;
     }
+}
+
+} // namespace
+
+// Whatever `take` throws stops the taker and is thrown again on the caller's thread once the
+// steps before it are followed; whatever `follow` throws stops the taker before its next step.
+// Either way the thread has ended before the exception leaves.
+void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
+              const std::function<bool(int)>& follow) {
+    if (!twoThreads)
+        return RunOnOneThread(count, take, follow);
+    StepCounter taken;
+    StepCounter followed;
+    std::atomic<bool> followerGone = false;
+    std::exception_ptr takerThrew;
+    std::atomic<int> threwAt = count;
+    {
+        const std::jthread taker([&] {
+            for (int step = 0; step < count; ++step) {
+                followed.WaitFor(step - kStepsAhead, 0);
+                if (followerGone.load())
+                    return;
+                bool goesOn = false;
+                try {
+                    goesOn = take(step);
+                } catch (...) {
+                    takerThrew = std::current_exception();
+                    threwAt = step;
+                }
+                taken.Reach(step, !goesOn || step + 1 == count);
+                if (!goesOn)
+                    return;
+            }
+        });
+        try {
+            for (int step = 0; step < count; ++step) {
+                taken.WaitFor(step, kStepsPerWaking);
+                if (step == threwAt)
+                    break;
+                const bool goesOn = follow(step);
+                followed.Reach(step, !goesOn || step + 1 == count);
+                if (!goesOn)
+                    break;
+            }
+        } catch (...) {
+            followerGone = true;
+            followed.Reach(count, true);
+            throw;
+        }
+    }
+    if (takerThrew)
+        std::rethrow_exception(takerThrew);
 }
 
 } // namespace tarvolin

@@ -41,7 +41,8 @@ inline constexpr int kStepsPerWaking = 32;
 // With `twoThreads`, the steps are taken on a thread of their own, at most kStepsAhead ahead of
 // `follow`; otherwise each is followed at once. `follow` of step k must return false exactly
 // when `take` of step k did (it reads what the step left): the taker has then stopped. Returns
-// once both are done.
+// once both are done; what either throws leaves, on the caller's thread, once the thread has
+// ended.
 void RunSteps(int count, bool twoThreads, const std::function<bool(int)>& take,
               const std::function<bool(int)>& follow);
 

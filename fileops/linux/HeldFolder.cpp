@@ -88,9 +88,32 @@ void HeldFolders::Release() {
     CloseIfOpen(changes_);
 }
 
+// A watched folder also hears of changes to what it holds, such as the attributes and times
+// a run sets on its files: those name the file and are passed over, or a run setting them
+// would open every folder anew for every file. What is told of a watched folder itself names
+// nothing.
 bool HeldFolders::StillInPlace() const {
-    epoll_event event{};
-    return epoll_wait(ready_, &event, 1, 0) == 0;
+    epoll_event events[2]{};
+    const int ready = epoll_wait(ready_, events, 2, 0);
+    if (ready == 0)
+        return true;
+    for (int i = 0; i < ready; ++i)
+        if (events[i].events != EPOLLIN)
+            return false; // a mount came or went
+    if (ready < 0)
+        return false;
+    alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
+    for (;;) {
+        const ssize_t length = read(changes_, buffer, sizeof buffer);
+        if (length <= 0)
+            return length < 0 && errno == EAGAIN;
+        for (ssize_t at = 0; at < length;) {
+            const auto* change = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (change->len == 0)
+                return false;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + change->len);
+        }
+    }
 }
 
 // Each folder on the way is watched before the folder is opened, so a change after its watch

@@ -92,5 +92,40 @@ TEST(HeldFolder, FolderLetGoStaysOpenWhileAReaderUsesIt) {
     EXPECT_EQ(fcntl(stillOpen, F_GETFD), -1);
 }
 
+// A change to a file in the held folder (the attributes and times a run sets) keeps the folder
+// held; a change to the folder itself lets it go. Seen through a reader, which keeps the number
+// of a folder let go of from being reused.
+struct ChangeCase {
+    const char* label;
+    bool toTheFolderItself;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class HeldFolderChange : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(HeldFolderChange, LetsGoOnlyForTheFolderItself) {
+    test::TempDir dir;
+    test::WriteFile(dir / "a", "");
+    HeldFolders held;
+    held.Hold(true);
+    FolderRelativeName from{};
+    FolderRelativeName to{};
+    held.RelativeToOneFolder(dir / "a", dir / "b", from, to);
+    const HeldFolders::Reading reading(held);
+    const std::string changed = GetParam().toTheFolderItself ? dir.path() : dir / "a";
+    ASSERT_EQ(utimensat(AT_FDCWD, changed.c_str(), nullptr, 0), 0);
+    ASSERT_EQ(chmod(changed.c_str(), 0755), 0);
+    const int before = from.folder;
+    held.RelativeToOneFolder(dir / "a", dir / "b", from, to);
+    EXPECT_EQ(from.folder != before, GetParam().toTheFolderItself);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HeldFolderChange,
+                         ::testing::Values(ChangeCase{"File", false}, ChangeCase{"Folder", true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 } // namespace
 } // namespace tarvolin

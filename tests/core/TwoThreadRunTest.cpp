@@ -7,12 +7,15 @@
 #include "RecordingUndoReport.h"
 #include "RenameJob.h"
 #include "RunUndo.h"
+#include "StepHandOver.h"
 #include "TempDir.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <stdexcept>
 
 namespace tarvolin {
 namespace {
@@ -124,6 +127,60 @@ INSTANTIATE_TEST_SUITE_P(Table, TwoThreadRun,
                                            ThreadCase{"TargetTaken", Before::TargetTaken},
                                            ThreadCase{"RemovedBeforeRun", Before::RemovedBeforeRun},
                                            ThreadCase{"Swap", Before::Swap}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A file whose time the run sets is known by what it left, which must reach the journal
+// before the next file moves: such a run keeps to one thread.
+TEST(TwoThreadRun, ARunSettingTimesKeepsToOneThread) {
+    test::TempDir dir, state;
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(dir / ("f" + std::to_string(i)));
+        test::WriteFile(paths.back(), "");
+    }
+    ThreadCountingOutlets outlets;
+    RenameOptions options;
+    options.baseName = "n";
+    options.setModifyTime = true;
+    options.modifyDate = {2020, 5, 17, 0, 0, 0};
+    options.modifyTime = {1899, 12, 30, 8, 30, 0};
+    RunJournaledRenameJob(paths, options, outlets, state.path());
+    EXPECT_TRUE(outlets.errors.empty());
+    EXPECT_EQ(outlets.atFirstRow - outlets.before, 0);
+}
+
+// What either side throws reaches the caller once the thread has ended, every step taken
+// before it followed, and the taker stops soon after a follower that threw.
+struct ThrowCase {
+    const char* label;
+    bool takerThrows;
+};
+
+class StepThrown : public ::testing::TestWithParam<ThrowCase> {};
+
+TEST_P(StepThrown, LeavesOnTheCallersThread) {
+    constexpr int kThrowsAt = 300;
+    std::atomic<int> taken = 0;
+    int followed = 0;
+    const auto take = [&](int step) {
+        if (GetParam().takerThrows && step == kThrowsAt)
+            throw std::runtime_error("take");
+        ++taken;
+        return true;
+    };
+    const auto follow = [&](int step) {
+        if (!GetParam().takerThrows && step == kThrowsAt)
+            throw std::runtime_error("follow");
+        ++followed;
+        return true;
+    };
+    EXPECT_THROW(RunSteps(kFiles * 10, true, take, follow), std::runtime_error);
+    EXPECT_EQ(followed, kThrowsAt);
+    EXPECT_LE(taken.load(), kThrowsAt + kStepsAhead + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StepThrown,
+                         ::testing::Values(ThrowCase{"Taker", true}, ThrowCase{"Follower", false}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
