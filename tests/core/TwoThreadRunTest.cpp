@@ -151,37 +151,26 @@ TEST(TwoThreadRun, ARunSettingTimesKeepsToOneThread) {
 
 // What either side throws reaches the caller once the thread has ended, every step taken
 // before it followed, and the taker stops soon after a follower that threw.
-struct ThrowCase {
-    const char* label;
-    bool takerThrows;
-};
-
-class StepThrown : public ::testing::TestWithParam<ThrowCase> {};
-
-TEST_P(StepThrown, LeavesOnTheCallersThread) {
+TEST(TwoThreadRun, WhatEitherSideThrowsLeavesOnTheCallersThread) {
     constexpr int kThrowsAt = 300;
-    std::atomic<int> taken = 0;
-    int followed = 0;
-    const auto take = [&](int step) {
-        if (GetParam().takerThrows && step == kThrowsAt)
-            throw std::runtime_error("take");
-        ++taken;
-        return true;
-    };
-    const auto follow = [&](int step) {
-        if (!GetParam().takerThrows && step == kThrowsAt)
-            throw std::runtime_error("follow");
-        ++followed;
-        return true;
-    };
-    EXPECT_THROW(RunSteps(kFiles * 10, true, take, follow), std::runtime_error);
-    EXPECT_EQ(followed, kThrowsAt);
-    EXPECT_LE(taken.load(), kThrowsAt + kStepsAhead + 1);
+    for (const bool takerThrows : {true, false}) {
+        std::atomic<int> taken = 0;
+        int followed = 0;
+        const auto stepOf = [&](bool throwing, auto& done) {
+            return [&, throwing](int step) {
+                if (throwing && step == kThrowsAt)
+                    throw std::runtime_error("step");
+                ++done;
+                return true;
+            };
+        };
+        EXPECT_THROW(
+            RunSteps(kFiles * 10, true, stepOf(takerThrows, taken), stepOf(!takerThrows, followed)),
+            std::runtime_error);
+        EXPECT_EQ(followed, kThrowsAt) << takerThrows;
+        EXPECT_LE(taken.load(), kThrowsAt + kStepsAhead + 1) << takerThrows;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, StepThrown,
-                         ::testing::Values(ThrowCase{"Taker", true}, ThrowCase{"Follower", false}),
-                         [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
 } // namespace tarvolin
